@@ -1,0 +1,66 @@
+# Quillmarsh: the two commands of the README are `make run` and `make test`; both set up what
+# they need. `make build` builds the programs into build/bin; `make bench` runs the benchmarks.
+
+BUILD_DIR      ?= build
+TEST_BUILD_DIR ?= build-test
+JOBS           ?= $(shell nproc 2>/dev/null || echo 2)
+
+# Debian packages that the build, the tests and the benchmarks need.
+DEB_PACKAGES := g++ make cmake ninja-build pkg-config \
+	libgtest-dev libgmock-dev libbenchmark-dev \
+	libcli11-dev nlohmann-json3-dev
+
+CLI := $(BUILD_DIR)/bin/quillmarsh-cli
+
+.PHONY: all deps build run test test-build bench clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(DEB_PACKAGES); do \
+		dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed$$' || missing="$$missing $$p"; \
+	done; \
+	if [ -z "$$missing" ]; then exit 0; fi; \
+	echo "Installing:$$missing"; \
+	if [ "$$(id -u)" = 0 ]; then \
+		apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then \
+		sudo apt-get update -qq && sudo DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	else \
+		echo "Please install the missing packages first:"; \
+		echo "  sudo apt-get install$$missing"; \
+		exit 1; \
+	fi
+
+$(BUILD_DIR)/build.ninja: CMakeLists.txt
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_TESTS=OFF
+
+build: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# For now the example project is shown as the token summary of each of its files.
+run: build
+	@for f in examples/src/*.h examples/src/*.cpp; do \
+		n=$$($(CLI) tokens "$$f" | grep -o '"code": ' | wc -l); \
+		printf '%-32s %6d tokens\n' "$$f" "$$n"; \
+	done
+
+# Tests build with AddressSanitizer and UndefinedBehaviorSanitizer in a tree of their own.
+$(TEST_BUILD_DIR)/build.ninja: CMakeLists.txt
+	cmake -S . -B $(TEST_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON \
+		-DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DQM_BUILD_TESTS=ON -DQM_BUILD_BENCH=ON
+
+test-build: deps $(TEST_BUILD_DIR)/build.ninja
+	cmake --build $(TEST_BUILD_DIR) -j $(JOBS)
+
+test: test-build
+	cd $(TEST_BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	cmake -S . -B $(BUILD_DIR) -DQM_BUILD_BENCH=ON
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+	bench/run_benchmarks.sh $(BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR)

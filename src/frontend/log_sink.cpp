@@ -1,0 +1,33 @@
+#include "frontend/log_sink.h"
+
+namespace qm::frontend {
+
+void LogSink::writeLine(std::string_view line)
+{
+    std::lock_guard lock(m_mutex);
+    m_lines.emplace_back(line);
+    if (m_echo) {
+        m_echo(line);
+    }
+}
+
+std::vector<std::string> LogSink::takeLines()
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<std::string> lines;
+    lines.swap(m_lines);
+    return lines;
+}
+
+std::string LogSink::text() const
+{
+    std::lock_guard lock(m_mutex);
+    std::string out;
+    for (const auto& line : m_lines) {
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
+}  // namespace qm::frontend

@@ -1,0 +1,143 @@
+#include "frontend/tokenize_file.h"
+
+#include "frontend/token_scanner.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::frontend {
+
+using model::Token;
+namespace tok = model::tok;
+
+void foldCrLf(std::string& bytes)
+{
+    const std::size_t first = bytes.find("\r\n");
+    if (first == std::string::npos) {
+        return;
+    }
+    std::size_t out = first;
+    for (std::size_t in = first; in < bytes.size(); ++in) {
+        if (bytes[in] == '\r' && in + 1 < bytes.size() && bytes[in + 1] == '\n') {
+            continue;
+        }
+        bytes[out++] = bytes[in];
+    }
+    bytes.resize(out);
+}
+
+void writeDiagnosticsToStderr(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+void tokenizeText(std::string_view text, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics)
+{
+    constexpr std::size_t kDiagnosticsChunk = 64 * 1024;
+    tokens.clear();
+    // About one token per six bytes in ordinary code; the vector grows past that when needed.
+    tokens.reserve(text.size() / 6 + 16);
+    TokenScanner scanner(text);
+    model::TokenCode previous = tok::EndOfInput;
+    for (;;) {
+        const model::TokenCode code = scanner.nextToken();
+        if (code == tok::EndOfInput) {
+            break;
+        }
+        if (code == tok::Newline && previous == '\\') {
+            tokens.pop_back();  // a backslash ending the line joins it with the next one
+        } else {
+            Token& token = tokens.emplace_back();
+            token.code = code;
+            token.line = code == tok::Newline ? scanner.line() - 1 : scanner.line();
+            if (model::carriesText(code)) {
+                token.text = scanner.text();
+            } else if (code == tok::Error && scanner.diagnostics().size() >= kDiagnosticsChunk) {
+                diagnostics(scanner.diagnostics());
+                scanner.diagnostics().clear();
+            }
+        }
+        previous = code;
+    }
+    if (tokens.capacity() > tokens.size() + tokens.size() / 4 + 16) {
+        tokens.shrink_to_fit();
+    }
+    if (!scanner.diagnostics().empty()) {
+        diagnostics(scanner.diagnostics());
+    }
+}
+
+namespace {
+
+// Reads the whole regular file behind `fd` into `bytes`.
+bool readAll(int fd, std::string& bytes, std::size_t expected)
+{
+    bytes.resize(expected);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            bytes.resize(bytes.size() + 4096);  // the file may have grown since fstat
+        }
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+        if (done > static_cast<std::size_t>(kMaxSourceFileBytes)) return false;
+    }
+    bytes.resize(done);
+    return true;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+}  // namespace
+
+bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp& stamp, LogSink& log)
+{
+    tokens.clear();
+    auto fail = [&](const char* why) {
+        log.writeLine(path + why);
+        return false;
+    };
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return fail(" : cannot open file");
+    }
+    stamp = FileStamp{static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                      static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+    if (st.st_size > kMaxSourceFileBytes) {
+        return fail(" : file too large");
+    }
+    std::string bytes;
+    if (!readAll(fd.get(), bytes, static_cast<std::size_t>(st.st_size))) {
+        return fail(" : cannot open file");
+    }
+    foldCrLf(bytes);
+    tokenizeText(bytes, tokens, writeDiagnosticsToStderr);
+    return true;
+}
+
+}  // namespace qm::frontend

@@ -1,0 +1,46 @@
+// Reading a source file into its token sequence.
+#pragma once
+
+#include "frontend/log_sink.h"
+#include "model/token.h"
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <string>
+#include <vector>
+
+namespace qm::frontend {
+
+// What identifies a version of a file on disk: its size and its last modification time.
+struct FileStamp {
+    std::int64_t size = 0;
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+// Files larger than this are not read: their token sequence would not fit in memory.
+constexpr std::int64_t kMaxSourceFileBytes = std::int64_t{512} * 1024 * 1024;
+
+// Scans `text` (line ends already plain line feeds) into `tokens`, applying line continuation:
+// a backslash token directly followed by a newline token vanishes together with that newline.
+// Unknown-character messages are handed to `diagnostics` in pieces of whole lines.
+using DiagnosticsWriter = std::function<void(std::string_view text)>;
+void tokenizeText(std::string_view text, std::vector<model::Token>& tokens, const DiagnosticsWriter& diagnostics);
+
+// Writes unknown-character messages to standard error.
+void writeDiagnosticsToStderr(std::string_view text);
+
+// Turns every CR LF pair of `bytes` into LF, in place.
+void foldCrLf(std::string& bytes);
+
+// Reads the file at `path` in one call, records its size and modification time in `stamp` and
+// replaces `tokens` with its token sequence. A file that cannot be opened (missing, unreadable,
+// not a regular file) writes "<path> : cannot open file" to `log`, leaves `tokens` empty and
+// returns false; so does a file larger than kMaxSourceFileBytes, with "<path> : file too large".
+// Unknown-character messages go to standard error.
+bool tokenizeFile(const std::string& path, std::vector<model::Token>& tokens, FileStamp& stamp, LogSink& log);
+
+}  // namespace qm::frontend

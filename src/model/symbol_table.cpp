@@ -1,0 +1,50 @@
+#include "model/symbol_table.h"
+
+namespace qm::model {
+
+SymbolEntry::SymbolEntry() = default;
+SymbolEntry::SymbolEntry(std::string entryName, NodeKind entryKind, std::int32_t count)
+    : name(std::move(entryName)), kind(entryKind), parameterCount(count)
+{
+}
+SymbolEntry::SymbolEntry(SymbolEntry&&) noexcept = default;
+SymbolEntry& SymbolEntry::operator=(SymbolEntry&&) noexcept = default;
+SymbolEntry::~SymbolEntry() = default;
+
+SymbolTable& SymbolEntry::childTable()
+{
+    if (!children) {
+        children = std::make_unique<SymbolTable>();
+    }
+    return *children;
+}
+
+std::size_t SymbolEntry::childCount() const noexcept
+{
+    return children ? children->size() : 0;
+}
+
+SymbolEntry* SymbolTable::find(const std::string& name, std::int32_t parameterCount)
+{
+    auto it = m_entries.find(SymbolKey{name, parameterCount});
+    return it == m_entries.end() ? nullptr : &it->second;
+}
+
+const SymbolEntry* SymbolTable::find(const std::string& name, std::int32_t parameterCount) const
+{
+    auto it = m_entries.find(SymbolKey{name, parameterCount});
+    return it == m_entries.end() ? nullptr : &it->second;
+}
+
+SymbolEntry& SymbolTable::findOrInsert(const std::string& name, std::int32_t parameterCount, NodeKind kind)
+{
+    SymbolKey key{name, parameterCount};
+    auto it = m_entries.lower_bound(key);
+    if (it != m_entries.end() && it->first == key) {
+        return it->second;
+    }
+    it = m_entries.emplace_hint(it, std::move(key), SymbolEntry(name, kind, parameterCount));
+    return it->second;
+}
+
+}  // namespace qm::model

@@ -1,0 +1,82 @@
+// The merged model of one analysis run: SymbolEntry and SymbolTable. Entries are keyed by
+// (name, parameter count) and come out sorted by name bytes, then by count, which gives the
+// macro diagram its default order. A class and a variable of the same name share one entry.
+#pragma once
+
+#include "model/analysis_node.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qm::model {
+
+class SymbolTable;
+
+struct SymbolKey {
+    std::string name;
+    std::int32_t parameterCount = 0;
+
+    // Names compare as byte strings (std::string compares chars as unsigned); ties go to the
+    // smaller count.
+    friend bool operator<(const SymbolKey& a, const SymbolKey& b) noexcept
+    {
+        if (int c = a.name.compare(b.name); c != 0) {
+            return c < 0;
+        }
+        return a.parameterCount < b.parameterCount;
+    }
+    bool operator==(const SymbolKey&) const = default;
+};
+
+struct SymbolEntry {
+    std::string name;
+    NodeKind kind = NodeKind::Unknown;
+    std::int32_t isTemplate = 0;
+    std::int32_t parameterCount = 0;
+    std::vector<const AnalysisNode*> declarations;  // merged nodes without a body
+    std::vector<const AnalysisNode*> definitions;   // merged nodes with a body
+    std::vector<std::string> definitionFiles;       // one per definition, same order
+    SymbolEntry* parent = nullptr;                  // the entry whose table holds this one
+    std::unique_ptr<SymbolTable> children;          // created on first insertion
+
+    SymbolEntry();
+    SymbolEntry(std::string name, NodeKind kind, std::int32_t parameterCount);
+    SymbolEntry(SymbolEntry&&) noexcept;
+    SymbolEntry& operator=(SymbolEntry&&) noexcept;
+    ~SymbolEntry();
+
+    SymbolKey key() const { return {name, parameterCount}; }
+
+    // The entry's table, created empty on first use.
+    SymbolTable& childTable();
+    // Number of entries in the child table (0 when there is none).
+    std::size_t childCount() const noexcept;
+};
+
+class SymbolTable {
+public:
+    using Map = std::map<SymbolKey, SymbolEntry>;
+
+    // The entry with this key, or null.
+    SymbolEntry* find(const std::string& name, std::int32_t parameterCount);
+    const SymbolEntry* find(const std::string& name, std::int32_t parameterCount) const;
+
+    // The entry with the key of `name`/`parameterCount`; inserted with `kind` when absent. A
+    // found entry keeps its kind.
+    SymbolEntry& findOrInsert(const std::string& name, std::int32_t parameterCount, NodeKind kind);
+
+    std::size_t size() const noexcept { return m_entries.size(); }
+    bool empty() const noexcept { return m_entries.empty(); }
+    Map::iterator begin() noexcept { return m_entries.begin(); }
+    Map::iterator end() noexcept { return m_entries.end(); }
+    Map::const_iterator begin() const noexcept { return m_entries.begin(); }
+    Map::const_iterator end() const noexcept { return m_entries.end(); }
+
+private:
+    Map m_entries;
+};
+
+}  // namespace qm::model
