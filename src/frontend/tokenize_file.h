@@ -2,6 +2,7 @@
 #pragma once
 
 #include "frontend/log_sink.h"
+#include "model/source_unit.h"
 #include "model/token.h"
 
 #include <cstdint>
@@ -12,14 +13,7 @@
 
 namespace qm::frontend {
 
-// What identifies a version of a file on disk: its size and its last modification time.
-struct FileStamp {
-    std::int64_t size = 0;
-    std::int64_t seconds = 0;
-    std::int64_t nanoseconds = 0;
-
-    bool operator==(const FileStamp&) const = default;
-};
+using model::FileStamp;
 
 // Files larger than this are not read: their token sequence would not fit in memory.
 constexpr std::int64_t kMaxSourceFileBytes = std::int64_t{512} * 1024 * 1024;

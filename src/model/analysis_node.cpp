@@ -6,6 +6,22 @@
 
 namespace qm::model {
 
+AnalysisNode::~AnalysisNode()
+{
+    if (children.empty()) {
+        return;
+    }
+    std::vector<AnalysisNode> pending = std::move(children);
+    while (!pending.empty()) {
+        AnalysisNode node = std::move(pending.back());
+        pending.pop_back();
+        for (AnalysisNode& child : node.children) {
+            pending.push_back(std::move(child));
+        }
+        node.children.clear();
+    }
+}
+
 Access accessOf(const AnalysisNode& node) noexcept
 {
     switch (node.kind) {

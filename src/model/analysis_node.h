@@ -50,6 +50,12 @@ struct AnalysisNode {
     TokenRefs tokens;
     std::unique_ptr<NodeDetail> detail;
 
+    AnalysisNode() = default;
+    AnalysisNode(AnalysisNode&&) noexcept = default;
+    AnalysisNode& operator=(AnalysisNode&&) noexcept = default;
+    // Takes the subtree apart with an explicit stack: trees are as deep as their input.
+    ~AnalysisNode();
+
     // The detail as the record type that the kind implies, or null when it has another type.
     template <typename T>
     T* detailAs() noexcept { return dynamic_cast<T*>(detail.get()); }

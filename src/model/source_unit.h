@@ -22,13 +22,32 @@ struct NamelessCounters {
     std::int32_t enums = 0;
 };
 
+// What identifies a version of a file on disk: its size and its last modification time.
+struct FileStamp {
+    std::int64_t size = 0;
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
+
+    bool operator==(const FileStamp&) const = default;
+    auto operator<=>(const FileStamp&) const = default;
+};
+
 struct SourceUnit {
     std::vector<Token> tokens;  // after preprocessing, newline tokens included
     std::vector<AnalysisNode> nodes;  // top-level nodes in source order
-    std::string fileName;             // the path as the project lists it
+    // The path by which the file was opened: as the project lists it for a project file, as
+    // resolved for an included one. Recorded in the symbol table for each definition.
+    std::string fileName;
     // Units of the files this one includes, parsed and merged after it, depth first.
     std::vector<std::unique_ptr<SourceUnit>> includedUnits;
     NamelessCounters* namelessCounters = nullptr;  // set by the symbol-table build
+
+    // 1 for a project file and a file reached by a quoted include; 0 for one found through an
+    // include directory.
+    std::int32_t userFile = 1;
+    FileStamp stamp;  // when the file was read
+    // An earlier unit with the same preprocessed content; such a unit keeps no tokens.
+    const SourceUnit* canonical = nullptr;
 };
 
 }  // namespace qm::model

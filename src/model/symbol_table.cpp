@@ -1,5 +1,7 @@
 #include "model/symbol_table.h"
 
+#include <vector>
+
 namespace qm::model {
 
 SymbolEntry::SymbolEntry() = default;
@@ -9,7 +11,23 @@ SymbolEntry::SymbolEntry(std::string entryName, NodeKind entryKind, std::int32_t
 }
 SymbolEntry::SymbolEntry(SymbolEntry&&) noexcept = default;
 SymbolEntry& SymbolEntry::operator=(SymbolEntry&&) noexcept = default;
-SymbolEntry::~SymbolEntry() = default;
+SymbolEntry::~SymbolEntry()
+{
+    // Tables nest as deeply as the scopes of the input; take them apart without recursion.
+    std::vector<std::unique_ptr<SymbolTable>> pending;
+    if (children) {
+        pending.push_back(std::move(children));
+    }
+    while (!pending.empty()) {
+        std::unique_ptr<SymbolTable> table = std::move(pending.back());
+        pending.pop_back();
+        for (auto& [key, entry] : *table) {
+            if (entry.children) {
+                pending.push_back(std::move(entry.children));
+            }
+        }
+    }
+}
 
 SymbolTable& SymbolEntry::childTable()
 {

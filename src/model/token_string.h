@@ -15,6 +15,7 @@ public:
     TokenString() noexcept { setSmallSize(0); }
     TokenString(std::string_view text) { assign(text); }  // NOLINT: implicit on purpose
     TokenString(const char* text) : TokenString(std::string_view(text)) {}
+    TokenString(const std::string& text) : TokenString(std::string_view(text)) {}
     TokenString(const TokenString& other) { assign(other.view()); }
     TokenString(TokenString&& other) noexcept
     {
@@ -65,6 +66,7 @@ public:
     friend bool operator==(const TokenString& a, const TokenString& b) noexcept { return a.view() == b.view(); }
     friend bool operator==(const TokenString& a, std::string_view b) noexcept { return a.view() == b; }
     friend bool operator==(const TokenString& a, const char* b) noexcept { return a.view() == std::string_view(b); }
+    friend bool operator==(const TokenString& a, const std::string& b) noexcept { return a.view() == b; }
 
 private:
     static constexpr std::size_t kInline = 15;
@@ -88,7 +90,9 @@ private:
     void assign(std::string_view text)
     {
         if (text.size() <= kInline) {
-            std::memcpy(m_bytes, text.data(), text.size());
+            if (!text.empty()) {
+                std::memcpy(m_bytes, text.data(), text.size());
+            }
             setSmallSize(text.size());
             return;
         }
@@ -108,7 +112,7 @@ private:
         }
     }
 
-    alignas(8) char m_bytes[16];
+    alignas(8) char m_bytes[16]{};
 };
 
 }  // namespace qm::model

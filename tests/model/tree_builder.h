@@ -6,32 +6,21 @@
 #include "model/source_unit.h"
 #include "model/symbol_table.h"
 
-#include <cctype>
+#include <algorithm>
 #include <deque>
+#include <iterator>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
-namespace qm::model::testing {
+namespace qm::model::test_trees {
 
 class TokenPool {
 public:
-    const Token* add(TokenCode code, std::string_view text = {}, std::int32_t line = 1)
+    const Token* add(TokenCode code, std::string_view text = "", std::int32_t line = 1)
     {
         return &m_tokens.emplace_back(Token{line, code, TokenString(text)});
-    }
-    // One token per entry: identifiers for words, the character code for one-character entries
-    // that are not letters.
-    TokenRefs words(std::initializer_list<std::string_view> texts, std::int32_t line = 1)
-    {
-        TokenRefs refs;
-        for (std::string_view t : texts) {
-            const bool punct = t.size() == 1 && !std::isalnum(static_cast<unsigned char>(t[0]));
-            refs.push_back(punct ? add(static_cast<unsigned char>(t[0]), {}, line) : add(tok::Identifier, t, line));
-        }
-        return refs;
     }
 
 private:
@@ -48,70 +37,56 @@ inline AnalysisNode makeNode(NodeKind kind, std::unique_ptr<NodeDetail> detail =
     return node;
 }
 
-// Kinds 4 and 5; an empty name makes an anonymous one.
-inline AnalysisNode classNode(std::string name, bool body = true, NodeKind kind = NodeKind::Class)
+// A node of `kind` with a detail of type D that `fill` completes.
+template <typename D, typename Fill>
+AnalysisNode detailNode(NodeKind kind, bool hasBody, Fill fill)
 {
-    auto d = std::make_unique<ClassDetail>();
-    d->name.name = std::move(name);
-    return makeNode(kind, std::move(d), body);
+    auto detail = std::make_unique<D>();
+    fill(*detail);
+    return makeNode(kind, std::move(detail), hasBody);
+}
+
+// Kinds 4 and 5; an empty name makes an anonymous one.
+inline AnalysisNode classNode(std::string name, NodeKind kind = NodeKind::Class)
+{
+    return detailNode<ClassDetail>(kind, true, [&](ClassDetail& d) { d.name.name = name; });
 }
 
 // Kinds 6, 7, 8.
-inline AnalysisNode textNode(NodeKind kind, std::string text, bool body = true)
+inline AnalysisNode textNode(NodeKind kind, std::string text)
 {
-    auto d = std::make_unique<TextDetail>();
-    d->text = std::move(text);
-    return makeNode(kind, std::move(d), body);
+    return detailNode<TextDetail>(kind, true, [&](TextDetail& d) { d.text = text; });
 }
 
 inline AnalysisNode functionNode(std::string name, int parameters, bool body = false,
                                  std::vector<std::string> scope = {})
 {
-    auto d = std::make_unique<FunctionDetail>();
-    d->name.name = std::move(name);
-    d->name.scope = std::move(scope);
-    d->parameters.resize(static_cast<std::size_t>(parameters));
-    return makeNode(NodeKind::Function, std::move(d), body);
+    return detailNode<FunctionDetail>(NodeKind::Function, body, [&](FunctionDetail& d) {
+        d.name = {name, scope, {}};
+        d.parameters.resize(static_cast<std::size_t>(parameters));
+    });
 }
 
 inline AnalysisNode variableNode(std::string name, std::vector<std::string> scope = {})
 {
-    auto d = std::make_unique<VariableDetail>();
-    d->name.name = std::move(name);
-    d->name.scope = std::move(scope);
-    return makeNode(NodeKind::Variable, std::move(d));
-}
-
-inline AnalysisNode classDeclareNode(NodeKind kind, std::string name)
-{
-    auto d = std::make_unique<ClassDeclareDetail>();
-    d->name.name = std::move(name);
-    return makeNode(kind, std::move(d));
-}
-
-inline AnalysisNode shortDeclareNode(std::string name)
-{
-    auto d = std::make_unique<ShortDeclareDetail>();
-    d->name = std::move(name);
-    return makeNode(NodeKind::ShortDeclare, std::move(d));
+    return detailNode<VariableDetail>(NodeKind::Variable, false, [&](VariableDetail& d) { d.name = {name, scope, {}}; });
 }
 
 // Kind 58, or kind 59 when `scope` is not empty.
 inline AnalysisNode operatorNode(TokenRefs operatorTokens, int parameters, bool body,
                                  std::vector<std::string> scope = {})
 {
-    const NodeKind kind = scope.empty() ? NodeKind::OverloadMethod : NodeKind::OverloadFunctionMethod;
-    std::unique_ptr<OperatorDetail> d;
+    auto fill = [&](OperatorDetail& d) {
+        d.operatorTokens = operatorTokens;
+        d.parameters.resize(static_cast<std::size_t>(parameters));
+    };
     if (scope.empty()) {
-        d = std::make_unique<OperatorDetail>();
-    } else {
-        auto f = std::make_unique<OperatorFunctionDetail>();
-        f->scope = std::move(scope);
-        d = std::move(f);
+        return detailNode<OperatorDetail>(NodeKind::OverloadMethod, body, fill);
     }
-    d->operatorTokens = std::move(operatorTokens);
-    d->parameters.resize(static_cast<std::size_t>(parameters));
-    return makeNode(kind, std::move(d), body);
+    return detailNode<OperatorFunctionDetail>(NodeKind::OverloadFunctionMethod, body, [&](OperatorFunctionDetail& d) {
+        fill(d);
+        d.scope = scope;
+    });
 }
 
 template <typename... Children>
@@ -130,33 +105,6 @@ std::unique_ptr<SourceUnit> makeUnit(std::string fileName, Nodes&&... nodes)
     return unit;
 }
 
-// Take trees apart level by level: both ~AnalysisNode and ~SymbolEntry recurse once per level of
-// nesting, which a tree many thousands of levels deep does not survive.
-inline void dismantle(std::vector<AnalysisNode>& nodes)
-{
-    std::vector<AnalysisNode> pending = std::move(nodes);
-    while (!pending.empty()) {
-        AnalysisNode node = std::move(pending.back());
-        pending.pop_back();
-        for (AnalysisNode& child : node.children) {
-            pending.push_back(std::move(child));
-        }
-    }
-}
-
-inline void dismantle(SymbolEntry& root)
-{
-    std::vector<std::unique_ptr<SymbolTable>> pending;
-    pending.push_back(std::move(root.children));
-    while (!pending.empty()) {
-        std::unique_ptr<SymbolTable> table = std::move(pending.back());
-        pending.pop_back();
-        if (table) {
-            for (auto& [key, entry] : *table) {
-                pending.push_back(std::move(entry.children));
-            }
-        }
-    }
-}
-
-}  // namespace qm::model::testing
+// Take trees apart level by level: ~AnalysisNode and ~SymbolEntry recurse once per level of
+// nesting, which a tree tens of thousands of levels deep does not survive.
+}  // namespace qm::model::test_trees

@@ -1,0 +1,311 @@
+#include "frontend/option_files.h"
+
+#include "frontend/c_numbers.h"
+#include "model/error.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::frontend {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string>& selectIncludeList(const IncludeDirectoryLists& lists, int index)
+{
+    static const std::vector<std::string> kNone;
+    if (index < 0 || static_cast<std::size_t>(index) >= lists.lists.size()) {
+        return kNone;
+    }
+    return lists.lists[static_cast<std::size_t>(index)];
+}
+
+void fillDefaultIncludeLists(const ProductDirectories& products, IncludeDirectoryLists& lists)
+{
+    static const std::vector<std::string_view> kOldSuffixes{"\\INCLUDE", "\\MFC\\INCLUDE", "\\ATL\\INCLUDE"};
+    static const std::vector<std::string_view> kNewSuffixes{"\\INCLUDE", "\\ATLMFC\\INCLUDE",
+                                                            "\\PlatformSDK\\Include\\PRERELEASE",
+                                                            "\\PlatformSDK\\Include"};
+    for (std::size_t i = 0; i < products.size(); ++i) {
+        if (products[i].empty()) {
+            continue;
+        }
+        std::vector<std::string>& list = lists.lists[i];
+        list.clear();
+        for (const std::string_view suffix : i == 0 ? kOldSuffixes : kNewSuffixes) {
+            list.push_back(products[i] + std::string(suffix));
+        }
+    }
+}
+
+ProductDirectories installedProductDirectories()
+{
+    // The compilers' installation folders come from a system registry this platform lacks.
+    return {};
+}
+
+void defaultIncludeLists(IncludeDirectoryLists& lists)
+{
+    fillDefaultIncludeLists(installedProductDirectories(), lists);
+}
+
+std::vector<std::string> projectResetIncludeDirectories()
+{
+    return {
+        "E:\\Program Files\\Microsoft Visual Studio\\VC98\\INCLUDE",
+        "E:\\Program Files\\Microsoft Visual Studio\\VC98\\MFC\\INCLUDE",
+        "E:\\Program Files\\Microsoft Visual Studio\\VC98\\ATL\\INCLUDE",
+    };
+}
+
+PredefinedWordList buildMacroSeeds(const PredefinedWordList& globalWords, const PredefinedWordList& projectDefines)
+{
+    PredefinedWordList seeds;
+    seeds.reserve(globalWords.size() + projectDefines.size());
+    seeds.insert(seeds.end(), globalWords.begin(), globalWords.end());
+    seeds.insert(seeds.end(), projectDefines.begin(), projectDefines.end());
+    return seeds;
+}
+
+std::optional<std::string> validatePredefinedName(std::string_view name)
+{
+    if (name.empty()) {
+        return std::string(kDefinedWordEmptyMessage);
+    }
+    const char first = name.front();
+    const bool isLetter = (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z');
+    if (!isLetter && first != '_') {
+        return std::string(kDefinedWordNotNameMessage);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// Reads a text file line by line, taking off LF or CR LF. The stream is read as it goes, so a
+// reader that stops early never reads the rest of a large file.
+class LineReader {
+public:
+    explicit LineReader(const fs::path& path)
+    {
+        std::error_code ec;
+        if (fs::is_regular_file(path, ec)) {  // a folder or a pipe is no option file
+            m_in.open(path, std::ios::binary);
+        }
+    }
+
+    bool isOpen() const { return m_in.is_open(); }
+
+    // The next line without its line end; false at the end of the file (or on a read error).
+    bool next(std::string& line)
+    {
+        if (!std::getline(m_in, line)) {
+            return false;
+        }
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        return true;
+    }
+
+private:
+    std::ifstream m_in;
+};
+
+void appendLine(std::string& out, std::string_view line)
+{
+    out += line;
+    out += "\r\n";
+}
+
+[[noreturn]] void throwCannotWrite(const fs::path& path)
+{
+    throw model::Error(path.string() + " : cannot write file");
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Creates a new file beside `target` that no one else uses; returns its descriptor or -1.
+int createTemporaryBeside(const fs::path& target, fs::path& temporary)
+{
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = target;
+        temporary += "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+// Replaces the file at `path` with `bytes` so that it is either the old file or the new one,
+// never a mixture: the bytes go into a temporary file beside it, which is renamed over it.
+void replaceFileContents(const fs::path& path, std::string_view bytes)
+{
+    fs::path target = path;
+    std::error_code ec;
+    if (fs::is_symlink(path, ec)) {
+        const fs::path resolved = fs::canonical(path, ec);
+        if (!ec) target = resolved;
+    }
+    fs::path temporary;
+    const int fd = createTemporaryBeside(target, temporary);
+    if (fd < 0) {
+        throwCannotWrite(path);
+    }
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) {
+        (void)::fchmod(fd, old.st_mode & 07777);  // keep the permissions the user gave the file
+    }
+    bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        throwCannotWrite(path);
+    }
+    const int folder = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        (void)::fsync(folder);  // makes the rename itself survive a power cut; failure changes nothing
+        ::close(folder);
+    }
+}
+
+}  // namespace
+
+bool loadIncludeLists(const fs::path& path, IncludeDirectoryLists& lists)
+{
+    LineReader reader(path);
+    if (!reader.isOpen()) {
+        defaultIncludeLists(lists);
+        return false;
+    }
+    std::string line;
+    for (std::vector<std::string>& list : lists.lists) {
+        list.clear();
+        // The count only bounds the loop; it is never used to reserve memory, since a damaged
+        // file may claim billions of lines it does not have.
+        const std::int32_t count = reader.next(line) ? parseAtoi(line) : 0;
+        for (std::int32_t i = 0; i < count && reader.next(line); ++i) {
+            list.push_back(line);
+        }
+    }
+    return true;
+}
+
+void saveIncludeLists(const fs::path& path, const IncludeDirectoryLists& lists)
+{
+    std::string text;
+    for (const std::vector<std::string>& list : lists.lists) {
+        appendLine(text, std::to_string(list.size()));
+        for (const std::string& directory : list) {
+            appendLine(text, directory);
+        }
+    }
+    replaceFileContents(path, text);
+}
+
+PredefinedWordList loadPredefinedWords(const fs::path& path)
+{
+    PredefinedWordList words;
+    LineReader reader(path);
+    std::string name;
+    std::string value;
+    while (reader.next(name) && reader.next(value)) {
+        words.push_back(PredefinedWord{name, narrowToInt32(parseAtol(value))});
+    }
+    return words;
+}
+
+void savePredefinedWords(const fs::path& path, const PredefinedWordList& words)
+{
+    std::string text;
+    for (const PredefinedWord& word : words) {
+        appendLine(text, word.name);
+        appendLine(text, std::to_string(word.value));
+    }
+    replaceFileContents(path, text);
+}
+
+namespace {
+
+std::string environmentValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+fs::path homeDirectory()
+{
+    std::string home = environmentValue("HOME");
+    if (!home.empty()) {
+        return home;
+    }
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    std::vector<char> buffer(16 * 1024);
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir
+        && found->pw_dir[0] != '\0') {
+        return found->pw_dir;
+    }
+    return "/";
+}
+
+}  // namespace
+
+fs::path configDirectory()
+{
+    const std::string overridden = environmentValue("QUILLMARSH_CONFIG_DIR");
+    if (!overridden.empty()) {
+        return overridden;
+    }
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as the base directory rules ask.
+    const fs::path xdg = environmentValue("XDG_CONFIG_HOME");
+    if (xdg.is_absolute()) {
+        return xdg / "Quillmarsh";
+    }
+    return homeDirectory() / ".config" / "Quillmarsh";
+}
+
+fs::path ensureConfigDirectory()
+{
+    const fs::path folder = configDirectory();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec || !fs::is_directory(folder, ec)) {
+        throw model::Error(folder.string() + " : cannot create folder");
+    }
+    return folder;
+}
+
+fs::path includeListsPath()
+{
+    return configDirectory() / "Include.ini";
+}
+
+fs::path predefinedWordsPath()
+{
+    return configDirectory() / "predefined.ini";
+}
+
+}  // namespace qm::frontend

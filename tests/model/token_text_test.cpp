@@ -1,0 +1,116 @@
+#include "model/token.h"
+#include "model/token_string.h"
+#include "model/token_text.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qm::model {
+namespace {
+
+std::string spell(TokenCode code, std::string_view text = "")
+{
+    return spellToken(Token{1, code, TokenString(text)});
+}
+
+TEST(TokenText, JoinsSpellingsSpacedOrUnspaced)
+{
+    const std::vector<Token> values{{1, tok::Identifier, "a"}, {1, '+', {}}, {1, tok::Identifier, "b"}};
+    const std::vector<const Token*> refs{&values[0], &values[1], &values[2]};
+    EXPECT_EQ(TokenText(refs, true), "a + b");
+    EXPECT_EQ(TokenText(refs, false), "a+b");
+    EXPECT_EQ(TokenText(values, true), "a + b");
+    EXPECT_EQ(TokenText(values, false), "a+b");
+    EXPECT_EQ(TokenText(std::span<const Token* const>(), true), "");
+    EXPECT_EQ(TokenText(std::span<const Token>(), false), "");
+    EXPECT_EQ(TokenText(std::span(values).first(1), true), "a");
+    // The trailing blank goes only when something precedes it.
+    EXPECT_EQ(TokenText(std::vector<Token>{{1, tok::Identifier, ""}}, true), " ");
+    std::string out = "p";
+    appendSpelling(out, Token{1, tok::Arrow, {}});
+    EXPECT_EQ(out, "p->");
+}
+
+TEST(SpellToken, WritesTokensAsSourceText)
+{
+    EXPECT_EQ(spell(tok::AngleInclude, "x.h"), "include<x.h>");
+    EXPECT_EQ(spell(tok::StringLiteral, R"(a\n)"), R"("a\n")");
+    EXPECT_EQ(spell(tok::QuotedHeaderName, "a.h"), R"("a.h")");
+    EXPECT_EQ(spell(tok::CharLiteral, R"(\')"), R"('\'')");
+    EXPECT_EQ(spell(tok::Reserved), "\n");
+    EXPECT_EQ(spell('{'), "{");
+    EXPECT_EQ(spell(tok::HexInteger, "0x1F"), "0x1F");
+    EXPECT_EQ(spell(tok::Identifier, "a_rather_long_identifier"), "a_rather_long_identifier");
+    EXPECT_EQ(spell(tok::Int), "int");
+    EXPECT_EQ(spell(tok::ShiftLeftAssign), "<<=");
+    EXPECT_EQ(spell(tok::Undef), "undef");
+    for (TokenCode noText : {255, 256, 257, 258, 380, 381}) {
+        EXPECT_EQ(spell(noText, "ignored"), "Error Token") << noText;
+    }
+    EXPECT_EQ(fixedSpelling(tok::Declspec), "__declspec");
+    // Every operator, reserved word and directive word is spelled by its fixed text.
+    for (TokenCode code = tok::DotStar; code <= tok::Undef; ++code) {
+        EXPECT_FALSE(fixedSpelling(code).empty()) << code;
+        EXPECT_EQ(spell(code), fixedSpelling(code)) << code;
+    }
+}
+
+TEST(Token, OnlyLiteralsIdentifiersAndHeaderNamesCarryText)
+{
+    for (TokenCode code = 0; code <= 400; ++code) {
+        EXPECT_EQ(carriesText(code), code >= 259 && code <= 268 && code != 266) << code;
+    }
+    EXPECT_EQ(sizeof(Token), 24u);
+    const Token a{3, tok::Identifier, "name"};
+    EXPECT_EQ(a, (Token{3, tok::Identifier, "name"}));
+    EXPECT_NE(a, (Token{4, tok::Identifier, "name"}));
+    EXPECT_NE(a, (Token{3, tok::Identifier, "nam"}));
+}
+
+TEST(TokenString, KeepsShortTextsInlineAndLongOnesOnTheHeap)
+{
+    EXPECT_TRUE(TokenString().empty());
+    const std::string fifteen(15, 'q'), sixteen(16, 'w'), withNul("a\0b", 3);
+    EXPECT_EQ(TokenString(fifteen).view(), fifteen);
+    EXPECT_EQ(TokenString(fifteen).heapBytes(), 0u);
+    EXPECT_EQ(TokenString(sixteen).view(), sixteen);
+    EXPECT_EQ(TokenString(sixteen).heapBytes(), 16u);
+    EXPECT_EQ(TokenString(withNul).view(), withNul);
+    EXPECT_EQ(TokenString(sixteen + withNul).view(), sixteen + withNul);
+}
+
+TEST(TokenString, CopiesOwnTheirTextAndMovesTakeIt)
+{
+    const std::string text(40, 'h'), other(30, 'n');
+    auto heap = std::make_unique<TokenString>(text);
+    const TokenString copy(*heap);
+    EXPECT_NE(copy.view().data(), heap->view().data());
+    const char* storage = heap->view().data();
+    TokenString moved(std::move(*heap));
+    EXPECT_TRUE(heap->empty());
+    EXPECT_EQ(moved.view().data(), storage);
+    heap.reset();
+    EXPECT_EQ(copy, text);  // still readable after the original is gone
+
+    // Assignments release what they replace (the leak checker watches) and survive aliasing.
+    TokenString target("short");
+    target = copy;
+    EXPECT_EQ(target, text);
+    target = TokenString(other);
+    TokenString& alias = target;
+    target = alias;
+    target = std::move(alias);
+    EXPECT_EQ(target, other);
+    target = TokenString("tiny");
+    EXPECT_EQ(target.heapBytes(), 0u);
+    TokenString a("inline"), b(text);
+    a.swap(b);
+    EXPECT_EQ(a, text);
+    EXPECT_EQ(b, "inline");
+}
+
+}  // namespace
+}  // namespace qm::model
