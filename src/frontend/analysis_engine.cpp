@@ -1,0 +1,300 @@
+#include "frontend/analysis_engine.h"
+
+#include "frontend/preprocessor.h"
+#include "frontend/tokenize_file.h"
+#include "model/symbol_table_builder.h"
+
+#include <set>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::frontend {
+
+using model::SourceUnit;
+
+namespace {
+
+// The change key of the file at `path` as it is now; (0, 0, 0) with a log line when it cannot be
+// opened.
+model::FileStamp currentStamp(const std::string& path, LogSink& log)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    const bool ok = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (fd >= 0) ::close(fd);
+    if (!ok) {
+        log.writeLine(path + " : cannot open file");
+        return {};
+    }
+    return {static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
+            static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+}
+
+// Calls `visit` on `root` and every unit it includes, depth first in list order.
+template <typename Visit>
+void forEachUnit(SourceUnit& root, Visit&& visit)
+{
+    std::vector<SourceUnit*> pending{&root};
+    while (!pending.empty()) {
+        SourceUnit* unit = pending.back();
+        pending.pop_back();
+        visit(*unit);
+        for (auto it = unit->includedUnits.rbegin(); it != unit->includedUnits.rend(); ++it) {
+            pending.push_back(it->get());
+        }
+    }
+}
+
+}  // namespace
+
+AnalysisEngine::AnalysisEngine(LogSink& log) : m_log(log) {}
+
+AnalysisEngine::~AnalysisEngine()
+{
+    stopAndWait();
+    clearAll();
+}
+
+AnalysisEngine::StartResult AnalysisEngine::startRun(RunSettings settings)
+{
+    bool expected = false;
+    if (!m_active.compare_exchange_strong(expected, true)) {
+        return StartResult::AlreadyRunning;
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();  // the previous run's thread has finished its work already
+    }
+    m_settings = std::move(settings);
+    try {
+        m_thread = std::thread([this] {
+            // Below the user interface's priority, so that drawing and input go first.
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 5);
+            threadBody();
+        });
+    } catch (const std::system_error&) {
+        return StartResult::ThreadFailed;  // the engine stays active, as no run can be trusted now
+    }
+    return StartResult::Started;
+}
+
+void AnalysisEngine::runSynchronously(RunSettings settings)
+{
+    bool expected = false;
+    if (!m_active.compare_exchange_strong(expected, true)) {
+        return;
+    }
+    m_settings = std::move(settings);
+    threadBody();
+}
+
+void AnalysisEngine::threadBody()
+{
+    m_runFinished = false;
+    m_stopRequested = false;
+    m_progress = 0;
+    try {
+        runBody();
+    } catch (const std::exception& e) {
+        // Nothing may leave the thread; a failure of the run itself is reported and the run ends.
+        m_log.writeLine(e.what());
+        m_running = false;
+    }
+    m_active = false;
+    m_runFinished = true;
+}
+
+void AnalysisEngine::requestStop()
+{
+    m_stopRequested = true;
+    m_log.writeLine(kStopAccepted);
+}
+
+void AnalysisEngine::stopAndWait()
+{
+    if (m_active) {
+        requestStop();
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void AnalysisEngine::runBody()
+{
+    m_running = true;
+    dropUnselectedAndChangedFiles();
+    m_previous = std::move(m_files);
+    m_files.clear();
+
+    const auto& list = m_settings.files;
+    const std::size_t n = list.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (m_stopRequested) {
+            m_progress = 0;
+            break;
+        }
+        if (list[i].selected) {
+            getOrCreateFile(list[i].path);
+            m_progress = static_cast<int>(100.0 * static_cast<double>(i) / static_cast<double>(n));
+        }
+    }
+    if (!m_stopRequested) {
+        m_log.writeLine(kParsingComplete);
+    }
+    // Cached files that a stopped run did not reach are analysed afresh next time.
+    while (!m_previous.empty()) {
+        destroyFile(std::move(m_previous.back()));
+        m_previous.pop_back();
+    }
+    buildResult();
+    if (m_stopRequested) {
+        m_log.writeLine(kEngineStopped);
+    }
+    m_running = false;
+}
+
+void AnalysisEngine::dropUnselectedAndChangedFiles()
+{
+    std::set<std::string> selected;
+    for (const auto& entry : m_settings.files) {
+        if (entry.selected) selected.insert(entry.path);
+    }
+    std::vector<std::unique_ptr<SourceFile>> kept;
+    for (auto& file : m_files) {
+        if (!selected.count(file->path)) {
+            destroyFile(std::move(file));
+        } else {
+            kept.push_back(std::move(file));
+        }
+    }
+    m_files.clear();
+    for (auto& file : kept) {
+        if (currentStamp(file->path, m_log) != file->rootUnit->stamp) {
+            destroyFile(std::move(file));
+        } else {
+            m_files.push_back(std::move(file));
+        }
+    }
+}
+
+void AnalysisEngine::getOrCreateFile(const std::string& path)
+{
+    for (auto it = m_previous.begin(); it != m_previous.end(); ++it) {
+        if ((*it)->path == path) {
+            m_files.push_back(std::move(*it));
+            m_previous.erase(it);
+            return;
+        }
+    }
+    auto file = std::make_unique<SourceFile>();
+    file->path = path;
+    file->rootUnit = std::make_unique<SourceUnit>();
+    SourceUnit& root = *file->rootUnit;
+    root.fileName = path;
+    root.userFile = 1;
+    tokenizeFile(path, root.tokens, root.stamp, m_log);
+    for (const auto& seed : m_settings.macroSeeds) {
+        file->macros.defineValue(seed.name, seed.value);
+    }
+    m_log.writeLine("Parsing: " + path);
+    preprocessFramed(root, *file, 0);
+    parseUnits(root);
+    m_files.push_back(std::move(file));
+}
+
+// Preprocesses one unit: a file version met before (and still alive) contributes nothing the
+// second time, and units with the same content after preprocessing share one canonical unit.
+void AnalysisEngine::preprocessFramed(SourceUnit& unit, SourceFile& file, int depth)
+{
+    try {
+        if (!m_settings.preprocessSameFile && m_registry.contains(unit.fileName, unit.stamp)) {
+            unit.tokens.clear();
+            return;
+        }
+        PreprocessEnvironment env{file.macros, m_settings.includeDirectories, m_settings.followAngleIncludes,
+                                  m_stopRequested, m_log,
+                                  [this, &file](const std::string& path, int userFile, int nested) {
+                                      return includeFile(file, path, userFile, nested);
+                                  }};
+        preprocessUnit(unit, env, depth);
+        const std::size_t count = unit.tokens.size();
+        if (SourceUnit* registered = m_registry.lookup(unit.fileName, unit.stamp, count)) {
+            unit.canonical = registered;
+            if (registered != &unit) unit.tokens.clear();
+        } else {
+            m_registry.insert(unit.fileName, unit.stamp, count, &unit);
+        }
+    } catch (const std::exception&) {
+        m_log.writeLine(unit.fileName + ": Preprocessing Error");
+    }
+}
+
+std::unique_ptr<SourceUnit> AnalysisEngine::includeFile(SourceFile& file, const std::string& path, int userFile,
+                                                        int depth)
+{
+    auto unit = std::make_unique<SourceUnit>();
+    unit->fileName = path;
+    unit->userFile = userFile;
+    tokenizeFile(path, unit->tokens, unit->stamp, m_log);
+    preprocessFramed(*unit, file, depth);
+    return unit;
+}
+
+void AnalysisEngine::parseUnits(SourceUnit& root)
+{
+    if (!m_parser) return;
+    forEachUnit(root, [this](SourceUnit& unit) {
+        if (!m_stopRequested) m_parser(unit, m_stopRequested, m_log);
+    });
+}
+
+void AnalysisEngine::destroyFile(std::unique_ptr<SourceFile> file)
+{
+    if (!file) return;
+    // The result refers to the file's nodes; it is rebuilt before anyone reads it again.
+    if (file->rootUnit) {
+        forEachUnit(*file->rootUnit, [this](SourceUnit& unit) {
+            if (!unit.canonical) m_registry.eraseUnit(unit);
+        });
+    }
+}
+
+void AnalysisEngine::buildResult()
+{
+    std::vector<SourceUnit*> roots;
+    roots.reserve(m_files.size());
+    for (const auto& file : m_files) roots.push_back(file->rootUnit.get());
+    model::buildSymbolTable(roots, m_root, m_counters);
+}
+
+void AnalysisEngine::clearAll()
+{
+    if (m_active) return;
+    m_root = model::SymbolEntry();
+    for (auto& file : m_files) destroyFile(std::move(file));
+    m_files.clear();
+}
+
+void AnalysisEngine::forgetFile(const std::string& path)
+{
+    if (m_active) return;
+    for (auto it = m_files.begin(); it != m_files.end(); ++it) {
+        if ((*it)->path == path) {
+            destroyFile(std::move(*it));
+            m_files.erase(it);
+            return;
+        }
+    }
+}
+
+void AnalysisEngine::rebuildResult()
+{
+    if (m_active) return;
+    buildResult();
+}
+
+}  // namespace qm::frontend

@@ -1,0 +1,127 @@
+// AnalysisEngine: runs the front end and the parser over a project, on a thread of its own or
+// on the caller's. Each selected file is read, seeded with the predefined words, preprocessed
+// with everything it includes, and parsed; at the end all trees are merged into the symbol
+// table. Files whose size and modification time did not change are taken from the previous run.
+//
+// The engine touches nothing of the window system: progress, the active and finished flags are
+// atomics that the desktop program polls with timers, and every message goes to a LogSink.
+#pragma once
+
+#include "frontend/log_sink.h"
+#include "frontend/macro_table.h"
+#include "frontend/option_files.h"
+#include "frontend/preprocessed_registry.h"
+#include "model/source_unit.h"
+#include "model/symbol_table.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace qm::frontend {
+
+// One file of the project's normalised list.
+struct ProjectEntry {
+    std::string path;
+    bool selected = true;
+};
+
+// What one run works on; taken over whole when the run starts.
+struct RunSettings {
+    std::vector<ProjectEntry> files;              // in the project's normalised order
+    std::vector<std::string> includeDirectories;  // the list selected for the run
+    PredefinedWordList macroSeeds;                // global predefined words, then project defines
+    bool followAngleIncludes = false;             // follow `#include <...>`
+    bool preprocessSameFile = false;              // preprocess a file version again when met again
+};
+
+// Parses one unit's tokens into its nodes; called for every new unit. It polls `stop` and writes
+// its messages to the log.
+using UnitParser = std::function<void(model::SourceUnit& unit, const std::atomic<bool>& stop, LogSink& log)>;
+
+// One analysed project file: its unit, the units it includes, and the macros they share.
+struct SourceFile {
+    std::string path;
+    std::unique_ptr<model::SourceUnit> rootUnit;
+    MacroTable macros;
+};
+
+class AnalysisEngine {
+public:
+    static constexpr std::string_view kAlreadyRunning = "Analysis Engine already run.";
+    static constexpr std::string_view kThreadFailed = "Analysis Engine Thread run fail.";
+    static constexpr std::string_view kStopAccepted = "Stop request accpet";
+    static constexpr std::string_view kParsingComplete = "Parsing Complete.";
+    static constexpr std::string_view kEngineStopped = "Engine stopped.";
+
+    explicit AnalysisEngine(LogSink& log);
+    AnalysisEngine(const AnalysisEngine&) = delete;
+    AnalysisEngine& operator=(const AnalysisEngine&) = delete;
+    ~AnalysisEngine();  // stops a running run and waits for it
+
+    void setParser(UnitParser parser) { m_parser = std::move(parser); }
+
+    enum class StartResult { Started, AlreadyRunning, ThreadFailed };
+    // Starts a run on a background thread at lower priority. A run already active is left alone;
+    // the caller shows kAlreadyRunning (or kThreadFailed) as the result says.
+    StartResult startRun(RunSettings settings);
+
+    // Runs on the calling thread and returns when the run is over.
+    void runSynchronously(RunSettings settings);
+
+    // Asks an active run to end early; it keeps what it analysed so far. Writes kStopAccepted.
+    void requestStop();
+    // When a run is active: requests a stop and waits until the run has ended.
+    void stopAndWait();
+
+    // Forgets every cached file (only while no run is active); the next run analyses all afresh.
+    void clearAll();
+    // Forgets the cached file with this exact path, if any (only while no run is active).
+    void forgetFile(const std::string& path);
+    // Rebuilds the symbol table from the cached files (only while no run is active).
+    void rebuildResult();
+
+    bool isActive() const noexcept { return m_active.load(); }
+    // True once after each finished run: the views rebuild their diagrams when it is set.
+    bool takeRunFinished() noexcept { return m_runFinished.exchange(false); }
+    bool runFinished() const noexcept { return m_runFinished.load(); }
+    int progressPercent() const noexcept { return m_progress.load(); }
+    bool stopRequested() const noexcept { return m_stopRequested.load(); }
+
+    // The merged result and the files of the last run; read them only while no run is active.
+    const model::SymbolEntry& result() const noexcept { return m_root; }
+    const std::vector<std::unique_ptr<SourceFile>>& files() const noexcept { return m_files; }
+
+private:
+    void threadBody();
+    void runBody();
+    void dropUnselectedAndChangedFiles();
+    void getOrCreateFile(const std::string& path);
+    void preprocessFramed(model::SourceUnit& unit, SourceFile& file, int depth);
+    std::unique_ptr<model::SourceUnit> includeFile(SourceFile& file, const std::string& path, int userFile, int depth);
+    void parseUnits(model::SourceUnit& root);
+    void destroyFile(std::unique_ptr<SourceFile> file);
+    void buildResult();
+
+    LogSink& m_log;
+    UnitParser m_parser;
+    RunSettings m_settings;
+    std::vector<std::unique_ptr<SourceFile>> m_files;     // the project files of the last run
+    std::vector<std::unique_ptr<SourceFile>> m_previous;  // work list during a run
+    PreprocessedRegistry m_registry;
+    model::SymbolEntry m_root;
+    model::NamelessCounters m_counters;
+
+    std::thread m_thread;
+    std::atomic<bool> m_active{false};
+    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_runFinished{false};
+    std::atomic<bool> m_stopRequested{false};
+    std::atomic<int> m_progress{0};
+};
+
+}  // namespace qm::frontend

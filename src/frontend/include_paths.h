@@ -1,0 +1,28 @@
+// Where included files are found. Names taken from source files may use `\` as a separator,
+// as Windows sources do; it is turned into `/` before use. The process working directory is
+// never changed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qm::frontend {
+
+// `name` with every backslash turned into a slash.
+std::string toSlashes(std::string name);
+
+// The path of a quoted include `name` (slashes only) written in the file `includer`:
+// - the includer's folder is its path up to the last `/`; a path without `/` gives "";
+// - a plain file name lies in that folder;
+// - a name with folders is resolved from the includer's folder: when that folder exists, the
+//   result is its absolute, normalised form and the file part; when it does not, the includer's
+//   folder, `/` and the whole name; when the includer's folder itself does not exist, that folder.
+// So `../inc/a.h` in /p/src/x.cpp is /p/inc/a.h when /p/inc exists, else /p/src/../inc/a.h.
+std::string resolveQuotedInclude(const std::string& includer, const std::string& name);
+
+// The first `directory/name` that exists, trying `directories` in order; none when no candidate
+// exists.
+std::optional<std::string> findAngleInclude(const std::vector<std::string>& directories, const std::string& name);
+
+}  // namespace qm::frontend

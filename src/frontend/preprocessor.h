@@ -1,0 +1,57 @@
+// The preprocessor: rewrites one unit's tokens before parsing. It records `#define` macros,
+// replaces macro uses, drops the groups of false conditionals with their directive lines,
+// follows includes into units of their own, and removes a few declaration macros of the
+// Windows class library that would confuse the parser. `#define` and `#include` lines stay in
+// the sequence so that the parser can show them.
+//
+// It is made for drawing programs, not compiling them: a replacement is expanded once, when the
+// macro is defined, and not rescanned when used; there is no stringising, pasting or variadic
+// macro. The result is streamed into a new token vector, so a unit costs one pass however many
+// directives it holds.
+#pragma once
+
+#include "frontend/log_sink.h"
+#include "frontend/macro_table.h"
+#include "model/error.h"
+#include "model/source_unit.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qm::frontend {
+
+// An error that ends the preprocessing of a unit; its text names what went wrong.
+class PreprocessError : public model::Error {
+public:
+    using Error::Error;
+};
+
+// A directive or macro call that runs past the end of the token sequence.
+class SequenceEndError : public PreprocessError {
+public:
+    SequenceEndError() : PreprocessError("token sequence ended inside a directive") {}
+};
+
+// Includes nested deeper than this are not followed.
+constexpr int kMaxIncludeDepth = 200;
+
+struct PreprocessEnvironment {
+    MacroTable& macros;
+    const std::vector<std::string>& includeDirectories;
+    bool followAngleIncludes = false;
+    const std::atomic<bool>& stopRequested;
+    LogSink& log;
+    // Creates, reads and preprocesses the unit of an included file at nesting `depth`.
+    std::function<std::unique_ptr<model::SourceUnit>(const std::string& path, int userFile, int depth)> includeFile;
+};
+
+// Preprocesses `unit` (at include nesting `depth`, 0 for a project file). Included units are
+// created through the environment and appended to the unit as their directives are met. On a
+// PreprocessError the tokens rewritten so far stay, followed by the rest of the sequence as it
+// was, and the error is rethrown for the caller to report.
+void preprocessUnit(model::SourceUnit& unit, PreprocessEnvironment& env, int depth);
+
+}  // namespace qm::frontend
