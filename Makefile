@@ -39,12 +39,11 @@ $(BUILD_DIR)/build.ninja: CMakeLists.txt
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# For now the example project is shown as the token summary of each of its files.
+# Analyses the example project and prints the run's log (the result document goes to
+# build/example-analysis.json).
 run: build
-	@for f in examples/src/*.h examples/src/*.cpp; do \
-		n=$$($(CLI) tokens "$$f" | grep -o '"code": ' | wc -l); \
-		printf '%-32s %6d tokens\n' "$$f" "$$n"; \
-	done
+	$(CLI) analyze examples/src --dump log,units,symbols > $(BUILD_DIR)/example-analysis.json
+	@echo "Result: $(BUILD_DIR)/example-analysis.json"
 
 # Tests build with AddressSanitizer and UndefinedBehaviorSanitizer in a tree of their own.
 $(TEST_BUILD_DIR)/build.ninja: CMakeLists.txt

@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     CommandAction action;
     addTokensCommand(app, action);
+    addEvalCommand(app, action);
+    addAnalyzeCommand(app, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

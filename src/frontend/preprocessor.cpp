@@ -78,6 +78,10 @@ public:
         finish();
     }
 
+    // Evaluates the condition that starts at `from`: the value and the position of the line's
+    // newline.
+    std::pair<std::int32_t, std::size_t> evaluateAt(std::size_t from) { return evaluate(from); }
+
 private:
     // --- Output ---------------------------------------------------------------------------------
 
@@ -633,6 +637,14 @@ private:
 void preprocessUnit(model::SourceUnit& unit, PreprocessEnvironment& env, int depth)
 {
     Preprocessor(unit, env, depth).run();
+}
+
+std::int32_t evaluateIfCondition(std::vector<Token> tokens, PreprocessEnvironment& env)
+{
+    model::SourceUnit unit;
+    unit.tokens = std::move(tokens);
+    unit.tokens.push_back(Token{0, tok::Newline, {}});
+    return Preprocessor(unit, env, 0).evaluateAt(0).first;
 }
 
 }  // namespace qm::frontend

@@ -54,4 +54,9 @@ struct PreprocessEnvironment {
 // was, and the error is rethrown for the caller to report.
 void preprocessUnit(model::SourceUnit& unit, PreprocessEnvironment& env, int depth);
 
+// Evaluates `tokens` as the condition of an `#if` line (the text after `if`): macros of the
+// environment are replaced, `defined` is resolved and names left over count as 0. Throws
+// PreprocessError or ConditionError for a malformed condition.
+std::int32_t evaluateIfCondition(std::vector<model::Token> tokens, PreprocessEnvironment& env);
+
 }  // namespace qm::frontend

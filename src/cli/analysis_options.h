@@ -1,0 +1,38 @@
+// The inputs and options shared by the commands that analyse sources (analyze, and the drawing
+// commands): which files, which include directories and predefined words, which run flags.
+#pragma once
+
+#include "frontend/analysis_engine.h"
+#include "frontend/log_sink.h"
+
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace qm::cli {
+
+struct AnalysisOptions {
+    std::vector<std::string> inputs;
+    std::vector<std::string> includeDirectories;  // -I
+    std::vector<std::string> defines;             // -D NAME[=VALUE]
+    std::string optionsDir;                       // --options-dir
+    int includeList = 0;                          // --include-list
+    bool parseVcHeader = false;
+    bool preprocessSameFile = false;
+};
+
+// Registers the positional inputs and the analysis options on `command`.
+void addAnalysisOptions(CLI::App& command, AnalysisOptions& options);
+
+// Turns `-D NAME[=VALUE]` into a predefined word; the value is 1 when omitted.
+frontend::PredefinedWord parseDefine(const std::string& text);
+
+// Collects the project files from the inputs and the run's settings. Writes a message for every
+// input that is skipped or missing to standard error; returns false when an input does not
+// exist (the command then exits with the input-error status).
+bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& settings);
+
+}  // namespace qm::cli

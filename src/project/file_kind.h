@@ -1,0 +1,22 @@
+// FileKind: what a path names, judged by its ending alone.
+#pragma once
+
+#include <string_view>
+
+namespace qm::project {
+
+enum class FileKind {
+    None = 0,     // anything else, headers and folders included
+    Source = 1,   // .cpp .cc .c
+    Dsp = 2,      // Visual C++ project
+    Dsw = 3,      // Visual C++ workspace
+    Project = 4,  // .qmp, this program's project file
+    Vcproj = 5,   // Visual C++ XML project
+};
+
+// The kind of `path` by its ending, compared without regard to letter case; an ending followed
+// by one double quote counts too (`"a.cpp"` as a dropped name may carry one). Only ASCII letters
+// are folded, so multi-byte UTF-8 names are never cut apart.
+FileKind classifyPath(std::string_view path);
+
+}  // namespace qm::project
