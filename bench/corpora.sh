@@ -52,7 +52,7 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
-    echo "corpora.sh: installing ${missing[*]}" >&2
+    echo "corpora.sh: missing packages: ${missing[*]}" >&2
     if [ "$(id -u)" = 0 ]; then
         apt-get update -qq >&2
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2

@@ -16,8 +16,10 @@ namespace qm::frontend {
 class TokenScanner {
 public:
     // Scans `input`, which must outlive the scanner. Line ends are plain line feeds (a caller
-    // that reads CR LF files folds them first, as tokenizeFile does).
-    explicit TokenScanner(std::string_view input) noexcept;
+    // that reads CR LF files folds them first, as tokenizeFile does). Unknown-character messages
+    // are appended to `diagnostics`, one line each:
+    // "---------- Error Unkonwn Token  ---------- <@>".
+    TokenScanner(std::string_view input, std::string& diagnostics) noexcept;
 
     // The next token code, or 0 at the end of the input (and on every call after it).
     model::TokenCode nextToken();
@@ -30,10 +32,6 @@ public:
     // comments and continued strings.
     std::int32_t line() const noexcept { return m_line; }
 
-    // The unknown-character messages written so far, one line each:
-    // "---------- Error Unkonwn Token  ---------- <@>".
-    // The caller may clear it between tokens to pass the text on in pieces.
-    std::string& diagnostics() noexcept { return m_diagnostics; }
 
 private:
     using Pos = const char*;
@@ -46,8 +44,7 @@ private:
     model::TokenCode unknownCharacter();
     bool skipBlockComment();
 
-    Pos scanQuotedLiteral(Pos opening, char quote, Pos& failMemo);
-    Pos scanHeaderName(Pos opening) const;
+    Pos matchQuoted(Pos opening, char quote);
     Pos scanAngleInclude(Pos afterWord);
     void countLines(Pos from, Pos to) noexcept;
 
@@ -60,7 +57,7 @@ private:
     Pos m_stringFailsBefore = nullptr;
     Pos m_charFailsBefore = nullptr;
     Pos m_angleFailsBefore = nullptr;
-    std::string m_diagnostics;
+    std::string* m_diagnostics;
 };
 
 }  // namespace qm::frontend

@@ -37,40 +37,15 @@ void writeDiagnosticsToStderr(std::string_view text)
     std::fflush(stderr);
 }
 
-void tokenizeText(std::string_view text, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics)
+void tokenizeBytes(std::string& bytes, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics)
 {
-    constexpr std::size_t kDiagnosticsChunk = 64 * 1024;
-    tokens.clear();
-    // About one token per six bytes in ordinary code; the vector grows past that when needed.
-    tokens.reserve(text.size() / 6 + 16);
-    TokenScanner scanner(text);
-    model::TokenCode previous = tok::EndOfInput;
-    for (;;) {
-        const model::TokenCode code = scanner.nextToken();
-        if (code == tok::EndOfInput) {
-            break;
-        }
-        if (code == tok::Newline && previous == '\\') {
-            tokens.pop_back();  // a backslash ending the line joins it with the next one
-        } else {
-            Token& token = tokens.emplace_back();
-            token.code = code;
-            token.line = code == tok::Newline ? scanner.line() - 1 : scanner.line();
-            if (model::carriesText(code)) {
-                token.text = scanner.text();
-            } else if (code == tok::Error && scanner.diagnostics().size() >= kDiagnosticsChunk) {
-                diagnostics(scanner.diagnostics());
-                scanner.diagnostics().clear();
-            }
-        }
-        previous = code;
+    // Folding CR LF into LF changes what the scanner sees only where a backslash stands right
+    // before the line end inside a literal (blanks, comments and line ends treat CR alike), so
+    // files without that sequence are scanned as they are.
+    if (bytes.find("\\\r\n") != std::string::npos) {
+        foldCrLf(bytes);
     }
-    if (tokens.capacity() > tokens.size() + tokens.size() / 4 + 16) {
-        tokens.shrink_to_fit();
-    }
-    if (!scanner.diagnostics().empty()) {
-        diagnostics(scanner.diagnostics());
-    }
+    tokenizeText(bytes, tokens, diagnostics);
 }
 
 namespace {
@@ -135,8 +110,7 @@ bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp
     if (!readAll(fd.get(), bytes, static_cast<std::size_t>(st.st_size))) {
         return fail(" : cannot open file");
     }
-    foldCrLf(bytes);
-    tokenizeText(bytes, tokens, writeDiagnosticsToStderr);
+    tokenizeBytes(bytes, tokens, writeDiagnosticsToStderr);
     return true;
 }
 

@@ -30,6 +30,9 @@ void writeDiagnosticsToStderr(std::string_view text);
 // Turns every CR LF pair of `bytes` into LF, in place.
 void foldCrLf(std::string& bytes);
 
+// Scans the bytes of a whole file as tokenizeFile does: CR LF line ends are read as LF.
+void tokenizeBytes(std::string& bytes, std::vector<model::Token>& tokens, const DiagnosticsWriter& diagnostics);
+
 // Reads the file at `path` in one call, records its size and modification time in `stamp` and
 // replaces `tokens` with its token sequence. A file that cannot be opened (missing, unreadable,
 // not a regular file) writes "<path> : cannot open file" to `log`, leaves `tokens` empty and
