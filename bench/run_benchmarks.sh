@@ -10,9 +10,14 @@
 #   3. the linearity checks once more with glibc's mmap threshold raised, which takes the cost of
 #      fresh pages for large token vectors out of the figures and leaves the scanner alone;
 #   4. universal-ctags over the medium corpus, timed in the same run; the lexer's pass time on
-#      that corpus is printed as a ratio of ctags' time (both in CPU time, best of the runs).
+#      that corpus is printed as a ratio of ctags' time (both in CPU time, best of the runs);
+#   5. preprocess_bench on the medium corpus: the analysis engine over its .c/.cc/.cpp files
+#      against ctags over the same list, a second run served from the engine's cache, and the
+#      generated directive files (linearity, many defines, many conditionals); the linearity
+#      check once more with the mmap threshold raised.
 #
-# QM_BENCH_MIN_TIME (seconds, default 2) is how long each benchmark runs at least.
+# QM_BENCH_MIN_TIME (seconds, default 2) is how long each benchmark runs at least;
+# QM_BENCH_RUNS (default 5) is how many timed engine runs preprocess_bench makes.
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ] || { [ $# = 2 ] && [ "$2" != large ]; }; then
@@ -23,12 +28,16 @@ build_dir=$1
 with_large=${2:-}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 bench="$build_dir/bin/lexer_bench"
+pp_bench="$build_dir/bin/preprocess_bench"
 min_time=${QM_BENCH_MIN_TIME:-2}
+engine_runs=${QM_BENCH_RUNS:-5}
 
-if [ ! -x "$bench" ]; then
-    echo "run_benchmarks.sh: $bench not found; configure with -DQM_BUILD_BENCH=ON and build first" >&2
-    exit 1
-fi
+for program in "$bench" "$pp_bench"; do
+    if [ ! -x "$program" ]; then
+        echo "run_benchmarks.sh: $program not found; configure with -DQM_BUILD_BENCH=ON and build first" >&2
+        exit 1
+    fi
+done
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt" 2>/dev/null || true)
 case "$build_type" in
     Release|RelWithDebInfo) ;;
@@ -85,7 +94,16 @@ for _ in 1 2 3; do
 done
 echo "ctags -R --languages=C,C++: best of 3 = ${ctags_best} s CPU (${ctags_wall} s elapsed)"
 
-# The summary lines of lexer_bench carry plain numbers: "summary corpus=DIR key=value ...".
+echo
+echo "== preprocess_bench, medium corpus ($medium)"
+"$pp_bench" --corpus="$medium" --runs="$engine_runs" --benchmark_min_time="$min_time" | tee -a "$log"
+echo
+echo "== preprocessor linearity, allocator warm (glibc mmap threshold raised: no fresh pages per run)"
+GLIBC_TUNABLES=glibc.malloc.mmap_threshold=1073741824:glibc.malloc.trim_threshold=4294967296 \
+    "$pp_bench" --corpus="$medium" --benchmark_filter='^generated/blocks' --benchmark_min_time="$min_time" |
+    grep '^summary' | sed 's/^summary generated=blocks/summary generated=blocks_warm/' | tee -a "$log"
+
+# The summary lines of the benchmarks carry plain numbers: "summary corpus=DIR key=value ...".
 field() {  # field <summary-selector> <key>
     grep "^summary $1 " "$log" | tail -1 | tr ' ' '\n' | sed -n "s/^$2=//p"
 }
@@ -112,3 +130,31 @@ echo "  N = $(field linearity=identifiers N_MB) MB; target <= 2.3"
 echo
 awk -v lex="$lex_medium" -v ctags="$ctags_best" 'BEGIN {
     printf "medium corpus: lexer pass %.4f s, ctags %.3f s (CPU time), lexer/ctags time ratio %.3f\n", lex, ctags, lex / ctags }'
+
+# preprocess_bench's summary lines read the same way: "summary engine=DIR ..." and
+# "summary generated=KIND ...".
+engine_sel="engine=$medium"
+echo
+echo "== preprocessing (CPU time, best of the runs)"
+printf 'medium corpus, %s project files, %s units: engine first run %s s, second run %s s\n' \
+    "$(field "$engine_sel" files)" "$(field "$engine_sel" units)" \
+    "$(field "$engine_sel" first_s)" "$(field "$engine_sel" second_s)"
+if [ -n "$(field "$engine_sel" ctags_s)" ]; then
+    printf '  engine/ctags            %8s   (ctags over the same file list: %s s CPU; target <= 0.5)\n' \
+        "$(field "$engine_sel" engine_over_ctags)" "$(field "$engine_sel" ctags_s)"
+else
+    echo "  engine/ctags            ctags missing"
+fi
+printf '  second/first run        %8s   (nothing changed; target <= 0.05)\n' \
+    "$(field "$engine_sel" second_over_first)"
+printf '  time(10N)/time(N)       %8s   preprocessUnit, N = %s blocks (target <= 12)\n' \
+    "$(field generated=blocks pp_ratio)" "$(field generated=blocks N)"
+printf '                          %8s   the same, allocator warm\n' "$(field generated=blocks_warm pp_ratio)"
+printf '                          %8s   engine run over the file (reading and tokenizing included)\n' \
+    "$(field generated=blocks engine_ratio)"
+printf '                          %8s   reference: copying the token vector\n' "$(field generated=blocks copy_ratio)"
+for kind in defines conditionals; do
+    sel="generated=$kind"
+    printf '  %-13s %s: preprocessUnit %s s, engine run %s s (target: well under 1 s)\n' "$kind" \
+        "$(field "$sel" count)" "$(field "$sel" pp_s)" "$(field "$sel" engine_s)"
+done

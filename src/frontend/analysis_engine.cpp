@@ -100,7 +100,11 @@ void AnalysisEngine::threadBody()
         runBody();
     } catch (const std::exception& e) {
         // Nothing may leave the thread; a failure of the run itself is reported and the run ends.
+        // The files it had not reached go with their registry entries, and the result is rebuilt
+        // so that it names no destroyed node.
         m_log.writeLine(e.what());
+        discardWorkList();
+        buildResult();
         m_running = false;
     }
     m_active = false;
@@ -142,14 +146,12 @@ void AnalysisEngine::runBody()
             m_progress = static_cast<int>(100.0 * static_cast<double>(i) / static_cast<double>(n));
         }
     }
+    // A stop noticed at any point (even during the last file) means the run did not complete.
     if (!m_stopRequested) {
         m_log.writeLine(kParsingComplete);
     }
     // Cached files that a stopped run did not reach are analysed afresh next time.
-    while (!m_previous.empty()) {
-        destroyFile(std::move(m_previous.back()));
-        m_previous.pop_back();
-    }
+    discardWorkList();
     buildResult();
     if (m_stopRequested) {
         m_log.writeLine(kEngineStopped);
@@ -173,7 +175,7 @@ void AnalysisEngine::dropUnselectedAndChangedFiles()
     }
     m_files.clear();
     for (auto& file : kept) {
-        if (currentStamp(file->path, m_log) != file->rootUnit->stamp) {
+        if (!file->complete || currentStamp(file->path, m_log) != file->rootUnit->stamp) {
             destroyFile(std::move(file));
         } else {
             m_files.push_back(std::move(file));
@@ -201,8 +203,14 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
         file->macros.defineValue(seed.name, seed.value);
     }
     m_log.writeLine("Parsing: " + path);
-    preprocessFramed(root, *file, 0);
-    parseUnits(root);
+    try {
+        preprocessFramed(root, *file, 0);
+        parseUnits(root);
+    } catch (...) {
+        destroyFile(std::move(file));  // its units are registered already
+        throw;
+    }
+    file->complete = !m_stopRequested;
     m_files.push_back(std::move(file));
 }
 
@@ -260,6 +268,14 @@ void AnalysisEngine::destroyFile(std::unique_ptr<SourceFile> file)
         forEachUnit(*file->rootUnit, [this](SourceUnit& unit) {
             if (!unit.canonical) m_registry.eraseUnit(unit);
         });
+    }
+}
+
+void AnalysisEngine::discardWorkList()
+{
+    while (!m_previous.empty()) {
+        destroyFile(std::move(m_previous.back()));
+        m_previous.pop_back();
     }
 }
 

@@ -48,6 +48,7 @@ struct SourceFile {
     std::string path;
     std::unique_ptr<model::SourceUnit> rootUnit;
     MacroTable macros;
+    bool complete = true;  // false when a stop cut its analysis short: the next run analyses it again
 };
 
 class AnalysisEngine {
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<model::SourceUnit> includeFile(SourceFile& file, const std::string& path, int userFile, int depth);
     void parseUnits(model::SourceUnit& root);
     void destroyFile(std::unique_ptr<SourceFile> file);
+    void discardWorkList();
     void buildResult();
 
     LogSink& m_log;

@@ -255,7 +255,10 @@ private:
         if (macro && isAt(q + 1, '(')) {
             std::vector<Range> args;
             const std::size_t close = collectArguments(q + 1, args, kDefineCallEnd);
-            substitute(*macro, args, [&](const Token& token) { definition.replacement.push_back(token); });
+            substitute(*macro, args, [&](const Token& token) {
+                if (definition.replacement.size() >= kMaxReplacementTokens) throw SequenceEndError();
+                definition.replacement.push_back(token);
+            });
             return close + 1;
         }
         definition.replacement.push_back(t);
@@ -434,6 +437,9 @@ private:
             if (t.code == tok::Identifier) {
                 const MacroDefinition* macro = m_env.macros.find(t.text.view());
                 if (macro && !macro->functionLike) {
+                    if (condition.size() + macro->replacement.size() > m_outputLimit) {
+                        throw PreprocessError("macro expansion too large");
+                    }
                     for (const Token& r : macro->replacement) condition.push_back(&r);
                     ++q;
                     continue;
@@ -592,6 +598,13 @@ private:
     template <typename Sink>
     void substitute(const MacroDefinition& macro, const std::vector<Range>& args, Sink&& sink)
     {
+        // Every parameter used must have its argument before anything is handed on, so that a
+        // failed call leaves no part of its result behind.
+        for (const Token& r : macro.replacement) {
+            if (r.code == tok::Identifier && macro.parameterIndex(r.text.view()) >= static_cast<int>(args.size())) {
+                throw SequenceEndError();  // a parameter without an argument
+            }
+        }
         for (const Token& r : macro.replacement) {
             const int index = r.code == tok::Identifier ? macro.parameterIndex(r.text.view()) : -1;
             if (index < 0) {
@@ -614,6 +627,9 @@ private:
                 continue;
             }
             if (static_cast<std::size_t>(index) >= args.size()) throw SequenceEndError();
+            if (out.size() + (args[index].end - args[index].begin) > m_outputLimit) {
+                throw PreprocessError("macro expansion too large");
+            }
             for (std::size_t i = args[index].begin; i < args[index].end; ++i) out.push_back(&m_in[i]);
         }
     }

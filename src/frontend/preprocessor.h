@@ -29,10 +29,11 @@ public:
     using Error::Error;
 };
 
-// A directive or macro call that runs past the end of the token sequence.
+// A directive or macro call that runs past the end of the token sequence, or a macro call that
+// lacks an argument its replacement uses.
 class SequenceEndError : public PreprocessError {
 public:
-    SequenceEndError() : PreprocessError("token sequence ended inside a directive") {}
+    SequenceEndError() : PreprocessError("incomplete directive or macro call") {}
 };
 
 // Includes nested deeper than this are not followed.

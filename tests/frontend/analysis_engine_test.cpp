@@ -1,0 +1,347 @@
+// The analysis engine over real files: what a run analyses again, what it logs, how it stops.
+#include "frontend/analysis_engine.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+
+#include <unistd.h>
+
+namespace qm::frontend {
+namespace {
+
+namespace fs = std::filesystem;
+using model::SourceUnit;
+using ::testing::ElementsAre;
+using ::testing::Contains;
+using ::testing::IsSupersetOf;
+using ::testing::Not;
+
+// Stands in for the parser: declares a variable for every `int NAME` among the unit's tokens
+// and remembers the units it was called for and the progress value each one saw.
+struct FakeParser {
+    std::string dir;  // left out of the recorded names
+    const AnalysisEngine* engine = nullptr;
+    std::function<void(const SourceUnit&, const std::atomic<bool>&)> hook;  // runs first
+    std::vector<std::string> calls;
+    std::vector<int> progress;
+
+    void operator()(SourceUnit& unit, const std::atomic<bool>& stop, LogSink&)
+    {
+        if (hook) hook(unit, stop);
+        calls.push_back(unit.fileName.substr(dir.size()));
+        progress.push_back(engine->progressPercent());
+        const auto& t = unit.tokens;
+        for (std::size_t i = 0; i + 1 < t.size() && !stop; ++i) {
+            if (t[i].code != model::tok::Int || t[i + 1].code != model::tok::Identifier) continue;
+            model::AnalysisNode node;
+            node.kind = model::NodeKind::Variable;
+            node.hasBody = true;  // so that the table records the defining file
+            auto detail = std::make_unique<model::VariableDetail>();
+            detail->name.name = t[i + 1].text.str();
+            node.detail = std::move(detail);
+            unit.nodes.push_back(std::move(node));
+        }
+    }
+    std::vector<std::string> files() { return std::exchange(calls, {}); }
+};
+
+class AnalysisEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_dir = fs::temp_directory_path() / ("qm-engine-" + std::to_string(::getpid()) + "-" + test->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        install(m_engine, m_parser);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    void install(AnalysisEngine& engine, FakeParser& parser)
+    {
+        parser.dir = m_dir + "/";
+        parser.engine = &engine;
+        engine.setParser([&parser](SourceUnit& u, const std::atomic<bool>& s, LogSink& l) { parser(u, s, l); });
+    }
+    std::string path(const std::string& name) const { return m_dir + "/" + name; }
+    void write(const std::string& name, const std::string& text) { std::ofstream(path(name)) << text; }
+    // "a" gives a.cpp declaring a1.
+    void writeEach(std::initializer_list<std::string> stems)
+    {
+        for (const auto& n : stems) write(n + ".cpp", "int " + n + "1;\n");
+    }
+    // Every file named here is selected unless its name starts with '-'.
+    RunSettings settings(std::initializer_list<std::string> names)
+    {
+        RunSettings s;
+        for (const auto& n : names) s.files.push_back({path(n.substr(n[0] == '-')), n[0] != '-'});
+        return s;
+    }
+    // The log since the last call, with the test folder left out of the paths.
+    std::vector<std::string> log()
+    {
+        auto lines = m_log.takeLines();
+        for (auto& line : lines) {
+            if (const auto at = line.find(m_dir); at != std::string::npos) line.erase(at, m_dir.size() + 1);
+        }
+        return lines;
+    }
+    // The top-level entries as "name@file", one per definition.
+    std::vector<std::string> result() const
+    {
+        std::vector<std::string> out;
+        if (!m_engine.result().children) return out;
+        for (const auto& [key, entry] : *m_engine.result().children) {
+            for (const fs::path f : entry.definitionFiles) out.push_back(entry.name + "@" + f.filename().string());
+        }
+        return out;
+    }
+    const SourceFile& cached(std::size_t i) const { return *m_engine.files().at(i); }
+    void run(std::initializer_list<std::string> names) { m_engine.runSynchronously(settings(names)); }
+
+    std::string m_dir;
+    LogSink m_log;
+    FakeParser m_parser;
+    AnalysisEngine m_engine{m_log};
+};
+
+TEST_F(AnalysisEngineTest, FourFilesThenAnUnchangedSecondRun)
+{
+    writeEach({"a", "b", "c", "d"});
+    run({"a.cpp", "b.cpp", "c.cpp", "d.cpp"});
+    EXPECT_THAT(log(), ElementsAre("Parsing: a.cpp", "Parsing: b.cpp", "Parsing: c.cpp", "Parsing: d.cpp",
+                                   "Parsing Complete."));
+    EXPECT_THAT(m_parser.files(), ElementsAre("a.cpp", "b.cpp", "c.cpp", "d.cpp"));
+    // 100 * i / N is set after file i, so the parser of each file sees the value of the one before.
+    EXPECT_THAT(m_parser.progress, ElementsAre(0, 0, 25, 50));
+    EXPECT_EQ(m_engine.progressPercent(), 75);
+    const auto first = result();
+    EXPECT_THAT(first, ElementsAre("a1@a.cpp", "b1@b.cpp", "c1@c.cpp", "d1@d.cpp"));
+    EXPECT_FALSE(m_engine.isActive());
+    EXPECT_TRUE(m_engine.takeRunFinished());
+    EXPECT_FALSE(m_engine.takeRunFinished());
+
+    run({"a.cpp", "b.cpp", "c.cpp", "d.cpp"});
+    EXPECT_THAT(log(), ElementsAre("Parsing Complete."));
+    EXPECT_TRUE(m_parser.files().empty());
+    EXPECT_EQ(result(), first);
+}
+
+TEST_F(AnalysisEngineTest, OnlyChangedReselectedOrClearedFilesAreAnalysedAgain)
+{
+    writeEach({"a", "b", "c"});
+    run({"a.cpp", "b.cpp", "c.cpp"});
+    log();
+    m_parser.files();
+
+    write("b.cpp", "int b1; int b2;\n");  // a new size
+    run({"a.cpp", "b.cpp", "c.cpp"});
+    EXPECT_THAT(log(), ElementsAre("Parsing: b.cpp", "Parsing Complete."));
+    EXPECT_THAT(m_parser.files(), ElementsAre("b.cpp"));
+    EXPECT_THAT(result(), ElementsAre("a1@a.cpp", "b1@b.cpp", "b2@b.cpp", "c1@c.cpp"));
+
+    run({"a.cpp", "c.cpp", "-b.cpp"});
+    EXPECT_THAT(log(), ElementsAre("Parsing Complete."));
+    EXPECT_THAT(result(), ElementsAre("a1@a.cpp", "c1@c.cpp"));
+    EXPECT_EQ(m_engine.progressPercent(), 33);  // the unselected last file leaves it alone
+    run({"a.cpp", "b.cpp", "c.cpp"});
+    EXPECT_THAT(m_parser.files(), ElementsAre("b.cpp"));
+
+    m_engine.clearAll();
+    run({"a.cpp", "b.cpp", "c.cpp"});
+    EXPECT_THAT(m_parser.files(), ElementsAre("a.cpp", "b.cpp", "c.cpp"));
+
+    log();
+    run({"-a.cpp", "-b.cpp", "-c.cpp"});
+    EXPECT_THAT(log(), ElementsAre("Parsing Complete."));
+    EXPECT_TRUE(result().empty());
+    EXPECT_TRUE(m_engine.files().empty());
+}
+
+TEST_F(AnalysisEngineTest, UnreadableAndBrokenFilesAreLoggedAndTheRunGoesOn)
+{
+    write("bad.cpp", "#else\nint kept;\n");  // an #else without #if ends the preprocessing
+    writeEach({"a"});
+    run({"missing.cpp", "bad.cpp", "a.cpp"});
+    EXPECT_THAT(log(), ElementsAre("missing.cpp : cannot open file", "Parsing: missing.cpp", "Parsing: bad.cpp",
+                                   "cannot preprocessing Else because there is no if or if(n)def.",
+                                   "bad.cpp: Preprocessing Error", "Parsing: a.cpp", "Parsing Complete."));
+    EXPECT_THAT(result(), ElementsAre("a1@a.cpp", "kept@bad.cpp"));  // the broken unit keeps what it holds
+
+    // The missing file counts as size 0, time 0 and stays cached until it appears.
+    run({"missing.cpp", "bad.cpp", "a.cpp"});
+    EXPECT_THAT(log(), ElementsAre("missing.cpp : cannot open file", "Parsing Complete."));
+    write("missing.cpp", "int found;\n");
+    run({"missing.cpp", "bad.cpp", "a.cpp"});
+    EXPECT_THAT(log(), ElementsAre("Parsing: missing.cpp", "Parsing Complete."));
+}
+
+TEST_F(AnalysisEngineTest, LaterSeedsOverrideEarlierOnes)
+{
+    write("a.cpp", "#if X == 2\nint two;\n#else\nint other;\n#endif\n");
+    RunSettings s = settings({"a.cpp"});
+    s.macroSeeds = {{"X", 1}, {"Y", 5}, {"X", 2}};  // a global word, then the project's defines
+    m_engine.runSynchronously(std::move(s));
+    EXPECT_THAT(result(), ElementsAre("two@a.cpp"));
+}
+
+TEST_F(AnalysisEngineTest, SharedHeaderIsPreprocessedOnceUnlessAskedAgain)
+{
+    write("h.h", "#if MODE == 2\nint second;\n#endif\nint shared;\n#define FROM_HEADER 1\n");
+    for (const std::string n : {"a", "b", "c"}) {
+        write(n + ".cpp", "#define MODE " + std::string(n == "b" ? "2" : "1") + "\n#include \"h.h\"\nint " + n + "1;");
+    }
+    run({"a.cpp", "b.cpp", "c.cpp"});
+    EXPECT_THAT(result(), ElementsAre("a1@a.cpp", "b1@b.cpp", "c1@c.cpp", "shared@h.h"));
+    EXPECT_FALSE(cached(0).rootUnit->includedUnits.at(0)->tokens.empty());
+    for (std::size_t i = 1; i < 3; ++i) {
+        EXPECT_TRUE(cached(i).rootUnit->includedUnits.at(0)->tokens.empty()) << i;
+        EXPECT_FALSE(cached(i).macros.contains("FROM_HEADER")) << i;
+    }
+
+    // Forgetting the first includer frees the header for the file that includes it next.
+    m_engine.forgetFile(path("a.cpp"));
+    m_engine.forgetFile(path("nothing.cpp"));
+    m_engine.rebuildResult();
+    EXPECT_THAT(result(), ElementsAre("b1@b.cpp", "c1@c.cpp"));
+    m_parser.files();
+    run({"a.cpp", "b.cpp", "c.cpp"});
+    EXPECT_THAT(m_parser.files(), ElementsAre("a.cpp", "h.h"));
+    EXPECT_THAT(result(), ElementsAre("a1@a.cpp", "b1@b.cpp", "c1@c.cpp", "shared@h.h"));
+
+    // Preprocessed again: other content stays, the same content refers to the first unit.
+    m_engine.clearAll();
+    RunSettings again = settings({"a.cpp", "b.cpp", "c.cpp"});
+    again.preprocessSameFile = true;
+    m_engine.runSynchronously(std::move(again));
+    EXPECT_THAT(result(), ElementsAre("a1@a.cpp", "b1@b.cpp", "c1@c.cpp", "second@h.h", "shared@h.h", "shared@h.h"));
+    const SourceUnit& a = *cached(0).rootUnit->includedUnits.at(0);
+    const SourceUnit& c = *cached(2).rootUnit->includedUnits.at(0);
+    EXPECT_EQ(a.canonical, nullptr);
+    EXPECT_EQ(c.canonical, &a);
+    EXPECT_TRUE(c.tokens.empty());
+    EXPECT_TRUE(cached(2).macros.contains("FROM_HEADER"));
+}
+
+TEST_F(AnalysisEngineTest, FileThatIncludesItselfEnds)
+{
+    write("guarded.cpp", "#ifndef GUARD\n#define GUARD\n#include \"guarded.cpp\"\nint g;\n#endif\n");
+    write("loop.cpp", "#include \"loop.cpp\"\nint x;\n");
+    run({"guarded.cpp", "loop.cpp"});
+    EXPECT_THAT(log(), ElementsAre("Parsing: guarded.cpp", "Parsing: loop.cpp", "loop.cpp: include nesting too deep",
+                                   "Parsing Complete."));
+    EXPECT_EQ(cached(0).rootUnit->includedUnits.size(), 1u);
+    EXPECT_TRUE(cached(0).rootUnit->includedUnits[0]->includedUnits.empty());
+    // 200 nested units of the same content: every outer one is emptied for the innermost.
+    const SourceUnit* unit = cached(1).rootUnit.get();
+    int depth = 0;
+    for (; !unit->includedUnits.empty(); ++depth) unit = unit->includedUnits.front().get();
+    EXPECT_EQ(depth, 200);
+    EXPECT_EQ(cached(1).rootUnit->canonical, unit);
+    EXPECT_THAT(result(), ElementsAre("g@guarded.cpp", "x@loop.cpp"));
+}
+
+// Holds the run in the parser of `name` until a stop is requested; `entered` tells when.
+void blockIn(FakeParser& parser, const std::string& name, std::atomic<bool>& entered)
+{
+    parser.hook = [&parser, name, &entered](const SourceUnit& unit, const std::atomic<bool>& stop) {
+        if (unit.fileName != parser.dir + name) return;
+        entered = true;
+        entered.notify_all();
+        while (!stop) std::this_thread::yield();
+    };
+}
+
+TEST_F(AnalysisEngineTest, StopDuringTheSecondOfFiveFiles)
+{
+    writeEach({"a", "b", "c", "d", "e"});
+    run({"a.cpp", "b.cpp", "c.cpp", "d.cpp", "e.cpp"});
+    write("b.cpp", "int b1; int b2;\n");
+    log();
+    m_parser.files();
+
+    std::atomic<bool> entered{false};
+    blockIn(m_parser, "b.cpp", entered);
+    ASSERT_EQ(m_engine.startRun(settings({"a.cpp", "b.cpp", "c.cpp", "d.cpp", "e.cpp"})),
+              AnalysisEngine::StartResult::Started);
+    entered.wait(false);
+    EXPECT_TRUE(m_engine.isActive());
+    EXPECT_FALSE(m_engine.runFinished());
+    EXPECT_EQ(m_engine.startRun(settings({})), AnalysisEngine::StartResult::AlreadyRunning);
+    m_engine.forgetFile(path("a.cpp"));  // ignored while the run is active
+    m_engine.stopAndWait();
+    EXPECT_FALSE(m_engine.isActive());
+    EXPECT_TRUE(m_engine.takeRunFinished());
+    EXPECT_THAT(log(), ElementsAre("Parsing: b.cpp", "Stop request accpet", "Engine stopped."));
+    EXPECT_EQ(m_engine.progressPercent(), 0);
+    EXPECT_THAT(result(), ElementsAre("a1@a.cpp"));  // c, d and e were cached but not reached
+
+    m_parser.hook = nullptr;
+    m_parser.files();
+    run({"a.cpp", "b.cpp", "c.cpp", "d.cpp", "e.cpp"});
+    const auto parsed = m_parser.files();
+    EXPECT_THAT(parsed, IsSupersetOf({"c.cpp", "d.cpp", "e.cpp"}));
+    EXPECT_THAT(parsed, Not(Contains("a.cpp")));
+}
+
+TEST_F(AnalysisEngineTest, FileInterruptedByAStopIsAnalysedAgain)
+{
+    writeEach({"a", "b", "c"});
+    std::atomic<bool> entered{false};
+    blockIn(m_parser, "b.cpp", entered);
+    ASSERT_EQ(m_engine.startRun(settings({"a.cpp", "b.cpp", "c.cpp"})), AnalysisEngine::StartResult::Started);
+    entered.wait(false);
+    m_engine.stopAndWait();
+    m_parser.hook = nullptr;
+    m_parser.files();
+    run({"a.cpp", "b.cpp", "c.cpp"});
+    EXPECT_THAT(m_parser.files(), ElementsAre("b.cpp", "c.cpp"));
+    EXPECT_THAT(result(), ElementsAre("a1@a.cpp", "b1@b.cpp", "c1@c.cpp"));
+}
+
+TEST_F(AnalysisEngineTest, EngineDestroyedWhileARunIsActive)
+{
+    writeEach({"a", "b"});
+    FakeParser parser;
+    auto engine = std::make_unique<AnalysisEngine>(m_log);
+    install(*engine, parser);
+    ASSERT_EQ(engine->startRun(settings({"a.cpp", "b.cpp"})), AnalysisEngine::StartResult::Started);
+    while (engine->isActive()) std::this_thread::yield();
+    engine->stopAndWait();  // the run is over: this only joins its thread
+    EXPECT_TRUE(engine->takeRunFinished());
+    EXPECT_THAT(log(), ElementsAre("Parsing: a.cpp", "Parsing: b.cpp", "Parsing Complete."));
+
+    engine->clearAll();
+    std::atomic<bool> entered{false};
+    blockIn(parser, "b.cpp", entered);
+    ASSERT_EQ(engine->startRun(settings({"a.cpp", "b.cpp"})), AnalysisEngine::StartResult::Started);
+    entered.wait(false);
+    engine.reset();
+    EXPECT_THAT(log(), ElementsAre("Parsing: a.cpp", "Parsing: b.cpp", "Stop request accpet", "Engine stopped."));
+}
+
+TEST_F(AnalysisEngineTest, ParserFailureLeavesTheEngineUsable)
+{
+    writeEach({"a", "b", "c"});
+    run({"a.cpp", "b.cpp"});
+    m_parser.hook = [this](const SourceUnit& unit, const std::atomic<bool>&) {
+        if (unit.fileName == path("c.cpp")) throw std::runtime_error("parser gave up");
+    };
+    run({"c.cpp", "a.cpp", "b.cpp"});  // fails before a and b are taken over
+    EXPECT_FALSE(m_engine.isActive());
+    EXPECT_THAT(log(), Contains("parser gave up"));
+
+    m_parser.hook = nullptr;
+    run({"c.cpp", "a.cpp", "b.cpp"});
+    EXPECT_THAT(result(), ElementsAre("a1@a.cpp", "b1@b.cpp", "c1@c.cpp"));
+}
+
+}  // namespace
+}  // namespace qm::frontend

@@ -1,0 +1,416 @@
+// Preprocessing whole units: definitions and uses, conditional groups, the declaration macros of
+// the Windows class library, includes, failures, and inputs built to exhaust time or memory.
+#include "frontend/preprocessor.h"
+#include "frontend/tokenize_file.h"
+#include "model/token_text.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include <unistd.h>
+
+namespace qm::frontend {
+namespace {
+
+namespace fs = std::filesystem;
+using model::SourceUnit;
+
+constexpr const char* kDefineFailed = "#define Analysis - (Cannot Complete Analysis)";
+
+// Tokens as text: one blank between the tokens of a line and a line feed for each newline token,
+// so `#define N 10` and `N` on two lines read "# define N 10\n10\n".
+std::string render(const std::vector<model::Token>& tokens)
+{
+    std::string out;
+    bool lineStart = true;
+    for (const auto& t : tokens) {
+        if (t.code == model::tok::Newline) {
+            out += '\n';
+            lineStart = true;
+            continue;
+        }
+        if (!lineStart) out += ' ';
+        model::appendSpelling(out, t);
+        lineStart = false;
+    }
+    return out;
+}
+
+// `text` scanned and spelled, untouched by the preprocessor.
+std::string asText(std::string_view text)
+{
+    std::vector<model::Token> tokens;
+    tokenizeText(text, tokens, [](std::string_view) {});
+    return render(tokens);
+}
+
+std::string repeat(std::string_view piece, int count)
+{
+    std::string out;
+    for (int i = 0; i < count; ++i) out += piece;
+    return out;
+}
+
+struct Request {
+    std::string path;
+    int userFile;
+    int depth;
+};
+
+class PreprocessorTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (!m_dir.empty()) fs::remove_all(m_dir);
+    }
+
+    // Preprocesses `text` as the unit `fileName` and returns the result as text; the message of a
+    // failure that ends the unit (a PreprocessError or a condition that cannot be evaluated) is
+    // kept in m_error.
+    std::string run(std::string_view text, const std::string& fileName = "/p/src/x.cpp")
+    {
+        m_unit = SourceUnit{};
+        m_unit.fileName = fileName;
+        tokenizeText(text, m_unit.tokens, [](std::string_view) {});
+        m_error.clear();
+        try {
+            preprocessUnit(m_unit, m_env, 0);
+        } catch (const model::Error& e) {
+            m_error = e.what();
+        }
+        return render(m_unit.tokens);
+    }
+
+    // A stored macro as "name(a,b) = body" (function-like) or "name = body".
+    std::string macro(std::string_view name) const
+    {
+        const MacroDefinition* m = m_macros.find(name);
+        if (!m) return "undefined";
+        std::string out(name);
+        if (m->functionLike) {
+            out += '(';
+            for (const auto& p : m->parameters) out += (&p == m->parameters.data() ? "" : ",") + p;
+            out += ')';
+        }
+        return out + " = " + render(m->replacement);
+    }
+
+    // A folder of this test with `files` (relative path, content) written into it.
+    fs::path folder(const std::vector<std::pair<std::string, std::string>>& files)
+    {
+        m_dir = fs::canonical(fs::temp_directory_path())
+            / ("qm-pp-" + std::to_string(::getpid()) + "-"
+               + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir);
+        for (const auto& [name, content] : files) {
+            fs::create_directories((m_dir / name).parent_path());
+            std::ofstream(m_dir / name, std::ios::binary) << content;
+        }
+        return m_dir;
+    }
+
+    // What the engine does for an include, minus its registry: read, preprocess, hand over.
+    std::unique_ptr<SourceUnit> includeFile(const std::string& path, int userFile, int depth)
+    {
+        m_requests.push_back({path, userFile, depth});
+        if (m_onInclude) m_onInclude();
+        auto unit = std::make_unique<SourceUnit>();
+        unit->fileName = path;
+        unit->userFile = userFile;
+        std::error_code ec;
+        if (fs::is_regular_file(path, ec) && tokenizeFile(path, unit->tokens, unit->stamp, m_log)) {
+            try {
+                preprocessUnit(*unit, m_env, depth);
+            } catch (const model::Error&) {
+                m_log.writeLine(path + ": Preprocessing Error");
+            }
+        }
+        return unit;
+    }
+
+    MacroTable m_macros;
+    std::vector<std::string> m_dirs;
+    std::atomic<bool> m_stop{false};
+    LogSink m_log;
+    PreprocessEnvironment m_env{m_macros, m_dirs, false, m_stop, m_log,
+                                [this](const std::string& path, int userFile, int depth) {
+                                    return includeFile(path, userFile, depth);
+                                }};
+    SourceUnit m_unit;
+    std::string m_error;
+    std::vector<Request> m_requests;
+    std::function<void()> m_onInclude;
+    fs::path m_dir;
+};
+
+// --- Definitions and uses ----------------------------------------------------------------------
+
+TEST_F(PreprocessorTest, ObjectMacrosExpandWhenDefinedAndTheDefineLineStays)
+{
+    EXPECT_EQ(run("#define N 10\nint a[N];\n"), "# define N 10\nint a [ 10 ] ;\n");
+    // #undef stores an empty macro: #ifdef holds and uses vanish.
+    EXPECT_EQ(run("#define X 1\n#undef X\n#ifdef X\nin X out\n#endif\n"), "# define X 1\n# undef X\nin out\n\n");
+
+    // The replacement is expanded once, at definition: B holds 1 only when A came first.
+    EXPECT_EQ(run("#define A 1\n#define B A\nB\n"), "# define A 1\n# define B A\n1\n");
+    m_macros = MacroTable();
+    EXPECT_EQ(run("#define B A\n#define A 1\nB\n"), "# define B A\n# define A 1\nA\n");
+    EXPECT_TRUE(m_log.takeLines().empty());
+}
+
+TEST_F(PreprocessorTest, FunctionMacrosSubstituteArgumentsOnlyWhenCalled)
+{
+    EXPECT_EQ(run("#define F(x) x+1\nF(2)*3 F;\n#define G F(2)*3 F\nG\n"),
+              "# define F ( x ) x + 1\n2 + 1 * 3 F ;\n# define G F ( 2 ) * 3 F\n2 + 1 * 3 F\n");
+    EXPECT_EQ(macro("G"), "G = 2 + 1 * 3 F");
+
+    // A comma that would end an empty argument belongs to the next one; nested parentheses
+    // protect their commas; arguments are not expanded.
+    EXPECT_EQ(run("#define P(x) [x]\n#define Q(x, y) y|x\n#define Z(a) 7\nP(,a) Q(a,(b,c)) Q(,a,,b) Z() P(Z)\n"),
+              "# define P ( x ) [ x ]\n# define Q ( x , y ) y | x\n# define Z ( a ) 7\n"
+              "[ , a ] ( b , c ) | a , b | , a 7 [ Z ]\n");
+}
+
+TEST_F(PreprocessorTest, ParameterListShapes)
+{
+    EXPECT_EQ(run("#define F() 1\n#define A (x)\n#define M(a 1\n#define P(a, b) b a\n#define Q() q) r\n#define if 1\nif\n"),
+              "# define F ( ) 1\n# define A ( x )\n# define M ( a 1\n# define P ( a , b ) b a\n# define Q ( ) q ) r\n"
+              "# define if 1\nif\n");
+    EXPECT_EQ(macro("F"), "F = ( ) 1");
+    EXPECT_EQ(macro("A"), "A(x) = ");
+    EXPECT_EQ(macro("M"), "M = ( a 1");
+    EXPECT_EQ(macro("P"), "P(a,b) = b a");
+    EXPECT_EQ(macro("Q"), "Q(q) = r");  // a `)` where a name is due is passed over
+    // A keyword can be defined, though its uses are not identifiers and stay.
+    EXPECT_EQ(macro("if"), "if = 1");
+}
+
+TEST_F(PreprocessorTest, BrokenDefinitionsAreLoggedAndScanningGoesOnAfterTheHash)
+{
+    // The body runs past the end: nothing is stored, and the line's words are expanded as text.
+    EXPECT_EQ(run("#define Y 2\n#define Z Y"), "# define Y 2\n# define Z 2");
+    EXPECT_FALSE(m_macros.contains("Z"));
+    EXPECT_EQ(run("#define"), "# define");
+    EXPECT_EQ(run("#define F("), "# define F (");
+    EXPECT_EQ(m_log.takeLines(), (std::vector<std::string>{kDefineFailed, kDefineFailed, kDefineFailed}));
+    EXPECT_TRUE(m_error.empty());
+
+    // A call without `)` in a body is logged; the same call then ends the unit as text.
+    EXPECT_EQ(run("#define F(x) x\n#define G F(1\nG\n"), "# define F ( x ) x\n# define G F ( 1\nG\n");
+    EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{"#define get content parameter Error - End2"});
+    EXPECT_EQ(m_error, "#define get content parameter Error - End");
+    EXPECT_FALSE(m_macros.contains("G"));
+}
+
+TEST_F(PreprocessorTest, FailedCallsKeepWhatWasRewrittenAndLeaveTheRest)
+{
+    EXPECT_EQ(run("#define N 10\n#define F(x) x\nN F(1 N\n"), "# define N 10\n# define F ( x ) x\n10 F ( 1 N\n");
+    EXPECT_EQ(m_error, "#define get content parameter Error - End");
+
+    // A parameter used without an argument.
+    EXPECT_EQ(run("#define G(x, y) y x\nN G(1) N\n"), "# define G ( x , y ) y x\n10 G ( 1 ) N\n");
+    EXPECT_FALSE(m_error.empty());
+}
+
+TEST_F(PreprocessorTest, CallWithAMissingArgumentIsLeftWhole)
+{
+    EXPECT_EQ(run("#define G(x, y) x y\nG(1) N\n"), "# define G ( x , y ) x y\nG ( 1 ) N\n");
+    EXPECT_FALSE(m_error.empty());
+}
+
+// --- Conditional groups ------------------------------------------------------------------------
+
+TEST_F(PreprocessorTest, ConditionalLinesAndFalseGroupsGo)
+{
+    EXPECT_EQ(run("#if 0\na\n#else\nb\n#endif\n"), "b\n\n");
+    EXPECT_EQ(run("#if 1\na\n#else\nb\n#endif\n"), "a\n\n");
+    EXPECT_EQ(run("#if 0\na\n#elif 1\nb\n#else\nc\n#endif\n"), "b\n\n");
+    EXPECT_EQ(run("#if 1\na\n#elif 1\nb\n#else\nc\n#endif\n"), "a\n\n");
+    EXPECT_EQ(run("#if 0\n#if 1\na\n#else\nb\n#endif\nc\n#else\nd\n#endif\n"), "d\n\n");
+    // Definitions in a dropped group are not made.
+    EXPECT_EQ(run("#if 0\n#define Q 1\n#endif\nQ\n"), "\nQ\n");
+    EXPECT_EQ(run("#ifndef G\n#define G\n#if defined G && defined(G) && !defined H\nyes\n#elif 1\nno\n#endif\n#endif\n"),
+              "# define G\nyes\n\n\n");
+    // Macros are replaced in conditions; other names, and function macros without `(`, are 0.
+    EXPECT_EQ(run("#define ONE 1\n#define F(x) x\n#if F(0) || ONE\na\n#endif\n#if UNKNOWN || F\nb\n#endif\n"),
+              "# define ONE 1\n# define F ( x ) x\na\n\n\n");
+    // `#else junk` is not the end of a false group.
+    EXPECT_EQ(run("#if 0\na\n#else junk\nb\n#endif\nc\n"), "\nc\n");
+    EXPECT_TRUE(m_error.empty());
+}
+
+TEST_F(PreprocessorTest, DirectivesOutOfPlace)
+{
+    // `#ifdef` with two words is left alone and opens nothing; its #endif only loses `# endif`.
+    EXPECT_EQ(run("#ifdef A B\nx\n#endif y\n"), "# ifdef A B\nx\ny\n");
+    // #elif without an open conditional works as if no group was taken yet.
+    EXPECT_EQ(run("#elif 1\na\n#else\nb\n#endif\n"), "a\n\n");
+    EXPECT_EQ(run("#elif 0\na\n#endif\nb\n"), "\nb\n");
+    // A false group that is never closed keeps its tokens and its directive line.
+    EXPECT_EQ(run("#define N 1\n#if 0\na N\n#ifdef U\nN"), "# define N 1\n# if 0\na 1\n# ifdef U\n1");
+    EXPECT_TRUE(m_error.empty());
+    EXPECT_TRUE(m_log.takeLines().empty());
+}
+
+TEST_F(PreprocessorTest, ConditionErrorsEndTheUnit)
+{
+    const std::string elseWithoutIf = "cannot preprocessing Else because there is no if or if(n)def.";
+    EXPECT_EQ(run("#define N 1\nN\n#else\nN\n"), "# define N 1\n1\n# else\nN\n");
+    EXPECT_EQ(m_error, elseWithoutIf);
+    EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{elseWithoutIf});
+
+    EXPECT_EQ(run("#if 1\nN\n#else\nN\n"), "1\n# else\nN\n");
+    EXPECT_EQ(m_error, "cannot handle preprocessing Else");
+    EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{"cannot handle preprocessing Else"});
+
+    // The unit ends at the directive, which stays as scanned.
+    for (const char* text : {"N\n#if defined\nN\n", "N\n#if defined(N\nN\n", "N\n#if defined 1\n", "N\n#if defined(1)\n"}) {
+        EXPECT_EQ(run(text), "1\n" + asText(text + 2)) << text;
+        EXPECT_EQ(m_error, "#defined error") << text;
+    }
+    EXPECT_EQ(run("N\n#if 1"), "1\n# if 1");
+    EXPECT_EQ(m_error, "#if #elif no condition");
+    EXPECT_EQ(run("#if 0\n#elif"), "# elif");
+    EXPECT_EQ(m_error, "#if #elif no condition");
+    EXPECT_EQ(run("N\n#if (N\nN\n"), "1\n# if ( N\nN\n");
+    EXPECT_FALSE(m_error.empty());
+}
+
+// --- Declaration macros of the Windows class library -----------------------------------------------
+
+TEST_F(PreprocessorTest, DeclarationMacrosVanishBeforeTheMacroTableIsAsked)
+{
+    EXPECT_EQ(run("BEGIN_MESSAGE_MAP(A, B) X() END_MESSAGE_MAP()\nDECLARE_DYNCREATE(A);\nDECLARE_MESSAGE_MAP()\n"),
+              "\n;\n\n");
+    EXPECT_EQ(run("#define DECLARE_MESSAGE_MAP zz\nDECLARE_MESSAGE_MAP() DECLARE_MESSAGE_MAP;\n"),
+              "# define DECLARE_MESSAGE_MAP zz\nzz ;\n");
+    // Other shapes stay.
+    EXPECT_EQ(run("DECLARE_DYNCREATE(1) BEGIN_MESSAGE_MAP(A) END_MESSAGE_MAP;\n"),
+              "DECLARE_DYNCREATE ( 1 ) BEGIN_MESSAGE_MAP ( A ) END_MESSAGE_MAP ;\n");
+}
+
+// --- Includes ------------------------------------------------------------------------------------
+
+TEST_F(PreprocessorTest, AngleIncludesFollowTheFlagAndTheDirectoryOrder)
+{
+    const fs::path dir = folder({{"one/other.h", ""}, {"two/windows.h", "#define W 5\n"}, {"two/sys/types.h", ""}});
+    m_dirs = {(dir / "one").string(), (dir / "two").string()};
+    const std::string text = "#include <windows.h>\n#include <sys\\types.h>\nW\n";
+    EXPECT_EQ(run(text), "# include<windows.h>\n# include<sys\\types.h>\nW\n");
+    EXPECT_TRUE(m_requests.empty());
+
+    m_env.followAngleIncludes = true;
+    EXPECT_EQ(run(text + "#include <missing.h>\n"), "# include<windows.h>\n# include<sys\\types.h>\n5\n# include<missing.h>\n");
+    ASSERT_EQ(m_requests.size(), 2u);
+    EXPECT_EQ(m_requests[0].path, (dir / "two/windows.h").string());
+    EXPECT_EQ(m_requests[0].userFile, 0);
+    EXPECT_EQ(m_requests[0].depth, 1);
+    EXPECT_EQ(m_requests[1].path, (dir / "two/sys/types.h").string());
+    ASSERT_EQ(m_unit.includedUnits.size(), 2u);
+    EXPECT_TRUE(m_log.takeLines().empty());
+}
+
+TEST_F(PreprocessorTest, QuotedIncludesResolveFromTheIncludersFolder)
+{
+    const fs::path dir = folder({{"p/src/b.h", "#define B 7\n"}});
+    const std::string includer = (dir / "p/src/x.cpp").string();
+    EXPECT_EQ(run("#include \"..\\inc\\a.h\"\n#include \"b.h\"\nB\n", includer),
+              "# include \"..\\inc\\a.h\"\n# include \"b.h\"\n7\n");
+    ASSERT_EQ(m_requests.size(), 2u);
+    EXPECT_EQ(m_requests[0].path, (dir / "p/src/../inc/a.h").string());
+    EXPECT_EQ(m_requests[0].userFile, 1);
+    EXPECT_EQ(m_requests[1].path, (dir / "p/src/b.h").string());
+
+    fs::create_directories(dir / "p/inc");
+    m_requests.clear();
+    run("#include \"../inc/a.h\"\n#include FOO\n", includer);
+    ASSERT_EQ(m_requests.size(), 1u);
+    EXPECT_EQ(m_requests[0].path, (dir / "p/inc/a.h").string());
+}
+
+TEST_F(PreprocessorTest, IncludeCycleStopsAtTheDepthLimit)
+{
+    const fs::path dir = folder({{"a.h", "#include \"b.h\"\n"}, {"b.h", "#include \"a.h\"\n"}});
+    EXPECT_EQ(run("#include \"a.h\"\nafter\n", (dir / "x.cpp").string()), "# include \"a.h\"\nafter\n");
+    EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{(dir / "a.h").string() + ": include nesting too deep"});
+    int chain = 0;
+    for (const SourceUnit* u = &m_unit; !u->includedUnits.empty(); u = u->includedUnits.front().get()) ++chain;
+    EXPECT_EQ(chain, kMaxIncludeDepth);
+    EXPECT_EQ(m_requests.back().depth, kMaxIncludeDepth);
+}
+
+TEST_F(PreprocessorTest, StopRequestLeavesTheRestUnprocessed)
+{
+    m_onInclude = [this] { m_stop = true; };
+    EXPECT_EQ(run("#define N 1\nN\n#include \"h.h\"\nN\n#if 0\nx\n#endif\n"),
+              "# define N 1\n1\n# include \"h.h\"\nN\n# if 0\nx\n# endif\n");
+    EXPECT_TRUE(m_error.empty());
+    m_macros = MacroTable();
+    EXPECT_EQ(run("#define N 1\nN\n"), "# define N 1\nN\n");
+    EXPECT_FALSE(m_macros.contains("N"));
+}
+
+// --- Hostile inputs --------------------------------------------------------------------------------
+
+TEST_F(PreprocessorTest, ManyDirectivesAndDeepNesting)
+{
+    constexpr int kCount = 10000;
+    EXPECT_EQ(run(repeat("#if 1\n", kCount) + "x\n" + repeat("#endif\n", kCount)), "x\n" + std::string(kCount, '\n'));
+    // Unclosed false groups keep every line.
+    EXPECT_EQ(run(repeat("#if 0\n", kCount) + "x"), asText(repeat("#if 0\n", kCount) + "x"));
+
+    std::string text;
+    std::string uses;
+    std::string expected;
+    for (int i = 0; i < kCount; ++i) {
+        const std::string n = std::to_string(i);
+        text += "#define M" + n + " " + n + "\n";
+        uses += "M" + n + " ";
+        expected += (i ? " " : "") + n;
+    }
+    const std::string result = run(text + uses + "\n");
+    EXPECT_EQ(result.substr(result.size() - expected.size() - 1), expected + "\n");
+    EXPECT_EQ(m_macros.size(), static_cast<std::size_t>(kCount));
+    EXPECT_TRUE(m_error.empty());
+}
+
+TEST_F(PreprocessorTest, ExponentialMacroGrowthIsCapped)
+{
+    std::string text = "#define A0 x x\n";
+    for (int i = 1; i <= 40; ++i) text += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " A" + std::to_string(i - 1) + "\n";
+    run(text);
+    EXPECT_EQ(m_macros.find("A15")->replacement.size(), 65536u);
+    EXPECT_FALSE(m_macros.contains("A16"));
+    EXPECT_FALSE(m_macros.contains("A33"));
+    EXPECT_EQ(m_log.takeLines(), (std::vector<std::string>{kDefineFailed, kDefineFailed}));
+    EXPECT_TRUE(m_error.empty());
+
+    // Uses that would multiply the unit's size end it, keeping what is there.
+    run("y" + std::string(40, '\n') + repeat("A15 ", 20) + "\n");
+    EXPECT_EQ(m_error, "macro expansion too large");
+    EXPECT_EQ(m_unit.tokens.front().text.view(), "y");
+}
+
+TEST_F(PreprocessorTest, CallsInDefinitionsAndConditionsAreCappedToo)
+{
+    // F's replacement holds its parameter 65,536 times. A call with a 4,096-token argument in a
+    // body must stop at the replacement limit, not build 268 million tokens first.
+    const std::string argument = "(" + repeat(" 1", 4096) + ")";
+    run("#define F(x)" + repeat(" x", 65536) + "\n#define G F" + argument + "\n");
+    EXPECT_TRUE(m_macros.contains("F"));
+    EXPECT_FALSE(m_macros.contains("G"));
+    EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{kDefineFailed});
+    EXPECT_EQ(m_error, "macro expansion too large");  // from the call, scanned again as text
+
+    // The same call in a condition, and an object macro used many times in one.
+    EXPECT_EQ(run("#if F" + argument + "\n#endif\n"), asText("#if F" + argument + "\n#endif\n"));
+    EXPECT_EQ(m_error, "macro expansion too large");
+    run("#define E x\n#define D E" + repeat(" E", 65535) + "\n#if 0" + repeat(" + D", 20000) + "\n#endif\n");
+    EXPECT_EQ(m_error, "macro expansion too large");
+}
+
+}  // namespace
+}  // namespace qm::frontend
