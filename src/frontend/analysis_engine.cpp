@@ -7,9 +7,7 @@
 #include <set>
 #include <system_error>
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qm::frontend {
@@ -22,16 +20,11 @@ namespace {
 // opened.
 model::FileStamp currentStamp(const std::string& path, LogSink& log)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    const bool ok = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (fd >= 0) ::close(fd);
-    if (!ok) {
-        log.writeLine(path + " : cannot open file");
-        return {};
+    if (auto stamp = statSourceFile(path)) {
+        return *stamp;
     }
-    return {static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
-            static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+    log.writeLine(path + " : cannot open file");
+    return {};
 }
 
 // Calls `visit` on `root` and every unit it includes, depth first in list order.
@@ -198,7 +191,7 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
     SourceUnit& root = *file->rootUnit;
     root.fileName = path;
     root.userFile = 1;
-    tokenizeFile(path, root.tokens, root.stamp, m_log);
+    readUnit(root);
     for (const auto& seed : m_settings.macroSeeds) {
         file->macros.defineValue(seed.name, seed.value);
     }
@@ -212,6 +205,20 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
     }
     file->complete = !m_stopRequested;
     m_files.push_back(std::move(file));
+}
+
+// Reads the unit's file into tokens, unless that version of the file was preprocessed already and
+// its tokens would be dropped unread anyway.
+void AnalysisEngine::readUnit(SourceUnit& unit)
+{
+    if (!m_settings.preprocessSameFile) {
+        const auto stamp = statSourceFile(unit.fileName);
+        if (stamp && m_registry.contains(unit.fileName, *stamp)) {
+            unit.stamp = *stamp;
+            return;
+        }
+    }
+    tokenizeFile(unit.fileName, unit.tokens, unit.stamp, m_log);
 }
 
 // Preprocesses one unit: a file version met before (and still alive) contributes nothing the
@@ -247,7 +254,7 @@ std::unique_ptr<SourceUnit> AnalysisEngine::includeFile(SourceFile& file, const 
     auto unit = std::make_unique<SourceUnit>();
     unit->fileName = path;
     unit->userFile = userFile;
-    tokenizeFile(path, unit->tokens, unit->stamp, m_log);
+    readUnit(*unit);
     preprocessFramed(*unit, file, depth);
     return unit;
 }

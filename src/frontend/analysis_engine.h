@@ -102,6 +102,7 @@ private:
     void runBody();
     void dropUnselectedAndChangedFiles();
     void getOrCreateFile(const std::string& path);
+    void readUnit(model::SourceUnit& unit);
     void preprocessFramed(model::SourceUnit& unit, SourceFile& file, int depth);
     std::unique_ptr<model::SourceUnit> includeFile(SourceFile& file, const std::string& path, int userFile, int depth);
     void parseUnits(model::SourceUnit& root);

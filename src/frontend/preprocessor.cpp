@@ -5,7 +5,6 @@
 #include "model/token_text.h"
 
 #include <optional>
-#include <unordered_map>
 
 namespace qm::frontend {
 
@@ -361,9 +360,9 @@ private:
     bool skipGroup()
     {
         const auto& ends = groupEnds();
-        const auto it = ends.find(m_p);
-        if (it == ends.end()) return false;
-        const std::size_t end = it->second;
+        const std::uint32_t found = ends[m_p];
+        if (found == kNone) return false;
+        const std::size_t end = found;
         switch (m_in[end + 1].code) {
         case tok::Endif:
             if (!m_groupTaken.empty()) m_groupTaken.pop_back();
@@ -382,15 +381,15 @@ private:
     // For each conditional directive ahead, the `#` of the directive that ends its group. The
     // input ahead of the current position is never changed, so this is worked out once per unit,
     // which keeps a unit with many conditionals linear.
-    const std::unordered_map<std::size_t, std::size_t>& groupEnds()
+    const std::vector<std::uint32_t>& groupEnds()
     {
         if (m_groupEnds) return *m_groupEnds;
-        m_groupEnds.emplace();
+        m_groupEnds.emplace(m_n, kNone);
         auto& ends = *m_groupEnds;
         // levels[d]: directives whose group end is looked for at nesting d.
         std::vector<std::vector<std::size_t>> levels(1);
         auto endAll = [&](std::size_t end) {
-            for (std::size_t start : levels.back()) ends.emplace(start, end);
+            for (std::size_t start : levels.back()) ends[start] = static_cast<std::uint32_t>(end);
             levels.back().clear();
         };
         for (std::size_t i = m_p; i + 1 < m_n; ++i) {
@@ -579,19 +578,19 @@ private:
     std::size_t matchingParen(std::size_t open)
     {
         if (!m_parens) {
-            m_parens.emplace();
+            m_parens.emplace(m_n, kNone);
             std::vector<std::size_t> stack;
             for (std::size_t i = m_p; i < m_n; ++i) {
                 if (m_in[i].code == '(') {
                     stack.push_back(i);
                 } else if (m_in[i].code == ')' && !stack.empty()) {
-                    m_parens->emplace(stack.back(), i);
+                    (*m_parens)[stack.back()] = static_cast<std::uint32_t>(i);
                     stack.pop_back();
                 }
             }
         }
-        const auto it = m_parens->find(open);
-        return it == m_parens->end() ? SIZE_MAX : it->second;
+        const std::uint32_t close = (*m_parens)[open];
+        return close == kNone ? SIZE_MAX : close;
     }
 
     // The macro's replacement with each parameter replaced by its argument's tokens.
@@ -643,8 +642,11 @@ private:
     std::size_t m_outputLimit = 0;
     std::size_t m_p = 0;
     std::vector<std::uint8_t> m_groupTaken;
-    std::optional<std::unordered_map<std::size_t, std::size_t>> m_groupEnds;
-    std::optional<std::unordered_map<std::size_t, std::size_t>> m_parens;
+    // Indexed by token position; kNone where nothing is known. Token positions fit 32 bits since
+    // files are limited far below 4 GiB.
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+    std::optional<std::vector<std::uint32_t>> m_groupEnds;
+    std::optional<std::vector<std::uint32_t>> m_parens;
     std::optional<std::size_t> m_messageMapEnd;
 };
 

@@ -89,6 +89,25 @@ private:
 
 }  // namespace
 
+namespace {
+
+FileStamp stampOf(const struct stat& st)
+{
+    return FileStamp{static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                     static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+}
+
+}  // namespace
+
+std::optional<FileStamp> statSourceFile(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return stampOf(st);
+}
+
 bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp& stamp, LogSink& log)
 {
     tokens.clear();
@@ -101,8 +120,7 @@ bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return fail(" : cannot open file");
     }
-    stamp = FileStamp{static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
-                      static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+    stamp = stampOf(st);
     if (st.st_size > kMaxSourceFileBytes) {
         return fail(" : file too large");
     }

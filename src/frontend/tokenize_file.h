@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ void foldCrLf(std::string& bytes);
 
 // Scans the bytes of a whole file as tokenizeFile does: CR LF line ends are read as LF.
 void tokenizeBytes(std::string& bytes, std::vector<model::Token>& tokens, const DiagnosticsWriter& diagnostics);
+
+// The stamp of the regular file at `path` as it is now; none when there is no such file.
+std::optional<FileStamp> statSourceFile(const std::string& path);
 
 // Reads the file at `path` in one call, records its size and modification time in `stamp` and
 // replaces `tokens` with its token sequence. A file that cannot be opened (missing, unreadable,
