@@ -109,6 +109,11 @@ std::int32_t operandValue(const Token& token) noexcept
     case tok::OctalInteger:
         return static_cast<std::int32_t>(parseUnsigned(text, 8));
     default:
+        // The scanner never puts a sign in a number, but a predefined word with a negative value
+        // is seeded as one token such as "-5": read it as the negative number it stands for.
+        if (!text.empty() && text[0] == '-') {
+            return static_cast<std::int32_t>(0u - parseUnsigned(text.substr(1), 10));
+        }
         return static_cast<std::int32_t>(parseUnsigned(text, 10));
     }
 }

@@ -28,7 +28,7 @@ constexpr int kMaxConditionNesting = 256;
 // Permitted tokens are integer literals (decimal, octal, hexadecimal, character) and the
 // operators ( ) ! ~ + - * / % << >> < > <= >= == != & ^ | && || ? : with C's precedence; `+`
 // and `-` are unary at the start and after any operator but `)`. Two unary operators in a row
-// are not accepted: `!!0` fails, `!(!0)` is 1. Conditionals group to the right, `&&`, `||` and
+// are not accepted: `!!0` fails, `!(!0)` is 0. Conditionals group to the right, `&&`, `||` and
 // `?:` evaluate only what decides the result, and `0 || 5` is 5 (the value itself, unlike
 // `&&`). Division and remainder by 0 give 0; INT32_MIN / -1 gives INT32_MIN and its remainder
 // 0. Shift counts are taken modulo 32 and `>>` keeps the sign. Numbers read as unsigned 32-bit

@@ -115,7 +115,8 @@ bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp
         log.writeLine(path + why);
         return false;
     };
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK a FIFO named like a source would wait for a writer; fstat rejects it below.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return fail(" : cannot open file");
