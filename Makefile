@@ -42,7 +42,7 @@ build: deps $(BUILD_DIR)/build.ninja
 # Analyses the example project and prints the run's log (the result document goes to
 # build/example-analysis.json).
 run: build
-	$(CLI) analyze examples/src --dump log,units,symbols > $(BUILD_DIR)/example-analysis.json
+	$(CLI) analyze examples/example.qmp --dump log,units,symbols > $(BUILD_DIR)/example-analysis.json
 	@echo "Result: $(BUILD_DIR)/example-analysis.json"
 
 # Tests build with AddressSanitizer and UndefinedBehaviorSanitizer in a tree of their own.

@@ -2,7 +2,8 @@
 
 #include "frontend/c_numbers.h"
 #include "frontend/option_files.h"
-#include "project/project_file_list.h"
+#include "project/message_reporter.h"
+#include "project/project_document.h"
 
 #include <CLI/CLI.hpp>
 
@@ -16,12 +17,16 @@ namespace fs = std::filesystem;
 void addAnalysisOptions(CLI::App& command, AnalysisOptions& options)
 {
     command.add_option("INPUT", options.inputs,
-                       "Source files (.c, .cc, .cpp) and folders (searched with their subfolders). Project "
-                       "files (.qmp) and Visual C++ files (.dsw, .dsp, .vcproj) are not read yet.");
+                       "Source files (.c, .cc, .cpp), folders (searched with their subfolders), project files "
+                       "(.qmp: their files and defines) and Visual C++ workspaces and projects (.dsw, .dsp, "
+                       ".vcproj: the sources and defines they name)");
+    // One value per occurrence: `-D X a.cpp` names the input a.cpp, not a second word.
     command.add_option("-I", options.includeDirectories, "An include directory of the run (repeatable, in order)")
-        ->type_name("DIR");
+        ->type_name("DIR")
+        ->allow_extra_args(false);
     command.add_option("-D", options.defines, "A global predefined word, value 1 when omitted (repeatable)")
-        ->type_name("NAME[=VALUE]");
+        ->type_name("NAME[=VALUE]")
+        ->allow_extra_args(false);
     command.add_option("--options-dir", options.optionsDir,
                        "Read Include.ini and predefined.ini from DIR; -I and -D add after what they give")
         ->type_name("DIR");
@@ -44,7 +49,9 @@ frontend::PredefinedWord parseDefine(const std::string& text)
 
 bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& settings)
 {
-    project::ProjectFileList files;
+    project::ProjectDocument document;
+    project::StreamReporter reporter(std::cerr);
+    frontend::LogSink importLog([](std::string_view line) { std::cerr << line << '\n'; });
     bool allFound = true;
     for (const std::string& input : options.inputs) {
         std::error_code ec;
@@ -55,19 +62,31 @@ bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& set
             continue;
         }
         if (fs::is_directory(path, ec)) {
-            files.addFolder(path, true);
+            document.addFolder(path, true, importLog);
             continue;
         }
-        switch (files.addByKind(path)) {
-        case project::FileKind::Source:
+        if (project::classifyPath(path) == project::FileKind::Project) {
+            // A project file adds to what the earlier inputs gave; opening it on its own document
+            // keeps those.
+            project::ProjectDocument opened;
+            if (!opened.open(path, reporter)) {
+                allFound = false;
+                continue;
+            }
+            for (const std::string& file : opened.files().paths()) {
+                document.files().add(file);
+            }
+            document.defines().insert(document.defines().end(), opened.defines().begin(), opened.defines().end());
+            continue;
+        }
+        switch (document.addByKind(path, importLog)) {
+        case project::AddOutcome::SourceAdded:
+        case project::AddOutcome::Imported:
             break;
-        case project::FileKind::Project:
-        case project::FileKind::Dsp:
-        case project::FileKind::Dsw:
-        case project::FileKind::Vcproj:
-            std::cerr << input << ": skipped (project and workspace files are not read yet)\n";
+        case project::AddOutcome::ImportFailed:
+            allFound = false;  // the importer wrote why
             break;
-        default:
+        case project::AddOutcome::Ignored:
             std::cerr << input << ": skipped (not a C or C++ source file)\n";
             break;
         }
@@ -87,8 +106,8 @@ bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& set
     for (const std::string& define : options.defines) {
         globalWords.push_back(parseDefine(define));
     }
-    settings.macroSeeds = frontend::buildMacroSeeds(globalWords, {});
-    settings.files = files.runEntries();
+    settings.macroSeeds = frontend::buildMacroSeeds(globalWords, document.defines());
+    settings.files = document.runEntries();
     settings.followAngleIncludes = options.parseVcHeader;
     settings.preprocessSameFile = options.preprocessSameFile;
     return allFound;

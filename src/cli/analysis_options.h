@@ -31,8 +31,9 @@ void addAnalysisOptions(CLI::App& command, AnalysisOptions& options);
 frontend::PredefinedWord parseDefine(const std::string& text);
 
 // Collects the project files from the inputs and the run's settings. Writes a message for every
-// input that is skipped or missing to standard error; returns false when an input does not
-// exist (the command then exits with the input-error status).
+// input that is skipped or missing to standard error; returns false when an input does not exist
+// or a project or workspace input cannot be read (the command then exits with the input-error
+// status).
 bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& settings);
 
 }  // namespace qm::cli

@@ -28,5 +28,6 @@ void installParser(frontend::AnalysisEngine& engine);
 void addTokensCommand(CLI::App& app, CommandAction& action);
 void addEvalCommand(CLI::App& app, CommandAction& action);
 void addAnalyzeCommand(CLI::App& app, CommandAction& action);
+void addProjectCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace qm::cli

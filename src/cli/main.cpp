@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     addTokensCommand(app, action);
     addEvalCommand(app, action);
     addAnalyzeCommand(app, action);
+    addProjectCommand(app, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -1,5 +1,7 @@
 #include "frontend/option_files.h"
 
+#include "frontend/atomic_file.h"
+
 #include "frontend/c_numbers.h"
 #include "model/error.h"
 
@@ -125,72 +127,6 @@ void appendLine(std::string& out, std::string_view line)
     out += "\r\n";
 }
 
-[[noreturn]] void throwCannotWrite(const fs::path& path)
-{
-    throw model::Error(path.string() + " : cannot write file");
-}
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// Creates a new file beside `target` that no one else uses; returns its descriptor or -1.
-int createTemporaryBeside(const fs::path& target, fs::path& temporary)
-{
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = target;
-        temporary += "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    return -1;
-}
-
-// Replaces the file at `path` with `bytes` so that it is either the old file or the new one,
-// never a mixture: the bytes go into a temporary file beside it, which is renamed over it.
-void replaceFileContents(const fs::path& path, std::string_view bytes)
-{
-    fs::path target = path;
-    std::error_code ec;
-    if (fs::is_symlink(path, ec)) {
-        const fs::path resolved = fs::canonical(path, ec);
-        if (!ec) target = resolved;
-    }
-    fs::path temporary;
-    const int fd = createTemporaryBeside(target, temporary);
-    if (fd < 0) {
-        throwCannotWrite(path);
-    }
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) {
-        (void)::fchmod(fd, old.st_mode & 07777);  // keep the permissions the user gave the file
-    }
-    bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    written = ::close(fd) == 0 && written;
-    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        throwCannotWrite(path);
-    }
-    const int folder = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        (void)::fsync(folder);  // makes the rename itself survive a power cut; failure changes nothing
-        ::close(folder);
-    }
-}
-
 }  // namespace
 
 bool loadIncludeLists(const fs::path& path, IncludeDirectoryLists& lists)
@@ -222,7 +158,7 @@ void saveIncludeLists(const fs::path& path, const IncludeDirectoryLists& lists)
             appendLine(text, directory);
         }
     }
-    replaceFileContents(path, text);
+    writeFileAtomically(path, text);
 }
 
 PredefinedWordList loadPredefinedWords(const fs::path& path)
@@ -244,7 +180,7 @@ void savePredefinedWords(const fs::path& path, const PredefinedWordList& words)
         appendLine(text, word.name);
         appendLine(text, std::to_string(word.value));
     }
-    replaceFileContents(path, text);
+    writeFileAtomically(path, text);
 }
 
 namespace {

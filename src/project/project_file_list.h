@@ -1,11 +1,12 @@
 // ProjectFileList: the source files of the project, each with a flag that says whether runs
-// analyse it. The list keeps paths as they were added; `normalized` sorts them byte-wise and
-// drops duplicates.
+// analyse it, and the include directories of the project. The list keeps paths as they were
+// added (no case folding, no path clean-up); `normalized` sorts them byte-wise and drops
+// duplicates, and everything that reads the list goes through it.
 #pragma once
 
 #include "frontend/analysis_engine.h"
-#include "project/file_kind.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -18,28 +19,35 @@ public:
     std::size_t size() const noexcept { return m_paths.size(); }
     bool empty() const noexcept { return m_paths.empty(); }
 
-    // Appends `path` with its flag set.
+    // Appends `path` with its flag set. No duplicate test: `normalized` folds duplicates.
     void add(const std::string& path);
+
+    // Index-based edits of the Project Information dialog; an index out of range throws
+    // std::out_of_range.
     void setSelected(std::size_t index, bool selected) { m_selected.at(index) = selected; }
+    void setAllSelected(bool selected);
+    void removeAt(std::size_t index);
+
+    // Empties the paths and their flags together; the include directories stay.
     void clear();
 
-    // Sorts the paths byte-wise and keeps each once, with the flag of its last occurrence.
-    void normalize();
+    // Sorts the paths byte-wise ('B' before 'a'), keeps each once with the flag of its last
+    // occurrence, stores that as the list, and returns the paths.
+    const std::vector<std::string>& normalized();
 
-    // Adds `path` when it names a source file; other kinds are left to the caller (importers) or
-    // ignored. Returns the kind found.
-    FileKind addByKind(const std::string& path);
-
-    // Adds every source file in `folder`, and in its subfolders when `recurse` is set, in the
-    // order the file system lists them. Unreadable folders are passed over.
-    void addFolder(const std::string& folder, bool recurse);
-
-    // The normalised list as a run takes it.
+    // The normalised list as a run takes it; the list itself is left as it is.
     std::vector<frontend::ProjectEntry> runEntries() const;
+
+    // The project's include directories. Every run replaces them with the list the settings
+    // select; emptying, opening or appending to the project resets them.
+    const std::vector<std::string>& includeDirectories() const noexcept { return m_includeDirectories; }
+    void setIncludeDirectories(std::vector<std::string> directories) { m_includeDirectories = std::move(directories); }
+    void resetIncludeDirectories();
 
 private:
     std::vector<std::string> m_paths;
     std::vector<bool> m_selected;
+    std::vector<std::string> m_includeDirectories = frontend::projectResetIncludeDirectories();
 };
 
 }  // namespace qm::project

@@ -1,0 +1,203 @@
+// The `analyze` command: which inputs become project files, what the options give the
+// preprocessor, and the parts of the document that --dump selects.
+#include "cli_runner.h"
+#include "model/token_text.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/stat.h>
+
+namespace qm::cli {
+namespace {
+
+using testing::runCli;
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+// The units' tokens as source text: tokens separated by blanks, a line break for each newline.
+std::string spell(const json& tokens)
+{
+    std::string text;
+    for (const json& t : tokens) {
+        const model::Token token{t.at("line").get<int>(), t.at("code").get<int>(), t.value("text", std::string())};
+        if (token.code == model::tok::Newline) {
+            text += '\n';
+            continue;
+        }
+        if (!text.empty() && text.back() != '\n') text += ' ';
+        text += model::spellToken(token);
+    }
+    return text;
+}
+
+// The keys of a JSON object, in byte order.
+std::vector<std::string> keysOf(const json& object)
+{
+    std::vector<std::string> keys;
+    for (const auto& item : object.items()) keys.push_back(item.key());
+    return keys;
+}
+
+class AnalyzeCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(m_dir); }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string write(const std::string& name, std::string_view bytes)
+    {
+        const fs::path path = m_dir / name;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return path.string();
+    }
+    std::string path(const std::string& name) const { return (m_dir / name).string(); }
+
+    // Runs analyze, expecting success, and returns the document.
+    json analyze(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), "analyze");
+        const auto r = runCli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return json::parse(r.out);
+    }
+
+    fs::path m_dir = fs::absolute(fs::temp_directory_path() / ("qm-cli-analyze-" + std::to_string(::getpid())));
+};
+
+TEST_F(AnalyzeCommandTest, DumpParts)
+{
+    const std::string file = write("n.cpp", "#define N 10\nint a[N];\n");
+    const auto r = runCli({"analyze", file});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    json doc = json::parse(r.out);
+    EXPECT_EQ(keysOf(doc), (std::vector<std::string>{"log", "symbols"}));
+    EXPECT_EQ(doc["log"], json::array({"Parsing: " + file, "Parsing Complete."}));
+    EXPECT_EQ(r.err, "Parsing: " + file + "\nParsing Complete.\n");
+    EXPECT_EQ(doc["symbols"], json::parse(R"({"name": "", "children": []})"));
+
+    doc = analyze({file, "--dump", "units"});
+    const json unit = {{"path", file}, {"userFile", 1}, {"tokenCount", 12}, {"included", json::array()}};
+    EXPECT_EQ(doc, json({{"units", json::array({unit})}}));
+
+    // tokens and tree bring the units with them.
+    doc = analyze({file, "--dump", "tokens"});
+    EXPECT_EQ(keysOf(doc), std::vector<std::string>{"units"});
+    EXPECT_EQ(spell(doc["units"][0]["tokens"]), "# define N 10\nint a [ 10 ] ;\n");
+    doc = analyze({file, "--dump", "symbols,tree"});
+    EXPECT_EQ(keysOf(doc), (std::vector<std::string>{"symbols", "units"}));
+    EXPECT_EQ(doc["units"][0]["nodes"], json::array());
+    EXPECT_FALSE(doc["units"][0].contains("tokens"));
+
+    EXPECT_EQ(runCli({"analyze", file, "--dump", "units,bogus"}).exitCode, 2);
+}
+
+TEST_F(AnalyzeCommandTest, Includes)
+{
+    const std::string file = write("src/m.cpp", "#include \"a.h\"\n#include <x.h>\nint m;\n");
+    write("src/a.h", "int h;\n");
+    write("sys/x.h", "int x;\n");
+    const json quoted = {{"path", path("src/a.h")}, {"userFile", 1}, {"tokenCount", 4}, {"included", json::array()}};
+    const json angle = {{"path", path("sys/x.h")}, {"userFile", 0}, {"tokenCount", 4}, {"included", json::array()}};
+    EXPECT_EQ(analyze({file, "-I", path("sys"), "--dump", "units"})["units"][0]["included"], json::array({quoted}));
+    EXPECT_EQ(analyze({file, "-I", path("sys"), "--parse-vc-header", "--dump", "units"})["units"][0]["included"],
+              json::array({quoted, angle}));
+}
+
+TEST_F(AnalyzeCommandTest, OptionFiles)
+{
+    write("list0/x.h", "int zero;\n");
+    write("list3/x.h", "int three;\n");
+    write("opts/Include.ini", "1\r\n" + path("list0") + "\r\n0\r\n0\r\n1\r\n" + path("list3") + "\r\n");
+    write("opts/predefined.ini", "Y\n1\nX\n2\n");
+    const std::string file = write("x.cpp", "#include <x.h>\n#if X == 2\nint two;\n#endif\n");
+    // The header found, then the file's tokens.
+    auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {file, "--options-dir", path("opts"), "--parse-vc-header", "--dump", "tokens"});
+        const json unit = analyze(args)["units"].at(0);
+        return unit["included"].at(0)["path"].get<std::string>() + " | " + spell(unit["tokens"]);
+    };
+    EXPECT_EQ(run({}), path("list0/x.h") + " | # include<x.h>\nint two ;\n\n");
+    EXPECT_EQ(run({"--include-list", "3"}), path("list3/x.h") + " | # include<x.h>\nint two ;\n\n");
+    // -D comes after predefined.ini, and the later word of a name wins.
+    EXPECT_EQ(run({"-D", "X=5"}), path("list0/x.h") + " | # include<x.h>\n\n");
+    EXPECT_EQ(runCli({"analyze", file, "--include-list", "4"}).exitCode, 2);
+}
+
+TEST_F(AnalyzeCommandTest, OptionsBeforeTheInputs)
+{
+    const std::string file = write("a.cpp", "#if X\nint x;\n#endif\n");
+    const json doc = analyze({"-D", "X=2", file, "--dump", "tokens"});
+    ASSERT_EQ(doc["units"].size(), 1u);
+    EXPECT_EQ(spell(doc["units"][0]["tokens"]), "int x ;\n\n");
+}
+
+TEST_F(AnalyzeCommandTest, InputsOfEveryKind)
+{
+    write("tree/a.c", "int a;\n");
+    write("tree/sub/b.cc", "int b;\n");
+    write("tree/sub/deeper/c.cpp", "int c;\n");
+    write("tree/sub/h.h", "int h;\n");
+    write("tree/notes.txt", "int n;\n");
+    auto r = runCli({"analyze", path("tree"), "--dump", "units"});
+    ASSERT_EQ(r.exitCode, 0);
+    const json doc = json::parse(r.out);
+    std::vector<std::string> paths;
+    for (const json& unit : doc["units"]) paths.push_back(unit["path"]);
+    EXPECT_EQ(paths, (std::vector<std::string>{path("tree/a.c"), path("tree/sub/b.cc"), path("tree/sub/deeper/c.cpp")}));
+    EXPECT_EQ(r.err.find("skipped"), std::string::npos);
+
+    // A file that is not a source is reported and left out; the run goes on.
+    r = runCli({"analyze", path("tree/notes.txt"), path("tree/a.c"), "--dump", "units"});
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), path("tree/notes.txt") + ": skipped (not a C or C++ source file)\n");
+    EXPECT_EQ(json::parse(r.out)["units"].size(), 1u);
+
+    r = runCli({"analyze", path("tree/a.c"), path("none.cpp")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(path("none.cpp")), std::string::npos);
+}
+
+TEST_F(AnalyzeCommandTest, FifoNamedLikeASourceIsNotWaitedFor)
+{
+    const std::string fifo = path("pipe.cpp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto r = runCli({"analyze", fifo, "--dump", "log"});
+    EXPECT_EQ(json::parse(r.out)["log"][0], fifo + " : cannot open file");
+}
+
+TEST_F(AnalyzeCommandTest, PreprocessingErrorEndsOnlyItsUnit)
+{
+    const std::string bad = write("bad.cpp", "int before;\n#if 1.5\nint in;\n#endif\nint after;\n");
+    const std::string good = write("good.cpp", "int good;\n");
+    const auto r = runCli({"analyze", bad, good, "--dump", "log,tokens"});
+    ASSERT_EQ(r.exitCode, 0);
+    const json doc = json::parse(r.out);
+    const std::vector<std::string> log{"Parsing: " + bad, "262  is not Allowed By Preprocessing Expression",
+                                       bad + ": Preprocessing Error", "Parsing: " + good, "Parsing Complete."};
+    EXPECT_EQ(doc["log"], json(log));
+    std::string err;
+    for (const std::string& line : log) err += line + '\n';
+    EXPECT_EQ(r.err, err);
+    // The failed unit keeps its tokens as they were from the failing line on.
+    EXPECT_EQ(spell(doc["units"][0]["tokens"]), "int before ;\n# if 1.5\nint in ;\n# endif\nint after ;\n");
+    EXPECT_EQ(spell(doc["units"][1]["tokens"]), "int good ;\n");
+}
+
+TEST_F(AnalyzeCommandTest, BytesAbove127GiveValidJson)
+{
+    // Invalid UTF-8 in a literal and in the file's name, which the log lines carry.
+    const std::string file = write("\xE9t\xC3\xA9.cpp", "char* s = \"caf\xC3\xA9 \xFF\";\nchar c = '\xE9';\n");
+    const auto r = runCli({"analyze", file, "--dump", "log,tokens"});
+    ASSERT_EQ(r.exitCode, 0);
+    const json doc = json::parse(r.out);
+    const std::string shown = path("\xEF\xBF\xBDt\xC3\xA9.cpp");
+    EXPECT_EQ(doc["log"][0], "Parsing: " + shown);
+    EXPECT_EQ(doc["units"][0]["path"], shown);
+    EXPECT_EQ(spell(doc["units"][0]["tokens"]), "char * s = \"caf\xC3\xA9 \xEF\xBF\xBD\" ;\nchar c = '\xEF\xBF\xBD' ;\n");
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Parsing: " + file);  // standard error has the bytes as they are
+}
+
+}  // namespace
+}  // namespace qm::cli
