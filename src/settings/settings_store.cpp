@@ -2,6 +2,13 @@
 
 namespace qm::settings {
 
+bool MemorySettingsStore::create()
+{
+    if (!creatable) return false;
+    openable = true;
+    return true;
+}
+
 std::optional<std::int64_t> MemorySettingsStore::readInteger(const std::string& name)
 {
     const auto it = integers.find(name);
@@ -18,14 +25,14 @@ std::optional<std::string> MemorySettingsStore::readText(const std::string& name
 
 bool MemorySettingsStore::writeInteger(const std::string& name, std::int64_t value)
 {
-    if (!writable) return false;
+    if (!writable || unwritable.count(name) != 0) return false;
     integers[name] = value;
     return true;
 }
 
 bool MemorySettingsStore::writeText(const std::string& name, const std::string& value)
 {
-    if (!writable) return false;
+    if (!writable || unwritable.count(name) != 0) return false;
     texts[name] = value;
     return true;
 }

@@ -6,40 +6,56 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace qm::settings {
 
+// Names are the value names of the options ("Show Code"); an entry of a named section is called
+// "<section>/<entry>" ("QuillmarshSettings/WindowPos").
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
 
-    // False when the store cannot be opened at all (the program then keeps its defaults).
+    // Opens the store for reading and writing; false when it does not exist yet (a first start)
+    // or cannot be opened at all. The program then keeps its defaults.
     virtual bool open() = 0;
-    // The stored integer or text of `name`; none when the value is missing or cannot be read.
+    // Opens the store for writing, creating it when it does not exist yet; false when that fails.
+    virtual bool create() = 0;
+    // The stored integer or text of `name`; none when the value is missing or cannot be read
+    // (for readInteger also when the stored text is not a decimal integer).
     virtual std::optional<std::int64_t> readInteger(const std::string& name) = 0;
     virtual std::optional<std::string> readText(const std::string& name) = 0;
     // False when the value could not be written.
     virtual bool writeInteger(const std::string& name, std::int64_t value) = 0;
     virtual bool writeText(const std::string& name, const std::string& value) = 0;
-    // Makes the written values durable; false when that failed.
+    // Makes the written values durable; false when that failed. A store kept in a file writes
+    // a temporary file beside it and renames it over the old one, so a failure leaves the
+    // earlier file whole.
     virtual bool flush() = 0;
 };
 
-// Values kept in memory; `openable` and `writable` let tests play a broken store.
+// Values kept in memory. The switches let tests play a broken store: `openable` false is a store
+// that does not exist yet (create() makes it exist), `creatable` false one that cannot be created,
+// `writable` false one that takes no writes at all, `unwritable` the names whose writes fail and
+// `flushable` false one whose values cannot be made durable.
 class MemorySettingsStore : public SettingsStore {
 public:
     bool openable = true;
+    bool creatable = true;
     bool writable = true;
+    bool flushable = true;
+    std::set<std::string> unwritable;
     std::map<std::string, std::int64_t> integers;
     std::map<std::string, std::string> texts;
 
     bool open() override { return openable; }
+    bool create() override;
     std::optional<std::int64_t> readInteger(const std::string& name) override;
     std::optional<std::string> readText(const std::string& name) override;
     bool writeInteger(const std::string& name, std::int64_t value) override;
     bool writeText(const std::string& name, const std::string& value) override;
-    bool flush() override { return writable; }
+    bool flush() override { return writable && flushable; }
 };
 
 }  // namespace qm::settings
