@@ -41,9 +41,19 @@ public:
     // Stores `definition`, replacing an older one of the same name.
     void define(MacroDefinition definition)
     {
+        m_replacementTokens += definition.replacement.size();
+        auto it = m_macros.find(std::string_view(definition.name));
+        if (it != m_macros.end()) {
+            m_replacementTokens -= it->second.replacement.size();
+            it->second = std::move(definition);
+            return;
+        }
         std::string key = definition.name;
-        m_macros.insert_or_assign(std::move(key), std::move(definition));
+        m_macros.emplace(std::move(key), std::move(definition));
     }
+
+    // The tokens held by all replacements together.
+    std::size_t replacementTokens() const noexcept { return m_replacementTokens; }
 
     // An object-like macro whose replacement is one decimal token with `value` and line 0, as the
     // predefined words and project defines are seeded.
@@ -57,6 +67,7 @@ private:
         std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
     };
     std::unordered_map<std::string, MacroDefinition, Hash, std::equal_to<>> m_macros;
+    std::size_t m_replacementTokens = 0;
 };
 
 }  // namespace qm::frontend

@@ -25,6 +25,9 @@ constexpr std::string_view kElseUnclosed = "cannot handle preprocessing Else";
 // kOutputFactor times its input stops: macros defined in terms of each other can otherwise
 // double in size with every definition.
 constexpr std::size_t kMaxReplacementTokens = 1 << 16;
+// All replacements of one macro table together stay below this many tokens (about 200 MB):
+// definitions that each build on the one before grow quadratically otherwise.
+constexpr std::size_t kMaxMacroTableTokens = std::size_t{8} << 20;
 constexpr std::size_t kOutputFactor = 64;
 constexpr std::size_t kOutputAllowance = 1 << 20;
 
@@ -193,7 +196,8 @@ private:
             std::size_t q = body;
             while (at(q).code != tok::Newline) {
                 q = appendDefinitionToken(definition, q);
-                if (definition.replacement.size() > kMaxReplacementTokens) {
+                if (definition.replacement.size() > kMaxReplacementTokens
+                    || definition.replacement.size() + m_env.macros.replacementTokens() > kMaxMacroTableTokens) {
                     throw SequenceEndError();
                 }
             }
