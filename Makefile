@@ -8,7 +8,8 @@ JOBS           ?= $(shell nproc 2>/dev/null || echo 2)
 # Debian packages that the build, the tests and the benchmarks need.
 DEB_PACKAGES := g++ make cmake ninja-build pkg-config \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	libcli11-dev nlohmann-json3-dev
+	libcli11-dev nlohmann-json3-dev \
+	qt6-base-dev
 
 CLI := $(BUILD_DIR)/bin/quillmarsh-cli
 

@@ -5,8 +5,6 @@
 
 namespace qm::project {
 
-namespace {
-
 bool endsWithFolded(std::string_view text, std::string_view upperSuffix)
 {
     if (text.size() < upperSuffix.size()) return false;
@@ -18,8 +16,6 @@ bool endsWithFolded(std::string_view text, std::string_view upperSuffix)
     }
     return true;
 }
-
-}  // namespace
 
 FileKind classifyPath(std::string_view path)
 {

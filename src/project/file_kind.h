@@ -19,4 +19,7 @@ enum class FileKind {
 // are folded, so multi-byte UTF-8 names are never cut apart.
 FileKind classifyPath(std::string_view path);
 
+// Whether `text` ends with `upperSuffix` when the ASCII letters of `text` are upper-cased.
+bool endsWithFolded(std::string_view text, std::string_view upperSuffix);
+
 }  // namespace qm::project

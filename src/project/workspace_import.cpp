@@ -1,5 +1,7 @@
 #include "project/workspace_import.h"
 
+#include "frontend/file_descriptor.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <filesystem>
@@ -32,20 +34,7 @@ constexpr off_t kMaxImportFileBytes = off_t{64} * 1024 * 1024;
 // two characters of a CR LF line end.
 constexpr std::size_t kReportChunk = 64000;
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+using frontend::FileDescriptor;
 
 // Opens `path` for reading when it names a regular file. A name with a NUL byte in it would be cut
 // short by the system call and could open some other file, so it never opens. O_NONBLOCK keeps a
@@ -145,18 +134,6 @@ bool startsWith(std::string_view text, std::string_view prefix)
     return text.substr(0, prefix.size()) == prefix;
 }
 
-// Whether `text` ends with `upperSuffix`, ASCII letters of `text` compared upper-cased.
-bool endsWithFolded(std::string_view text, std::string_view upperSuffix)
-{
-    if (text.size() < upperSuffix.size()) return false;
-    const std::string_view tail = text.substr(text.size() - upperSuffix.size());
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        char c = tail[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != upperSuffix[i]) return false;
-    }
-    return true;
-}
 
 // The text between the first double quote at or after `from` and the next one; false when `line`
 // has fewer than two quotes there.
