@@ -86,7 +86,10 @@ TEST_F(AnalyzeCommandTest, DumpParts)
     EXPECT_EQ(spell(doc["units"][0]["tokens"]), "# define N 10\nint a [ 10 ] ;\n");
     doc = analyze({file, "--dump", "symbols,tree"});
     EXPECT_EQ(keysOf(doc), (std::vector<std::string>{"symbols", "units"}));
-    EXPECT_EQ(doc["units"][0]["nodes"], json::array());
+    // The directive line becomes its own node; the declaration follows it.
+    ASSERT_EQ(doc["units"][0]["nodes"].size(), 2u);
+    EXPECT_EQ(doc["units"][0]["nodes"][0]["kindName"], "[Preprocessing Define]");
+    EXPECT_EQ(doc["units"][0]["nodes"][1]["text"], "int a [ 10 ] ;");
     EXPECT_FALSE(doc["units"][0].contains("tokens"));
 
     EXPECT_EQ(runCli({"analyze", file, "--dump", "units,bogus"}).exitCode, 2);

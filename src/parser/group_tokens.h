@@ -1,0 +1,28 @@
+// Grouping: cutting a unit's token stream into nodes before anything is understood. A node ends
+// at `;`, at the end of a directive line, after an access label's `:`, or at a brace block,
+// whose contents become the node's children.
+#pragma once
+
+#include "model/analysis_node.h"
+#include "model/token.h"
+
+#include <cstddef>
+#include <span>
+#include <vector>
+
+namespace qm::parser {
+
+// Blocks nested deeper than this many braces are not grouped further: their tokens, braces
+// included, stay plain tokens of the node at this depth.
+constexpr int kMaxBlockDepth = 256;
+
+struct GroupingResult {
+    std::size_t end = 0;    // index of the token where grouping stopped (the count when it ran out)
+    bool tooDeep = false;   // some block was deeper than kMaxBlockDepth
+};
+
+// Groups `tokens` into `target`. A stray `}` at the outer level ends grouping at the next token,
+// so that `int a; } int b;` gives the single node `int a ;`.
+GroupingResult groupTokens(std::span<const model::Token> tokens, std::vector<model::AnalysisNode>& target);
+
+}  // namespace qm::parser

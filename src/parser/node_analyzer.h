@@ -1,0 +1,43 @@
+// NodeAnalyzer: the common shape of the analyzers that classify one node. The driver creates one
+// analyzer per node on the stack and calls analyze(); the first analyzer that recognises the
+// node's tokens sets its kind and detail and marks it classified, and every later one skips it.
+#pragma once
+
+#include "model/analysis_node.h"
+#include "model/token.h"
+
+#include <cstddef>
+
+namespace qm::parser {
+
+class NodeAnalyzer {
+public:
+    explicit NodeAnalyzer(model::AnalysisNode& node) : m_node(node) {}
+    NodeAnalyzer(const NodeAnalyzer&) = delete;
+    NodeAnalyzer& operator=(const NodeAnalyzer&) = delete;
+    virtual ~NodeAnalyzer() = default;
+
+    virtual void analyze() = 0;
+
+protected:
+    std::size_t tokenCount() const noexcept { return m_node.tokens.size(); }
+    // The code of token `index`, or EndOfInput past the node's last token: shape tests may ask
+    // for a token the node does not have without reading past its end.
+    model::TokenCode codeAt(std::size_t index) const noexcept
+    {
+        return index < m_node.tokens.size() ? m_node.tokens[index]->code : model::tok::EndOfInput;
+    }
+    bool isIdentifierAt(std::size_t index) const noexcept { return codeAt(index) == model::tok::Identifier; }
+
+    // Gives the node its kind and detail and marks it decided.
+    void classifyAs(model::NodeKind kind, std::unique_ptr<model::NodeDetail> detail = nullptr)
+    {
+        m_node.kind = kind;
+        m_node.detail = std::move(detail);
+        m_node.classified = true;
+    }
+
+    model::AnalysisNode& m_node;
+};
+
+}  // namespace qm::parser

@@ -1,0 +1,2 @@
+namespace open {
+class Unfinished : public Base<T

@@ -1,0 +1,10 @@
+{}
+{
+    class Inside;
+#define IN_BLOCK
+}
+;
+class Empty {};
+using Alias = int;
+;
+namespace {}

@@ -1,0 +1,7 @@
+class Before {
+};
+}
+class After {
+};
+namespace gone {
+}

@@ -1,0 +1,138 @@
+// Input that no compiler would accept must still parse without a crash, and stay bounded.
+#include "parser/classify_nodes.h"
+#include "parser/group_tokens.h"
+#include "parser_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace qm::parser::testing {
+namespace {
+
+int treeDepth(const std::vector<AnalysisNode>& nodes)
+{
+    int deepest = 0;
+    const std::vector<AnalysisNode>* level = &nodes;
+    // Follows the last node with children, which is where a nested block sits.
+    while (!level->empty()) {
+        const AnalysisNode* withChildren = nullptr;
+        for (const auto& node : *level) {
+            if (!node.children.empty()) withChildren = &node;
+        }
+        ++deepest;
+        if (withChildren == nullptr) break;
+        level = &withChildren->children;
+    }
+    return deepest;
+}
+
+TEST(HostileInput, RandomBytes)
+{
+    std::mt19937 random(20240611);
+    const std::string alphabet = "{}();:#<>,~*&\n \"'abc class struct template operator public";
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        for (int i = 0; i < 3000; ++i) {
+            if (round % 2 == 0) {
+                text += static_cast<char>(random() % 256);
+            } else {
+                text += alphabet[random() % alphabet.size()];
+            }
+        }
+        ParsedText parsed;
+        parseText(parsed, text);
+        describeTree(parsed);
+    }
+}
+
+TEST(HostileInput, DeepNestingStopsAtTheLimitAndSaysSoOnce)
+{
+    const std::size_t levels = 100000;
+    std::string text(levels, '{');
+    text += "int x;";
+    text += std::string(levels, '}');
+    text += "{{{{}}}}";  // a second deep file region would not log again
+    text += std::string(levels, '{') + std::string(levels, '}');
+    text += "class After {};";
+
+    ParsedText parsed;
+    parseText(parsed, text, "deep.cpp");
+    EXPECT_EQ(std::vector<std::string>{"deep.cpp: nesting too deep"}, parsed.log);
+    // The file level plus one level per grouped block.
+    EXPECT_EQ(kMaxBlockDepth + 1, treeDepth(parsed.unit.nodes));
+
+    // The innermost grouped node keeps the deeper blocks as plain tokens, braces included.
+    const AnalysisNode* node = &parsed.unit.nodes.front();
+    while (!node->children.empty()) node = &node->children.front();
+    ASSERT_EQ(2 * (levels - kMaxBlockDepth) + 3, node->tokens.size());
+    EXPECT_EQ('{', node->tokens.front()->code);
+    EXPECT_EQ('}', node->tokens.back()->code);
+
+    ASSERT_FALSE(parsed.unit.nodes.empty());
+    const AnalysisNode& after = parsed.unit.nodes.back();
+    EXPECT_EQ(NodeKind::Class, after.kind);
+    EXPECT_EQ("After", describeDetail(after));
+}
+
+TEST(HostileInput, RunsOfBraces)
+{
+    for (std::string_view text : {"}}}}}}}}", "{{{{{{{{", "}{}{}{}{", "{{{{}}}}}}}}}}class A{};", "{}{}{}{}"}) {
+        ParsedText parsed;
+        parseText(parsed, text);
+        EXPECT_TRUE(parsed.log.empty()) << text;
+    }
+    // Unclosed blocks run to the end of the file and keep what they hold.
+    EXPECT_EQ("[Namespace] \"n\" 1-1 {}\n"
+              "  [Class] 1-1 {}\n"
+              "    ** Unknown {int x ;} 1-1\n",
+              describeText("namespace n { class { int x;"));
+    EXPECT_EQ("", describeText("}{ class A {};"));
+}
+
+TEST(HostileInput, DeclarationsCutOffByTheEndOfTheFile)
+{
+    for (std::string_view text : {"template <class T", "class A : public B<", "class A : public", "class", "#include",
+                                  "#", "typedef", "typedef int", "using", "using namespace", "namespace A =",
+                                  "extern", "asm (", "class A { public", "struct S { bool operator", "class C { operator",
+                                  "class C { public :", "template", "export template <", "f ( a , ( b"}) {
+        ParsedText parsed;
+        parseText(parsed, text);
+        EXPECT_TRUE(parsed.log.empty()) << text;
+    }
+    EXPECT_EQ("** Unknown {template < class T} 1-1\n", describeText("template <class T"));
+    EXPECT_EQ("[Typedef] 1-1\n", describeText("typedef int"));
+    EXPECT_EQ("[Class] A 1-1\n", describeText("class A : public"));
+}
+
+TEST(Classification, StopRequestLeavesEverythingUnclassified)
+{
+    TokenList list("class A { public: int x; };");
+    model::SourceUnit unit;
+    unit.tokens = list.tokens;
+    groupTokens(unit.tokens, unit.nodes);
+    std::atomic<bool> stop{true};
+    classifyNodes(unit.nodes, model::ParseContext::Declarations, stop);
+    ASSERT_EQ(1u, unit.nodes.size());
+    EXPECT_FALSE(unit.nodes[0].classified);
+    EXPECT_FALSE(unit.nodes[0].children.front().classified);
+}
+
+TEST(Classification, AccessIsWrittenOnlyInClassBodies)
+{
+    // Before any label a class member is private, a struct member records no access.
+    const std::string tree = describeText("class C { struct A a; public: struct B b; };\n"
+                                          "struct S { struct A a; private: struct B b; };");
+    EXPECT_EQ("[Class] C 1-1 {}\n"
+              "  [Struct declare] A a access 3 1-1\n"
+              "  [public] 1-1\n"
+              "  [Struct declare] B b access 1 1-1\n"
+              "[Struct] S 2-2 {}\n"
+              "  [Struct declare] A a 2-2\n"
+              "  [private] 2-2\n"
+              "  [Struct declare] B b 2-2\n",
+              tree);
+}
+
+}  // namespace
+}  // namespace qm::parser::testing
