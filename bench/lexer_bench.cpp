@@ -143,7 +143,9 @@ struct PassTotals {
 // Counts the line feeds of `bytes` with a plain byte loop. Vectorising is switched off for this
 // one function so that the reference stays a plain pass whatever optimisation level the
 // benchmark is built with (auto-vectorised at -O3 it runs about three times faster).
-__attribute__((optimize("no-tree-vectorize"))) std::size_t countLineFeeds(std::string_view bytes)
+// It is also aligned to a cache line: otherwise its speed moves by a third with the size of the
+// code linked before it.
+__attribute__((optimize("no-tree-vectorize"), aligned(64))) std::size_t countLineFeeds(std::string_view bytes)
 {
     std::size_t count = 0;
     for (const char c : bytes) {

@@ -114,3 +114,41 @@ TEST(TokenString, CopiesOwnTheirTextAndMovesTakeIt)
 
 }  // namespace
 }  // namespace qm::model
+
+namespace qm::model {
+namespace {
+
+// Long texts that share one block outlive the writer and each other in any order; copies share
+// the block, moves leave the source empty, and the last holder frees it (checked by the address
+// sanitizer of the test build).
+TEST(TokenStringShared, BlocksOutliveWriterAndCopies)
+{
+    std::vector<TokenString> texts;
+    std::vector<std::string> expected;
+    {
+        TextBlockWriter writer;
+        for (int i = 0; i < 300; ++i) {
+            expected.push_back("a long text that does not fit inline, number " + std::to_string(i));
+            texts.emplace_back(writer.add(expected.back(), 1000));
+        }
+    }
+    std::vector<TokenString> copies(texts.begin(), texts.end());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(texts[i].view(), expected[i]);
+        EXPECT_EQ(copies[i], texts[i]);
+        EXPECT_EQ(copies[i].heapBytes(), expected[i].size());
+    }
+    texts.clear();  // the copies now hold the only references
+    TokenString moved = std::move(copies[7]);
+    EXPECT_TRUE(copies[7].empty());
+    EXPECT_EQ(moved.view(), expected[7]);
+    copies[8] = copies[9];
+    copies[9] = TokenString("short");
+    EXPECT_EQ(copies[8].view(), expected[9]);
+    EXPECT_EQ(copies[9].view(), "short");
+    copies.clear();
+    EXPECT_EQ(moved.view(), expected[7]);
+}
+
+}  // namespace
+}  // namespace qm::model
