@@ -1,6 +1,6 @@
 // The token scanner (rules in token_scanner.h) and tokenizeText around it.
 //
-// How it is built for speed: one loop, Scanner::run, walks the input with the position, the end
+// How it is built for speed: one loop, TokenScanner::run, walks the input with the position, the end
 // and the line number in local variables, picks the rule from a table indexed by the current
 // byte, and appends each token straight to the caller's vector. Blanks, line feeds, words and
 // punctuators, which make up nearly all of a file, are handled inside the loop; numbers, quotes
@@ -593,9 +593,9 @@ struct Fixed {
     return {1, '.'};
 }
 
-class Scanner {
+class TokenScanner {
 public:
-    Scanner(std::string_view input, CrLf crLf, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics)
+    TokenScanner(std::string_view input, CrLf crLf, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics)
         : m_begin(input.data()), m_end(input.data() + input.size()), m_crLf(crLf), m_tokens(tokens),
           m_diagnostics(diagnostics)
     {
@@ -647,7 +647,7 @@ private:
 };
 
 // Kept out of line: inlined into its caller, the loop came out about 8% slower (code layout).
-[[gnu::noinline]] void Scanner::run()
+[[gnu::noinline]] void TokenScanner::run()
 {
     const char* p = m_begin;
     const char* const end = m_end;
@@ -736,7 +736,7 @@ private:
 }
 
 // A token whose text is [text, textEnd); the input ends at `end`.
-void Scanner::emitText(std::int32_t line, TokenCode code, const char* text, const char* textEnd, const char* end)
+void TokenScanner::emitText(std::int32_t line, TokenCode code, const char* text, const char* textEnd, const char* end)
 {
     const auto size = static_cast<std::size_t>(textEnd - text);
     if (size > model::TokenString::kInlineCapacity) {
@@ -751,7 +751,7 @@ void Scanner::emitText(std::int32_t line, TokenCode code, const char* text, cons
 // A text of more than 15 bytes, read up to `scanned`, goes into a block shared with the other
 // long texts of the input. About an eighth of ordinary source is such texts, which sets the
 // size of the blocks.
-void Scanner::emitLongText(std::int32_t line, TokenCode code, std::string_view text, const char* scanned, const char* end)
+void TokenScanner::emitLongText(std::int32_t line, TokenCode code, std::string_view text, const char* scanned, const char* end)
 {
     m_tokens.emplace_back(line, code, m_longTexts.add(text, static_cast<std::size_t>(end - scanned) / 8));
 }
@@ -759,7 +759,7 @@ void Scanner::emitLongText(std::int32_t line, TokenCode code, std::string_view t
 // Identifiers and reserved words. The common case, a word of up to 15 bytes with 16 bytes of
 // input left, takes no branch on whether the word is reserved: a reserved word is stored with
 // an empty text.
-[[gnu::always_inline]] inline const char* Scanner::scanWord(const char* start, const char* end, std::int32_t line)
+[[gnu::always_inline]] inline const char* TokenScanner::scanWord(const char* start, const char* end, std::int32_t line)
 {
     const char* wordEnd = skipIdentChars(start + 1, end);
     const auto length = static_cast<std::size_t>(wordEnd - start);
@@ -776,7 +776,7 @@ void Scanner::emitLongText(std::int32_t line, TokenCode code, std::string_view t
 }
 
 // A word of more than 15 bytes, or one near the end of the input.
-const char* Scanner::scanLongWord(const char* start, const char* wordEnd, const char* end, std::int32_t line)
+const char* TokenScanner::scanLongWord(const char* start, const char* wordEnd, const char* end, std::int32_t line)
 {
     const auto length = static_cast<std::size_t>(wordEnd - start);
     const TokenCode word = kKeywords.find(start, length, end);
@@ -792,7 +792,7 @@ const char* Scanner::scanLongWord(const char* start, const char* wordEnd, const 
 }
 
 // The word `include`, or with `<header>` after it on the same line, one token for the header.
-const char* Scanner::scanInclude(const char* wordEnd, const char* end, std::int32_t line)
+const char* TokenScanner::scanInclude(const char* wordEnd, const char* end, std::int32_t line)
 {
     if (const AngleInclude header = matchAngleInclude(wordEnd, end); header.close) {
         emitText(line, tok::AngleInclude, header.nameStart, header.close - 1, end);
@@ -804,7 +804,7 @@ const char* Scanner::scanInclude(const char* wordEnd, const char* end, std::int3
 
 // After the word `include`: blanks and tabs, `<`, anything but `>` and line feed, `>`. Returns
 // where the name starts and the position after `>`, or a null `close`.
-Scanner::AngleInclude Scanner::matchAngleInclude(const char* afterWord, const char* end)
+TokenScanner::AngleInclude TokenScanner::matchAngleInclude(const char* afterWord, const char* end)
 {
     const char* p = afterWord;
     while (p < end && (*p == ' ' || *p == '\t')) ++p;
@@ -825,7 +825,7 @@ Scanner::AngleInclude Scanner::matchAngleInclude(const char* afterWord, const ch
 }
 
 // `L"wide"` and `L'w'` from the `L` at `start`, or else the word that starts with `L`.
-const char* Scanner::scanWideLiteral(const char* start, const char* end, std::int32_t& line)
+const char* TokenScanner::scanWideLiteral(const char* start, const char* end, std::int32_t& line)
 {
     if (const QuotedScan literal = matchQuoted(start + 1, end, start[1]); literal.close) {
         line += countLineFeeds(start, literal.close);
@@ -837,7 +837,7 @@ const char* Scanner::scanWideLiteral(const char* start, const char* end, std::in
 }
 
 // A number from the digit, or the `.` before a digit, at `start`.
-const char* Scanner::scanNumber(const char* start, const char* end, std::int32_t line)
+const char* TokenScanner::scanNumber(const char* start, const char* end, std::int32_t line)
 {
     const char* numberEnd;
     TokenCode code;
@@ -855,7 +855,7 @@ const char* Scanner::scanNumber(const char* start, const char* end, std::int32_t
 
 // Tries the string or character rule at `opening`, remembering where it fails: a later attempt
 // before that place fails the same way (every quote in between was escaped).
-inline QuotedScan Scanner::matchQuoted(const char* opening, const char* end, char quote)
+inline QuotedScan TokenScanner::matchQuoted(const char* opening, const char* end, char quote)
 {
     const char*& memo = quote == '"' ? m_stringFailsBefore : m_charFailsBefore;
     if (opening < memo) {
@@ -870,7 +870,7 @@ inline QuotedScan Scanner::matchQuoted(const char* opening, const char* end, cha
 
 // A string, character literal or quoted header name from the quote at `opening`; a quote that
 // opens none of them is an unknown character.
-const char* Scanner::scanQuote(const char* opening, const char* end, std::int32_t& line)
+const char* TokenScanner::scanQuote(const char* opening, const char* end, std::int32_t& line)
 {
     const char quote = *opening;
     const QuotedScan literal = matchQuoted(opening, end, quote);
@@ -890,7 +890,7 @@ const char* Scanner::scanQuote(const char* opening, const char* end, std::int32_
 
 // A literal's text; one that goes on over a backslash and CR LF keeps only the LF, as if the
 // input had been through foldCrLf.
-void Scanner::emitQuoted(std::int32_t line, TokenCode code, const char* text, const char* textEnd, const char* end,
+void TokenScanner::emitQuoted(std::int32_t line, TokenCode code, const char* text, const char* textEnd, const char* end,
                          bool passedCrLf)
 {
     if (!passedCrLf) {
@@ -908,7 +908,7 @@ void Scanner::emitQuoted(std::int32_t line, TokenCode code, const char* text, co
 
 // Skips `/* ... */` from the `/` at `p`; a NUL byte also ends the comment. A file that ends
 // inside the comment ends in an error token.
-const char* Scanner::skipBlockComment(const char* p, const char* end, std::int32_t& line)
+const char* TokenScanner::skipBlockComment(const char* p, const char* end, std::int32_t& line)
 {
     const char* q = p + 2;
     for (;;) {
@@ -928,7 +928,7 @@ const char* Scanner::skipBlockComment(const char* p, const char* end, std::int32
 
 // Called at a line end when fewer than kRoomPerLine tokens fit: reserves room for the rest of the
 // input at the density of tokens met so far, plus an eighth, where the vector would double.
-[[gnu::noinline]] void Scanner::makeRoom(const char* p)
+[[gnu::noinline]] void TokenScanner::makeRoom(const char* p)
 {
     const auto scanned = static_cast<std::size_t>(p - m_begin) + 1;
     const auto left = static_cast<std::size_t>(m_end - p);
@@ -937,7 +937,7 @@ const char* Scanner::skipBlockComment(const char* p, const char* end, std::int32
     m_tokens.reserve(size + expected + expected / 8 + kRoomPerLine);
 }
 
-[[gnu::noinline, gnu::cold]] const char* Scanner::unknownCharacter(const char* p, std::int32_t line)
+[[gnu::noinline, gnu::cold]] const char* TokenScanner::unknownCharacter(const char* p, std::int32_t line)
 {
     m_messages.append(kUnknownMessage);
     m_messages.push_back(*p);
@@ -946,7 +946,7 @@ const char* Scanner::skipBlockComment(const char* p, const char* end, std::int32
     return p + 1;
 }
 
-[[gnu::noinline, gnu::cold]] void Scanner::emitError(std::int32_t line)
+[[gnu::noinline, gnu::cold]] void TokenScanner::emitError(std::int32_t line)
 {
     emit(line, tok::Error);
     if (m_messages.size() >= kDiagnosticsChunk) {
@@ -961,7 +961,7 @@ void scanTokens(std::string_view input, CrLf crLf, std::vector<Token>& tokens, c
 {
     tokens.clear();
     tokens.reserve(std::min(input.size() / kBytesPerTokenGuess + 16, kMaxFirstReservation));
-    Scanner(input, crLf, tokens, diagnostics).run();
+    TokenScanner(input, crLf, tokens, diagnostics).run();
     if (tokens.capacity() > 2 * tokens.size() + 16) {
         tokens.shrink_to_fit();
     }
