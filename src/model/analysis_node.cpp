@@ -22,30 +22,49 @@ AnalysisNode::~AnalysisNode()
     }
 }
 
-Access accessOf(const AnalysisNode& node) noexcept
+namespace {
+
+// The access field of the node's detail for the kinds that keep one, or null.
+Access* accessSlot(AnalysisNode& node) noexcept
 {
     switch (node.kind) {
     case NodeKind::Variable:
-        if (auto* d = node.detailAs<VariableDetail>()) return d->access;
+        if (auto* d = node.detailAs<VariableDetail>()) return &d->access;
         break;
     case NodeKind::ClassDeclare:
     case NodeKind::StructDeclare:
-        if (auto* d = node.detailAs<ClassDeclareDetail>()) return d->access;
+        if (auto* d = node.detailAs<ClassDeclareDetail>()) return &d->access;
         break;
     case NodeKind::ShortDeclare:
-        if (auto* d = node.detailAs<ShortDeclareDetail>()) return d->access;
+        if (auto* d = node.detailAs<ShortDeclareDetail>()) return &d->access;
         break;
     case NodeKind::Function:
-        if (auto* d = node.detailAs<FunctionDetail>()) return d->access;
+        if (auto* d = node.detailAs<FunctionDetail>()) return &d->access;
         break;
     case NodeKind::OverloadMethod:
     case NodeKind::OverloadFunctionMethod:
-        if (auto* d = node.detailAs<OperatorDetail>()) return d->access;
+        if (auto* d = node.detailAs<OperatorDetail>()) return &d->access;
         break;
     default:
         break;
     }
-    return Access::None;
+    return nullptr;
+}
+
+}  // namespace
+
+Access accessOf(const AnalysisNode& node) noexcept
+{
+    // accessSlot only looks the field up; nothing is written through it here.
+    const Access* slot = accessSlot(const_cast<AnalysisNode&>(node));
+    return slot ? *slot : Access::None;
+}
+
+void setAccess(AnalysisNode& node, Access access) noexcept
+{
+    if (Access* slot = accessSlot(node)) {
+        *slot = access;
+    }
 }
 
 void splitTrailingStatement(AnalysisNode& node, std::size_t index)

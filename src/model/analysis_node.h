@@ -206,6 +206,9 @@ struct OperatorFunctionDetail : OperatorDetail {
 // The access stored in the detail of kinds 12, 15, 17, 21, 22, 58 and 59; Access::None otherwise.
 Access accessOf(const AnalysisNode& node) noexcept;
 
+// Writes `access` into the detail of a node of those kinds; nodes of other kinds are left alone.
+void setAccess(AnalysisNode& node, Access access) noexcept;
+
 // Moves the tokens of `node` from `index` on into a new node that becomes the node's only child.
 // The new node takes over the node's children and its hasBody flag; the node keeps the tokens
 // before `index` and no longer has a body. For `if (a) x = 1;` split at `x` the `if` header keeps

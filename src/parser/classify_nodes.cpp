@@ -35,32 +35,6 @@ void runStatementAnalyzer(AnalysisNode& /*node*/) {}
 // Calls, `new` and `delete` inside an expression statement.
 void runExpressionAnalyzer(AnalysisNode& /*node*/) {}
 
-// Records the access of a class body member in its detail, for the kinds that keep one.
-void writeAccess(AnalysisNode& node, Access access)
-{
-    switch (node.kind) {
-    case NodeKind::Variable:
-        if (auto* d = node.detailAs<model::VariableDetail>()) d->access = access;
-        break;
-    case NodeKind::ClassDeclare:
-    case NodeKind::StructDeclare:
-        if (auto* d = node.detailAs<model::ClassDeclareDetail>()) d->access = access;
-        break;
-    case NodeKind::ShortDeclare:
-        if (auto* d = node.detailAs<model::ShortDeclareDetail>()) d->access = access;
-        break;
-    case NodeKind::Function:
-        if (auto* d = node.detailAs<model::FunctionDetail>()) d->access = access;
-        break;
-    case NodeKind::OverloadMethod:
-    case NodeKind::OverloadFunctionMethod:
-        if (auto* d = node.detailAs<model::OperatorDetail>()) d->access = access;
-        break;
-    default:
-        break;
-    }
-}
-
 void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const std::atomic<bool>& stop, int depth)
 {
     if (depth > kMaxClassifyDepth) {
@@ -89,7 +63,7 @@ void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const
             runFunctionAnalyzer(node, previous);
             runVariableAnalyzer(node, previous);
             if (context == ParseContext::ClassBody) {
-                writeAccess(node, access);
+                model::setAccess(node, access);
             }
             break;
         case ParseContext::Statements:
