@@ -20,6 +20,7 @@
 // After the benchmarks, a plain summary (one "summary ..." line per benchmark, values without
 // unit prefixes) is printed for scripts such as run_benchmarks.sh.
 
+#include "bench_support.h"
 #include "frontend/tokenize_file.h"
 #include "model/token.h"
 
@@ -27,25 +28,19 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -53,23 +48,15 @@ namespace {
 namespace fs = std::filesystem;
 using qm::model::Token;
 
+using qm::bench::kDefaultCorpus;
+using qm::bench::kMega;
+using qm::bench::seconds;
+using qm::bench::setSummary;
+
 // Passes are timed in CPU time of this thread (user and system, the reading included): the
 // machines that run these benchmarks often run builds at the same time, and waiting for a core
 // would otherwise count as lexer time. Page faults and read() are system time and do count.
-struct CpuClock {
-    using duration = std::chrono::nanoseconds;
-    using time_point = std::chrono::time_point<CpuClock, duration>;
-    static time_point now() noexcept
-    {
-        timespec ts{};
-        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-        return time_point(duration(std::int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec));
-    }
-};
-using Clock = CpuClock;
-
-constexpr const char* kDefaultCorpus = "/usr/share/juce/modules";
-constexpr double kMega = 1e6;
+using Clock = qm::bench::CpuClock;
 
 const qm::frontend::DiagnosticsWriter& discardDiagnostics()
 {
@@ -80,28 +67,10 @@ const qm::frontend::DiagnosticsWriter& discardDiagnostics()
 // ---------------------------------------------------------------------------------------------
 // Reading files
 
-bool isSourceFile(const fs::path& path)
-{
-    static constexpr std::array<std::string_view, 9> kExtensions = {".c",   ".cc",  ".cpp", ".cxx", ".h",
-                                                                     ".hh", ".hpp", ".hxx", ".inl"};
-    const std::string ext = path.extension().string();
-    return std::find(kExtensions.begin(), kExtensions.end(), ext) != kExtensions.end();
-}
-
 // Every C/C++ file under `root`, sorted so that runs visit the files in the same order.
 std::vector<std::string> collectSourceFiles(const fs::path& root)
 {
-    std::vector<std::string> files;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec)) {
-        std::error_code statError;
-        if (it->is_regular_file(statError) && isSourceFile(it->path())) {
-            files.push_back(it->path().string());
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+    return qm::bench::collectFiles(root, {".c", ".cc", ".cpp", ".cxx", ".h", ".hh", ".hpp", ".hxx", ".inl"});
 }
 
 // Reads a whole file the way tokenizeFile does: open, fstat, one read of the announced size
@@ -374,43 +343,22 @@ class GeneratedCorpus {
 public:
     GeneratedCorpus()
     {
-        std::string pattern = (fs::temp_directory_path() / "qm-lexer-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            std::exit(1);
-        }
-        m_dir = pattern;
         const std::array<Kind, 5> kinds = {Kind::Code, Kind::Identifiers, Kind::Numbers, Kind::Strings,
                                            Kind::Comments};
         for (std::size_t i = 0; i < 8; ++i) {
             const Kind kind = i < 4 ? Kind::Code : kinds[i - 3];
-            std::ofstream(m_dir / ("generated_" + std::to_string(i) + (i % 2 ? ".h" : ".cpp")), std::ios::binary)
+            std::ofstream(dir() / ("generated_" + std::to_string(i) + (i % 2 ? ".h" : ".cpp")), std::ios::binary)
                 << generateText(kind, 16 * 1024, i + 1);
         }
     }
-    GeneratedCorpus(const GeneratedCorpus&) = delete;
-    GeneratedCorpus& operator=(const GeneratedCorpus&) = delete;
-    ~GeneratedCorpus()
-    {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    const fs::path& dir() const { return m_dir; }
+    const fs::path& dir() const { return m_temp.dir(); }
 
 private:
-    fs::path m_dir;
+    qm::bench::TempDir m_temp{"qm-lexer-bench"};
 };
 
 // ---------------------------------------------------------------------------------------------
 // Benchmarks
-
-// The benchmark library calls a benchmark function several times while it settles on an
-// iteration count; the summary keeps the line of the last call of each benchmark.
-std::map<std::string, std::string> g_summary;
-
-void setSummary(const std::string& benchmarkName, std::string line) { g_summary[benchmarkName] = std::move(line); }
-
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 struct CorpusBench {
     std::string name;
@@ -516,63 +464,22 @@ void benchLinearity(benchmark::State& state, LinearityBench& bench)
     setSummary(std::string("linearity/") + bench.name, line);
 }
 
-struct Options {
-    std::string corpus;
-    bool smoke = false;
-    bool summary = true;
-};
-
-// Takes this program's own flags out of argv, leaving the rest to the benchmark library.
-Options parseOptions(int& argc, char** argv)
-{
-    Options options;
-    if (const char* env = std::getenv("QM_BENCH_CORPUS"); env && *env) {
-        options.corpus = env;
-    }
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg.starts_with("--corpus=")) {
-            options.corpus = std::string(arg.substr(9));
-        } else if (arg == "--smoke") {
-            options.smoke = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::printf("usage: %s [--corpus=DIR] [--smoke] [benchmark flags]\n"
-                        "  --corpus=DIR  source tree to read (default: $QM_BENCH_CORPUS, else %s)\n"
-                        "  --smoke       generated input only, small sizes (for CI)\n",
-                        argv[0], kDefaultCorpus);
-            argv[kept++] = argv[i];  // let the library print its own flags too
-        } else {
-            if (arg.starts_with("--benchmark_format=") && arg != "--benchmark_format=console") {
-                options.summary = false;  // keep machine-readable output clean
-            }
-            argv[kept++] = argv[i];
-        }
-    }
-    argc = kept;
-    argv[argc] = nullptr;
-    if (options.corpus.empty()) {
-        options.corpus = kDefaultCorpus;
-    }
-    return options;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    Options options = parseOptions(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    qm::bench::CommonOptions options;
+    qm::bench::parseOptions(argc, argv, options, [](const char* program) {
+        std::printf("usage: %s [--corpus=DIR] [--smoke] [benchmark flags]\n"
+                    "  --corpus=DIR  source tree to read (default: $QM_BENCH_CORPUS, else %s)\n"
+                    "  --smoke       generated input only, small sizes (for CI)\n",
+                    program, kDefaultCorpus);
+    });
+    if (!qm::bench::initializeLibrary(argc, argv)) {
         return 1;
     }
 
-    std::error_code ec;
-    const bool haveCorpus = !options.smoke && fs::is_directory(options.corpus, ec);
-    if (!options.smoke && !haveCorpus) {
-        std::fprintf(stderr, "lexer_bench: corpus %s not found; using generated input (run bench/corpora.sh)\n",
-                     options.corpus.c_str());
-    }
+    const bool haveCorpus = qm::bench::useCorpus(options, "lexer_bench");
     const bool smallInputs = !haveCorpus;
 
     std::unique_ptr<GeneratedCorpus> generated;
@@ -599,13 +506,5 @@ int main(int argc, char** argv)
             ->Unit(benchmark::kMillisecond);
     }
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
-    if (options.summary && !g_summary.empty()) {
-        std::printf("\n");
-        for (const auto& [name, line] : g_summary) std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
-    }
-    return 0;
+    return qm::bench::runAndSummarize(options);
 }

@@ -38,6 +38,7 @@
 // After the benchmarks, a plain summary (one "summary ..." line per benchmark, values without
 // unit prefixes) is printed for scripts such as run_benchmarks.sh.
 
+#include "bench_support.h"
 #include "frontend/analysis_engine.h"
 #include "frontend/log_sink.h"
 #include "frontend/macro_table.h"
@@ -49,7 +50,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -59,7 +59,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,9 +69,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -86,52 +83,25 @@ using qm::frontend::RunSettings;
 using qm::model::SourceUnit;
 using qm::model::Token;
 
-// CPU time of this thread (user and system): builds running on the same machine then do not
-// count as our time, while read() and page faults do. The engine's synchronous run stays on the
-// calling thread, so this covers all of its work.
-struct CpuClock {
-    using duration = std::chrono::nanoseconds;
-    using time_point = std::chrono::time_point<CpuClock, duration>;
-    static time_point now() noexcept
-    {
-        timespec ts{};
-        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-        return time_point(duration(std::int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec));
-    }
-};
-using Clock = CpuClock;
+using qm::bench::kDefaultCorpus;
+using qm::bench::kMega;
+using qm::bench::seconds;
+using qm::bench::setSummary;
+
+// CPU time of this thread: the engine's synchronous run stays on the calling thread, so this
+// covers all of its work.
+using Clock = qm::bench::CpuClock;
 using WallClock = std::chrono::steady_clock;
-
-constexpr const char* kDefaultCorpus = "/usr/share/juce/modules";
-constexpr double kMega = 1e6;
-
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // ---------------------------------------------------------------------------------------------
 // Files
 
-bool isProjectSourceFile(const fs::path& path)
-{
-    static constexpr std::array<std::string_view, 3> kExtensions = {".c", ".cc", ".cpp"};
-    const std::string ext = path.extension().string();
-    return std::find(kExtensions.begin(), kExtensions.end(), ext) != kExtensions.end();
-}
-
 // Every .c/.cc/.cpp file under `root` as an absolute path, sorted byte-wise.
 std::vector<std::string> collectProjectFiles(const fs::path& root)
 {
-    std::vector<std::string> files;
     std::error_code ec;
     const fs::path base = fs::absolute(root, ec).lexically_normal();
-    for (fs::recursive_directory_iterator it(base, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec)) {
-        std::error_code statError;
-        if (it->is_regular_file(statError) && isProjectSourceFile(it->path())) {
-            files.push_back(it->path().string());
-        }
-    }
-    std::sort(files.begin(), files.end());  // std::string compares as unsigned bytes
-    return files;
+    return qm::bench::collectFiles(base, {".c", ".cc", ".cpp"});
 }
 
 std::uint64_t totalFileBytes(const std::vector<std::string>& files)
@@ -155,30 +125,6 @@ void writeFile(const fs::path& path, const std::string& text)
     }
 }
 
-// A temporary directory, removed again when the program ends.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "qm-preprocess-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            std::exit(1);
-        }
-        m_dir = pattern;
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    const fs::path& dir() const { return m_dir; }
-
-private:
-    fs::path m_dir;
-};
 
 // ---------------------------------------------------------------------------------------------
 // Generated input
@@ -392,12 +338,6 @@ std::optional<ChildTimes> runCtags(const std::string& ctags, const std::string& 
 
 // ---------------------------------------------------------------------------------------------
 // Benchmarks
-
-// The benchmark library may call a benchmark function several times while it settles on an
-// iteration count; the summary keeps the line of the last call of each benchmark.
-std::map<std::string, std::string> g_summary;
-
-void setSummary(const std::string& benchmarkName, std::string line) { g_summary[benchmarkName] = std::move(line); }
 
 struct CorpusBench {
     std::string name;
@@ -628,10 +568,7 @@ void benchBulk(benchmark::State& state, BulkBench& bench)
     setSummary(std::string("generated/") + bench.name, line);
 }
 
-struct Options {
-    std::string corpus;
-    bool smoke = false;
-    bool summary = true;
+struct Options : qm::bench::CommonOptions {
     int runs = 3;
     std::size_t blocks = 1000;
 };
@@ -640,44 +577,28 @@ struct Options {
 Options parseOptions(int& argc, char** argv)
 {
     Options options;
-    if (const char* env = std::getenv("QM_BENCH_CORPUS"); env && *env) {
-        options.corpus = env;
-    }
     bool runsGiven = false;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg.starts_with("--corpus=")) {
-            options.corpus = std::string(arg.substr(9));
-        } else if (arg == "--smoke") {
-            options.smoke = true;
-        } else if (arg.starts_with("--runs=")) {
-            options.runs = std::max(1, std::atoi(argv[i] + 7));
+    auto printHelp = [](const char* program) {
+        std::printf("usage: %s [--corpus=DIR] [--runs=K] [--blocks=N] [--smoke] [benchmark flags]\n"
+                    "  --corpus=DIR  source tree whose .c/.cc/.cpp files form the project\n"
+                    "                (default: $QM_BENCH_CORPUS, else %s)\n"
+                    "  --runs=K      timed iterations of the engine benchmark (default 3, after one\n"
+                    "                untimed warm-up)\n"
+                    "  --blocks=N    directive blocks in the smaller linearity file (default 1000)\n"
+                    "  --smoke       generated input only, small sizes (for CI)\n",
+                    program, kDefaultCorpus);
+    };
+    qm::bench::parseOptions(argc, argv, options, printHelp, [&](std::string_view arg) {
+        if (arg.starts_with("--runs=")) {
+            options.runs = std::max(1, std::atoi(arg.data() + 7));
             runsGiven = true;
         } else if (arg.starts_with("--blocks=")) {
-            options.blocks = static_cast<std::size_t>(std::max(1L, std::atol(argv[i] + 9)));
-        } else if (arg == "--help" || arg == "-h") {
-            std::printf("usage: %s [--corpus=DIR] [--runs=K] [--blocks=N] [--smoke] [benchmark flags]\n"
-                        "  --corpus=DIR  source tree whose .c/.cc/.cpp files form the project\n"
-                        "                (default: $QM_BENCH_CORPUS, else %s)\n"
-                        "  --runs=K      timed iterations of the engine benchmark (default 3, after one\n"
-                        "                untimed warm-up)\n"
-                        "  --blocks=N    directive blocks in the smaller linearity file (default 1000)\n"
-                        "  --smoke       generated input only, small sizes (for CI)\n",
-                        argv[0], kDefaultCorpus);
-            argv[kept++] = argv[i];  // let the library print its own flags too
+            options.blocks = static_cast<std::size_t>(std::max(1L, std::atol(arg.data() + 9)));
         } else {
-            if (arg.starts_with("--benchmark_format=") && arg != "--benchmark_format=console") {
-                options.summary = false;  // keep machine-readable output clean
-            }
-            argv[kept++] = argv[i];
+            return false;
         }
-    }
-    argc = kept;
-    argv[argc] = nullptr;
-    if (options.corpus.empty()) {
-        options.corpus = kDefaultCorpus;
-    }
+        return true;
+    });
     if (options.smoke && !runsGiven) {
         options.runs = 1;
     }
@@ -688,21 +609,15 @@ Options parseOptions(int& argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    Options options = parseOptions(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    const Options options = parseOptions(argc, argv);
+    if (!qm::bench::initializeLibrary(argc, argv)) {
         return 1;
     }
 
-    std::error_code ec;
-    const bool haveCorpus = !options.smoke && fs::is_directory(options.corpus, ec);
-    if (!options.smoke && !haveCorpus) {
-        std::fprintf(stderr, "preprocess_bench: corpus %s not found; using generated input (run bench/corpora.sh)\n",
-                     options.corpus.c_str());
-    }
+    const bool haveCorpus = qm::bench::useCorpus(options, "preprocess_bench");
     const bool smallInputs = !haveCorpus;
 
-    TempDir temp;
+    qm::bench::TempDir temp("qm-preprocess-bench");
     CorpusBench corpus;
     corpus.name = options.corpus;
     fs::path corpusDir = options.corpus;
@@ -744,13 +659,5 @@ int main(int argc, char** argv)
             ->Unit(benchmark::kMillisecond);
     }
 
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
-    if (options.summary && !g_summary.empty()) {
-        std::printf("\n");
-        for (const auto& [name, line] : g_summary) std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
-    }
-    return 0;
+    return qm::bench::runAndSummarize(options);
 }
