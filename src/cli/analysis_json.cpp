@@ -1,6 +1,7 @@
 #include "cli/analysis_json.h"
 
 #include "cli/json_output.h"
+#include "cli/node_detail_json.h"
 #include "model/token_text.h"
 
 #include <vector>
@@ -19,6 +20,10 @@ void writeNodeJson(JsonStreamWriter& out, const model::AnalysisNode& node)
     appendJsonString(b, model::TokenText(node.tokens, true));
     b.append(", \"line\": ");
     b.append(std::to_string(node.line()));
+    if (const auto detail = nodeDetailJson(node)) {
+        b.append(", \"detail\": ");
+        b.append(detail->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    }
     if (!node.children.empty()) {
         b.append(", \"children\": [");
         for (std::size_t i = 0; i < node.children.size(); ++i) {

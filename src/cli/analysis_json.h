@@ -18,7 +18,8 @@ struct UnitDumpOptions {
 // {"path", "userFile", "tokenCount", "included": [...]} with "tokens" and "nodes" as asked.
 void writeUnitJson(JsonStreamWriter& out, const model::SourceUnit& unit, const UnitDumpOptions& options);
 
-// {"kind", "kindName", "hasBody", "text", "line", "children"}; children omitted when there are none.
+// {"kind", "kindName", "hasBody", "text", "line", "detail", "children"}; detail omitted when the
+// node has none, children when there are none.
 void writeNodeJson(JsonStreamWriter& out, const model::AnalysisNode& node);
 
 // The root as {"name": "", "children": [...]}, every entry with its counts and definition files.

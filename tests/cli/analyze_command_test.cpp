@@ -95,6 +95,35 @@ TEST_F(AnalyzeCommandTest, DumpParts)
     EXPECT_EQ(runCli({"analyze", file, "--dump", "units,bogus"}).exitCode, 2);
 }
 
+// Each node of the tree dump carries its detail record in the shape of its kind.
+TEST_F(AnalyzeCommandTest, TreeNodesCarryTheirDetails)
+{
+    const std::string file = write("t.cpp",
+                                   "namespace N { class A : public B, virtual protected C {}; }\n"
+                                   "namespace M = N::X;\n"
+                                   "class K { public: bool operator==(const K& o) const; };\n"
+                                   "#include \"missing.h\"\n"
+                                   "#pragma once\n"
+                                   "typedef int T;\n");
+    const json nodes = analyze({file, "--dump", "tree"})["units"][0]["nodes"];
+    ASSERT_EQ(nodes.size(), 6u);
+    EXPECT_EQ(nodes[0]["detail"], json({{"name", "N"}}));
+    EXPECT_EQ(nodes[0]["children"][0]["detail"],
+              json::parse(R"({"name": {"name": "A", "scope": []},
+                  "publicBases": [{"name": {"name": "B", "scope": []}, "virtual": false}],
+                  "protectedBases": [{"name": {"name": "C", "scope": []}, "virtual": true}],
+                  "privateBases": []})"));
+    EXPECT_EQ(nodes[1]["detail"], json::parse(R"({"alias": "M", "target": {"name": "X", "scope": ["N"]}})"));
+    const json& method = nodes[2]["children"][1];
+    EXPECT_EQ(method["kindName"], "[Overload method]");
+    EXPECT_EQ(method["detail"],
+              json::parse(R"({"leading": "", "operator": "==", "params": ["const K & o"], "access": 1})"));
+    EXPECT_EQ(nodes[3]["detail"], json::parse(R"({"quoted": true, "header": "missing.h", "unitIndex": -1})"));
+    EXPECT_EQ(nodes.back()["detail"], json::parse(R"({"names": [{"name": "T", "pointers": 0, "references": 0}]})"));
+    // Nodes without a detail have no key for it.
+    EXPECT_FALSE(nodes[4].contains("detail"));
+}
+
 TEST_F(AnalyzeCommandTest, Includes)
 {
     const std::string file = write("src/m.cpp", "#include \"a.h\"\n#include <x.h>\nint m;\n");
