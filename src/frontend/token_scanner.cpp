@@ -194,28 +194,28 @@ constexpr unsigned kAllSixteen = 0xFFFF;
 
 [[gnu::always_inline]] inline bool sixteenLeft(const char* p, const char* end) { return kHaveBlocks && end - p >= 16; }
 
-[[gnu::always_inline]] inline const char* skipIdentChars(const char* p, const char* end)
+// Skips the run of bytes that `inRun` accepts, sixteen at a time where `runMask` can tell them.
+template <unsigned (*runMask)(const char*), bool (*inRun)(char)>
+[[gnu::always_inline]] inline const char* skipRun(const char* p, const char* end)
 {
     while (sixteenLeft(p, end)) {
-        if (const unsigned stop = ~identCharMask(p) & kAllSixteen) {
+        if (const unsigned stop = ~runMask(p) & kAllSixteen) {
             return p + std::countr_zero(stop);
         }
         p += 16;
     }
-    while (p < end && isIdentChar(*p)) ++p;
+    while (p < end && inRun(*p)) ++p;
     return p;
+}
+
+[[gnu::always_inline]] inline const char* skipIdentChars(const char* p, const char* end)
+{
+    return skipRun<identCharMask, isIdentChar>(p, end);
 }
 
 [[gnu::always_inline]] inline const char* skipBlanks(const char* p, const char* end)
 {
-    while (sixteenLeft(p, end)) {
-        if (const unsigned stop = ~blankMask(p) & kAllSixteen) {
-            return p + std::countr_zero(stop);
-        }
-        p += 16;
-    }
-    while (p < end && isBlank(*p)) ++p;
-    return p;
+    return skipRun<blankMask, isBlank>(p, end);
 }
 
 // The first `*` or NUL byte at or after `p`, or `end`.
