@@ -4,14 +4,16 @@
 //   struct, class    AccessAnalyzer, KeywordDeclarationAnalyzer, FunctionAnalyzer, VariableAnalyzer
 //   statements       StatementAnalyzer
 //   expression       ExpressionAnalyzer
-// FunctionAnalyzer and VariableAnalyzer (typed declarations: functions, variables, declarator
-// lists), StatementAnalyzer (function bodies) and ExpressionAnalyzer are not written yet: the
-// run... functions below are where they plug in, and for now leave the node as it is.
+// Every analyzer skips a node that an earlier one has classified.
 #include "parser/classify_nodes.h"
 
 #include "parser/access_analyzer.h"
+#include "parser/expression_analyzer.h"
+#include "parser/function_analyzer.h"
 #include "parser/keyword_declaration_analyzer.h"
 #include "parser/preprocessing_analyzer.h"
+#include "parser/statement_analyzer.h"
+#include "parser/variable_analyzer.h"
 
 namespace qm::parser {
 
@@ -22,18 +24,16 @@ using model::ParseContext;
 
 namespace {
 
-// Functions and operator functions with their parameters; gets the previous sibling (null for
-// the first node) because a declaration may go on from it.
-void runFunctionAnalyzer(AnalysisNode& /*node*/, const AnalysisNode* /*previous*/) {}
-
-// Variables, short declarations and declarator lists after an aggregate body.
-void runVariableAnalyzer(AnalysisNode& /*node*/, const AnalysisNode* /*previous*/) {}
+// Typed declarations: functions and variables, then the shapes found from token positions.
+// `previous` is the sibling before the node (null for the first one).
+void runTypedDeclarationAnalyzers(AnalysisNode& node, const AnalysisNode* previous)
+{
+    FunctionAnalyzer(node, previous).analyze();
+    VariableAnalyzer(node).analyze();
+}
 
 // Statements of function bodies.
-void runStatementAnalyzer(AnalysisNode& /*node*/) {}
-
-// Calls, `new` and `delete` inside an expression statement.
-void runExpressionAnalyzer(AnalysisNode& /*node*/) {}
+void runStatementAnalyzer(AnalysisNode& node) { StatementAnalyzer(node).analyze(); }
 
 void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const std::atomic<bool>& stop, int depth)
 {
@@ -52,16 +52,14 @@ void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const
         case ParseContext::Declarations:
             if (i > 0) previous = &nodes[i - 1];
             KeywordDeclarationAnalyzer(node).analyze();
-            runFunctionAnalyzer(node, previous);
-            runVariableAnalyzer(node, previous);
+            runTypedDeclarationAnalyzers(node, previous);
             break;
         case ParseContext::StructBody:
         case ParseContext::ClassBody:
             if (i > 0) previous = &nodes[i - 1];
             AccessAnalyzer(node, access).analyze();
             KeywordDeclarationAnalyzer(node).analyze();
-            runFunctionAnalyzer(node, previous);
-            runVariableAnalyzer(node, previous);
+            runTypedDeclarationAnalyzers(node, previous);
             if (context == ParseContext::ClassBody) {
                 model::setAccess(node, access);
             }
@@ -70,7 +68,7 @@ void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const
             runStatementAnalyzer(node);
             break;
         case ParseContext::Expression:
-            runExpressionAnalyzer(node);
+            ExpressionAnalyzer(node).analyze();
             break;
         case ParseContext::DirectivesOnly:
             break;

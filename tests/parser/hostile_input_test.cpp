@@ -1,5 +1,6 @@
 // Input that no compiler would accept must still parse without a crash, and stay bounded.
 #include "parser/classify_nodes.h"
+#include "parser/expression_analyzer.h"
 #include "parser/group_tokens.h"
 #include "parser_test_support.h"
 
@@ -75,6 +76,40 @@ TEST(HostileInput, DeepNestingStopsAtTheLimitAndSaysSoOnce)
     EXPECT_EQ("After", describeDetail(after));
 }
 
+TEST(HostileInput, LongDeclaratorListsAndNestedCallsStayLinear)
+{
+    // 100,000 declarators: the further declarators of one declaration lie side by side.
+    std::string list = "A::B first[1]";
+    for (int i = 0; i < 100000; ++i) list += ", d" + std::to_string(i) + "[2]";
+    list += ";";
+    ParsedText declarators;
+    parseText(declarators, list);
+    ASSERT_EQ(1U, declarators.unit.nodes.size());
+    const auto* variable = declarators.unit.nodes.front().detailAs<model::VariableDetail>();
+    ASSERT_NE(nullptr, variable);
+    ASSERT_EQ(100000U, variable->more.size());
+    EXPECT_EQ("d99999", variable->more.back().name.name);
+    EXPECT_EQ("[ 2 ]", spaced(variable->more.back().dimensionTokens));
+    for (const auto& next : variable->more) ASSERT_TRUE(next.more.empty());
+
+    // A megabyte line of calls nested 100,000 deep inside an expression block: every level would
+    // copy the rest of the line as its argument; the records stay within a bounded budget.
+    std::string calls = "void f() { for (;;) { ";  // an expression statement: its block holds expressions
+    for (int i = 0; i < 100000; ++i) calls += "g(";
+    calls += "x";
+    calls += std::string(100000, ')');
+    calls += "; } }";
+    ParsedText nested;
+    parseText(nested, calls);
+    const AnalysisNode& body = nested.unit.nodes.front().children.front().children.front();
+    ASSERT_EQ(NodeKind::Expression, body.kind);
+    std::size_t copied = 0;
+    for (const auto& call : body.detailAs<model::ExpressionDetail>()->calls) {
+        for (const auto& argument : call.arguments) copied += argument.tokens.size();
+    }
+    EXPECT_LE(copied, (ExpressionAnalyzer::kArgumentBudgetFactor + 1) * body.tokens.size());
+}
+
 TEST(HostileInput, RunsOfBraces)
 {
     for (std::string_view text : {"}}}}}}}}", "{{{{{{{{", "}{}{}{}{", "{{{{}}}}}}}}}}class A{};", "{}{}{}{}"}) {
@@ -85,7 +120,7 @@ TEST(HostileInput, RunsOfBraces)
     // Unclosed blocks run to the end of the file and keep what they hold.
     EXPECT_EQ("[Namespace] \"n\" 1-1 {}\n"
               "  [Class] 1-1 {}\n"
-              "    ** Unknown {int x ;} 1-1\n",
+              "    [Short declare] int x access 3 1-1\n",
               describeText("namespace n { class { int x;"));
     EXPECT_EQ("", describeText("}{ class A {};"));
 }

@@ -67,6 +67,21 @@ inline std::string qualified(const model::QualifiedName& name)
     return out + name.name;
 }
 
+// `type *pointer name [dims] = init` with the empty parts left out.
+inline std::string describeVariable(const model::VariableDetail& d)
+{
+    std::string out = "type: " + spaced(d.typeTokens);
+    if (!d.pointerTokens.empty()) out += " ptr: " + spaced(d.pointerTokens);
+    out += " name: " + qualified(d.name);
+    // A declarator after an aggregate's body keeps the aggregate's name with its own tokens.
+    if (!d.name.tokens.empty() && model::TokenText(d.name.tokens, false) != qualified(d.name)) {
+        out += " (" + spaced(d.name.tokens) + ")";
+    }
+    if (!d.dimensionTokens.empty()) out += " dims: " + spaced(d.dimensionTokens);
+    if (!d.initializerTokens.empty()) out += " init: " + spaced(d.initializerTokens);
+    return out;
+}
+
 inline std::string describeDetail(const AnalysisNode& node)
 {
     using namespace model;
@@ -109,6 +124,31 @@ inline std::string describeDetail(const AnalysisNode& node)
         out = d->quoted ? "\"" + d->header + "\"" : "<" + d->header + ">";
     } else if (auto* d = node.detailAs<ConditionTokensDetail>()) {
         out = spaced(d->tokens);
+    } else if (auto* d = node.detailAs<VariableDetail>()) {
+        out = describeVariable(*d);
+        for (const auto& next : d->more) out += " | " + describeVariable(next);
+    } else if (auto* d = node.detailAs<ShortDeclareDetail>()) {
+        out = (d->basicType != 0 ? spellToken(Token{0, d->basicType, {}}) : d->typeName) + " " + d->name;
+    } else if (auto* d = node.detailAs<FunctionDetail>()) {
+        out = qualified(d->name);
+        if (!d->returnTokens.empty()) out += " returns: " + spaced(d->returnTokens);
+        out += " params " + formatDecimal(static_cast<long long>(d->parameters.size()));
+        for (const auto& parameter : d->parameters) out += " (" + spaced(parameter.tokens) + ")";
+    } else if (auto* d = node.detailAs<ConditionDetail>()) {
+        out = "(" + spaced(d->condition.tokens) + ")";
+    } else if (auto* d = node.detailAs<ForDetail>()) {
+        out = "(" + spaced(d->init.tokens) + " | " + spaced(d->condition.tokens) + " | " + spaced(d->step.tokens) + ")";
+    } else if (auto* d = node.detailAs<ExpressionDetail>()) {
+        for (const auto& call : d->calls) {
+            if (!out.empty()) out += " ";
+            out += "call " + TokenText(call.callee, false) + "/" + formatDecimal(static_cast<long long>(call.arguments.size()));
+        }
+    } else if (auto* d = node.detailAs<OperatorFunctionDetail>()) {
+        out = "operator " + TokenText(d->operatorTokens, false) + " params " + formatDecimal(static_cast<long long>(d->parameters.size()));
+        if (!d->leadingTokens.empty()) out += " leading: " + spaced(d->leadingTokens);
+        std::string scope;
+        for (const auto& part : d->scope) scope += part + "::";
+        out += " scope " + scope;
     } else if (auto* d = node.detailAs<OperatorDetail>()) {
         out = "operator " + TokenText(d->operatorTokens, false) + " params " + formatDecimal(static_cast<long long>(d->parameters.size()));
         if (!d->leadingTokens.empty()) out += " leading: " + spaced(d->leadingTokens);
