@@ -9,7 +9,7 @@ JOBS           ?= $(shell nproc 2>/dev/null || echo 2)
 DEB_PACKAGES := g++ make cmake ninja-build pkg-config \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libcli11-dev nlohmann-json3-dev \
-	qt6-base-dev
+	qt6-base-dev qt6-svg-dev fonts-liberation2 jq
 
 CLI := $(BUILD_DIR)/bin/quillmarsh-cli
 
@@ -40,10 +40,14 @@ $(BUILD_DIR)/build.ninja: CMakeLists.txt
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# Analyses the example project and prints the run's log (the result document goes to
-# build/example-analysis.json).
+# Analyses the example project, prints the run's log and the symbol tree the analysis found
+# (the whole result document goes to build/example-analysis.json).
 run: build
-	$(CLI) analyze examples/example.qmp --dump log,units,symbols > $(BUILD_DIR)/example-analysis.json
+	$(CLI) analyze examples/example.qmp --dump log,units,tree,symbols > $(BUILD_DIR)/example-analysis.json
+	@echo
+	@echo "Symbols of the example project:"
+	@jq -r -f scripts/symbol-tree.jq $(BUILD_DIR)/example-analysis.json
+	@echo
 	@echo "Result: $(BUILD_DIR)/example-analysis.json"
 
 # Tests build with AddressSanitizer and UndefinedBehaviorSanitizer in a tree of their own.
