@@ -29,5 +29,6 @@ void addTokensCommand(CLI::App& app, CommandAction& action);
 void addEvalCommand(CLI::App& app, CommandAction& action);
 void addAnalyzeCommand(CLI::App& app, CommandAction& action);
 void addProjectCommand(CLI::App& app, CommandAction& action);
+void addThemeCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace qm::cli

@@ -18,6 +18,7 @@ int main(int argc, char** argv)
     addEvalCommand(app, action);
     addAnalyzeCommand(app, action);
     addProjectCommand(app, action);
+    addThemeCommand(app, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
