@@ -8,16 +8,8 @@ namespace qm::parser {
 namespace tok = model::tok;
 using model::AnalysisNode;
 using model::NodeKind;
-using model::TokenRefs;
 
 namespace {
-
-TokenRefs slice(const TokenRefs& tokens, std::size_t begin, std::size_t end)
-{
-    return TokenRefs(tokens.begin() + static_cast<std::ptrdiff_t>(begin), tokens.begin() + static_cast<std::ptrdiff_t>(end));
-}
-
-bool isPointerOrReference(model::TokenCode code) noexcept { return code == '*' || code == '&'; }
 
 // The name of a class, struct or union node, for the declarators that follow its body.
 std::string aggregateName(const AnalysisNode& node)
@@ -96,7 +88,7 @@ bool FunctionAnalyzer::tryPlainVariable()
     ScannedName scanned = NameScanner().scan(m_node.tokens, lead);
     if (scanned.failed || scanned.end + 1 != tokenCount() || codeAt(scanned.end) != ';') return false;
     auto detail = std::make_unique<model::VariableDetail>();
-    detail->typeTokens = slice(m_node.tokens, 0, lead);
+    detail->typeTokens = tokenSlice(0, lead);
     detail->name = std::move(scanned.name);
     classifyAs(NodeKind::Variable, std::move(detail));
     return true;
@@ -124,9 +116,9 @@ bool FunctionAnalyzer::tryInitialisedVariable()
     }
     if (codeAt(stop) != ';' || stop + 1 != tokenCount()) return false;
     auto detail = std::make_unique<model::VariableDetail>();
-    detail->typeTokens = slice(m_node.tokens, 0, lead);
+    detail->typeTokens = tokenSlice(0, lead);
     detail->name = std::move(scanned.name);
-    detail->initializerTokens = slice(m_node.tokens, first, stop);
+    detail->initializerTokens = tokenSlice(first, stop);
     classifyAs(NodeKind::Variable, std::move(detail));
     return true;
 }
@@ -141,7 +133,7 @@ bool FunctionAnalyzer::tryEmptyParameterPrototype()
     auto detail = std::make_unique<model::FunctionDetail>();
     detail->nameTokens = scanned.name.tokens;
     detail->name = std::move(scanned.name);
-    detail->returnTokens = slice(m_node.tokens, 0, lead);
+    detail->returnTokens = tokenSlice(0, lead);
     classifyAs(NodeKind::Function, std::move(detail));
     return true;
 }
@@ -156,7 +148,7 @@ bool FunctionAnalyzer::trySpecifierFunction()
     auto detail = std::make_unique<model::FunctionDetail>();
     detail->nameTokens = scanned.name.tokens;
     detail->name = std::move(scanned.name);
-    detail->returnTokens = slice(m_node.tokens, 0, lead);
+    detail->returnTokens = tokenSlice(0, lead);
     detail->parameters = parseParameters(m_node, scanned.end);
     classifyAs(NodeKind::Function, std::move(detail));
     return true;
@@ -181,9 +173,9 @@ bool FunctionAnalyzer::tryGeneralFunction()
     if (first > 0 && (codeAt(first - 1) == '.' || codeAt(first - 1) == tok::Arrow)) return false;
 
     auto detail = std::make_unique<model::FunctionDetail>();
-    detail->nameTokens = slice(m_node.tokens, first, open);
+    detail->nameTokens = tokenSlice(first, open);
     detail->name = NameScanner().scan(detail->nameTokens, 0).name;
-    detail->returnTokens = slice(m_node.tokens, 0, first);
+    detail->returnTokens = tokenSlice(0, first);
     if (open + 1 < tokenCount()) detail->parameters = parseParameters(m_node, open);
     classifyAs(NodeKind::Function, std::move(detail));
     return true;
@@ -195,8 +187,7 @@ bool FunctionAnalyzer::tryPointerVariable()
     if (!m_node.children.empty()) return false;
     const std::size_t lead = leadingRun(kVariableLeaders);
     if (lead == 0) return false;
-    std::size_t at = lead;
-    while (isPointerOrReference(codeAt(at))) ++at;
+    const std::size_t at = skipPointers(lead);
     if (!isIdentifierAt(at)) return false;
     ScannedName scanned = NameScanner().scan(m_node.tokens, at);
     // `void *Pool::operator new(size_t);` declares an operator function, not a variable.
@@ -204,7 +195,7 @@ bool FunctionAnalyzer::tryPointerVariable()
         if (token->code == tok::Operator) return false;
     }
     auto detail = std::make_unique<model::VariableDetail>();
-    detail->typeTokens = slice(m_node.tokens, 0, at);
+    detail->typeTokens = tokenSlice(0, at);
     detail->name = std::move(scanned.name);
     classifyAs(NodeKind::Variable, std::move(detail));
     return true;
@@ -240,8 +231,8 @@ bool FunctionAnalyzer::tryAggregateDeclarators()
         }
         auto detail = std::make_unique<model::VariableDetail>();
         std::size_t i = at;
-        while (i < pieceEnd && isPointerOrReference(codeAt(i))) ++i;
-        detail->pointerTokens = slice(m_node.tokens, at, i);
+        i = std::min(skipPointers(i), pieceEnd);
+        detail->pointerTokens = tokenSlice(at, i);
         if (i < pieceEnd && isIdentifierAt(i)) {
             ScannedName scanned = NameScanner().scan(std::span(m_node.tokens).first(pieceEnd), i);
             detail->name = std::move(scanned.name);
@@ -256,12 +247,12 @@ bool FunctionAnalyzer::tryAggregateDeclarators()
                 }
                 if (i < pieceEnd) ++i;
             }
-            detail->dimensionTokens = slice(m_node.tokens, dimensions, i);
+            detail->dimensionTokens = tokenSlice(dimensions, i);
             if (i < pieceEnd && codeAt(i) == '=') {
-                detail->initializerTokens = slice(m_node.tokens, i + 1, pieceEnd);
+                detail->initializerTokens = tokenSlice(i + 1, pieceEnd);
             }
             AnalysisNode child;
-            child.tokens = slice(m_node.tokens, at, pieceEnd);
+            child.tokens = tokenSlice(at, pieceEnd);
             child.kind = NodeKind::Variable;
             child.classified = true;
             child.detail = std::move(detail);

@@ -28,6 +28,30 @@ protected:
         return index < m_node.tokens.size() ? m_node.tokens[index]->code : model::tok::EndOfInput;
     }
     bool isIdentifierAt(std::size_t index) const noexcept { return codeAt(index) == model::tok::Identifier; }
+    bool isPointerOrReferenceAt(std::size_t index) const noexcept
+    {
+        const model::TokenCode code = codeAt(index);
+        return code == '*' || code == '&';
+    }
+    // The index after the run of `*` and `&` that starts at `index`, with the `const` and
+    // `volatile` that qualify a pointer (`char * const * p`) taken into the run.
+    std::size_t skipPointers(std::size_t index) const noexcept
+    {
+        bool afterPointer = false;
+        for (;; ++index) {
+            if (isPointerOrReferenceAt(index)) {
+                afterPointer = true;
+            } else if (!afterPointer || (codeAt(index) != model::tok::Const && codeAt(index) != model::tok::Volatile)) {
+                return index;
+            }
+        }
+    }
+    // The node's tokens [begin, end).
+    model::TokenRefs tokenSlice(std::size_t begin, std::size_t end) const
+    {
+        return model::TokenRefs(m_node.tokens.begin() + static_cast<std::ptrdiff_t>(begin),
+                                m_node.tokens.begin() + static_cast<std::ptrdiff_t>(end));
+    }
 
     // Gives the node its kind and detail and marks it decided.
     void classifyAs(model::NodeKind kind, std::unique_ptr<model::NodeDetail> detail = nullptr)

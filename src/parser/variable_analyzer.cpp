@@ -9,17 +9,6 @@ namespace tok = model::tok;
 using model::NodeKind;
 using model::TokenRefs;
 
-namespace {
-
-TokenRefs slice(const TokenRefs& tokens, std::size_t begin, std::size_t end)
-{
-    return TokenRefs(tokens.begin() + static_cast<std::ptrdiff_t>(begin), tokens.begin() + static_cast<std::ptrdiff_t>(end));
-}
-
-bool isPointerOrReference(model::TokenCode code) noexcept { return code == '*' || code == '&'; }
-
-}  // namespace
-
 VariableAnalyzer::Positions VariableAnalyzer::preScan(const TokenRefs& tokens)
 {
     enum Mode { Top, Angle, Paren, Bracket };
@@ -104,14 +93,14 @@ bool VariableAnalyzer::tryTemplateTyped()
     std::size_t at = m_at.angleClose + 1;
     // A member type of the template (`>::iterator it`) belongs to the type, not to the name.
     while (codeAt(at) == tok::ColonColon && isIdentifierAt(at + 1)
-           && (isIdentifierAt(at + 2) || codeAt(at + 2) == tok::ColonColon || isPointerOrReference(codeAt(at + 2)))) {
+           && (isIdentifierAt(at + 2) || codeAt(at + 2) == tok::ColonColon || isPointerOrReferenceAt(at + 2))) {
         at += 2;
     }
-    while (isPointerOrReference(codeAt(at))) ++at;
+    at = skipPointers(at);
     if (!isIdentifierAt(at) && codeAt(at) != tok::ColonColon) return false;
     ScannedName scanned = NameScanner().scan(m_node.tokens, at);
     auto detail = std::make_unique<model::VariableDetail>();
-    detail->typeTokens = slice(m_node.tokens, 0, at);
+    detail->typeTokens = tokenSlice(0, at);
     if (!scanned.failed) detail->name = std::move(scanned.name);
     const std::size_t tail = scanned.failed ? at : scanned.end;
     declaratorTail(*detail, tail);
@@ -130,7 +119,7 @@ bool VariableAnalyzer::tryArray()
     if (m_at.comma != 0) limit = std::min(limit, m_at.comma);
     std::size_t anchor = 0;  // 0: none
     std::size_t pointer = 0;
-    while (pointer < limit && !isPointerOrReference(codeAt(pointer))) ++pointer;
+    while (pointer < limit && !isPointerOrReferenceAt(pointer)) ++pointer;
     if (pointer < limit) {
         anchor = pointer == 0 ? 0 : pointer - 1;
     } else {
@@ -149,9 +138,9 @@ bool VariableAnalyzer::tryArray()
     if (anchor < 1) return false;
 
     std::size_t at = anchor + 1;
-    while (isPointerOrReference(codeAt(at))) ++at;
+    at = skipPointers(at);
     auto detail = std::make_unique<model::VariableDetail>();
-    detail->typeTokens = slice(m_node.tokens, 0, at);
+    detail->typeTokens = tokenSlice(0, at);
     ScannedName scanned = NameScanner().scan(m_node.tokens, at);
     if (!scanned.failed) {
         detail->name = std::move(scanned.name);
@@ -186,10 +175,10 @@ bool VariableAnalyzer::tryIdentifierTyped()
         return false;
     }
     auto detail = std::make_unique<model::VariableDetail>();
-    detail->typeTokens = slice(m_node.tokens, 0, typeEnd);
-    if (pointer) detail->pointerTokens = slice(m_node.tokens, nameAt - 1, nameAt);
+    detail->typeTokens = tokenSlice(0, typeEnd);
+    if (pointer) detail->pointerTokens = tokenSlice(nameAt - 1, nameAt);
     detail->name.name = std::string(m_node.tokens[nameAt]->text.view());
-    detail->name.tokens = slice(m_node.tokens, nameAt, nameAt + 1);
+    detail->name.tokens = tokenSlice(nameAt, nameAt + 1);
     declaratorTail(*detail, nameAt + 1);
     classifyAs(NodeKind::Variable, std::move(detail));
     return true;
@@ -223,8 +212,8 @@ bool VariableAnalyzer::tryQualifiedOperator()
     }
     auto detail = std::make_unique<model::OperatorFunctionDetail>();
     detail->scope.assign(scope.rbegin(), scope.rend());
-    detail->leadingTokens = slice(m_node.tokens, 0, first);
-    detail->operatorTokens = slice(m_node.tokens, op + 1, symbolEnd);
+    detail->leadingTokens = tokenSlice(0, first);
+    detail->operatorTokens = tokenSlice(op + 1, symbolEnd);
     if (codeAt(symbolEnd) == '(') detail->parameters = parseParameters(m_node, symbolEnd);
     classifyAs(NodeKind::OverloadFunctionMethod, std::move(detail));
     return true;
@@ -240,7 +229,7 @@ void VariableAnalyzer::declaratorTail(model::VariableDetail& head, std::size_t i
                 while (index < tokenCount() && codeAt(index) != ']') ++index;
                 if (index < tokenCount()) ++index;
             }
-            current->dimensionTokens = slice(m_node.tokens, start, index);
+            current->dimensionTokens = tokenSlice(start, index);
         }
         if (codeAt(index) == '=') {
             if (index + 1 == tokenCount() && m_node.hasBody && m_node.children.size() == 1) {
@@ -256,18 +245,18 @@ void VariableAnalyzer::declaratorTail(model::VariableDetail& head, std::size_t i
             }
             if (lastSemicolon == tokenCount() || lastSemicolon <= index) return;
             // Runs to the last `;`: declarators after an initialised one become part of its text.
-            current->initializerTokens = slice(m_node.tokens, index, lastSemicolon + 1);
+            current->initializerTokens = tokenSlice(index, lastSemicolon + 1);
             index = lastSemicolon;
         }
         if (codeAt(index) != ',') return;
         ++index;
         const std::size_t pointers = index;
-        while (isPointerOrReference(codeAt(index))) ++index;
+        index = skipPointers(index);
         ScannedName scanned = NameScanner().scan(m_node.tokens, index);
         if (scanned.failed) return;
         model::VariableDetail next;
         next.typeTokens = head.typeTokens;
-        next.pointerTokens = slice(m_node.tokens, pointers, index);
+        next.pointerTokens = tokenSlice(pointers, index);
         next.name = std::move(scanned.name);
         head.more.push_back(std::move(next));
         current = &head.more.back();

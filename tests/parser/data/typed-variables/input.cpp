@@ -18,3 +18,5 @@ ns::Type value;
 ns::Type *address, *other;
 unsigned long long counter = 0;
 const int &ref = n;
+static const char * const names[] = { "a", "b" };
+const char * const volatile pointer;
