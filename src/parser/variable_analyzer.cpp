@@ -89,7 +89,8 @@ void VariableAnalyzer::analyze()
 // std::vector<int> v ;   std::map<K, V>::iterator it = m.begin() ;
 bool VariableAnalyzer::tryTemplateTyped()
 {
-    if (m_at.angleOpen < 1 || m_at.angleClose == 0) return false;
+    // A top-level `operator` makes the node an operator function (`T<A>& T<A>::operator=(...)`).
+    if (m_at.angleOpen < 1 || m_at.angleClose == 0 || m_at.hasOperator) return false;
     std::size_t at = m_at.angleClose + 1;
     // A member type of the template (`>::iterator it`) belongs to the type, not to the name.
     while (codeAt(at) == tok::ColonColon && isIdentifierAt(at + 1)
@@ -97,13 +98,14 @@ bool VariableAnalyzer::tryTemplateTyped()
         at += 2;
     }
     at = skipPointers(at);
-    if (!isIdentifierAt(at) && codeAt(at) != tok::ColonColon) return false;
+    // A name that starts with `::` cannot be scanned; such a node (`friend class A<B>::C;`) is
+    // left alone rather than made a variable without a name.
+    if (!isIdentifierAt(at)) return false;
     ScannedName scanned = NameScanner().scan(m_node.tokens, at);
     auto detail = std::make_unique<model::VariableDetail>();
     detail->typeTokens = tokenSlice(0, at);
-    if (!scanned.failed) detail->name = std::move(scanned.name);
-    const std::size_t tail = scanned.failed ? at : scanned.end;
-    declaratorTail(*detail, tail);
+    detail->name = std::move(scanned.name);
+    declaratorTail(*detail, scanned.end);
     classifyAs(NodeKind::Variable, std::move(detail));
     return true;
 }
@@ -111,6 +113,7 @@ bool VariableAnalyzer::tryTemplateTyped()
 // A::B c [ 4 ] , d [ 2 ] ;   static int table [ 3 ] = { ... }
 bool VariableAnalyzer::tryArray()
 {
+    if (m_at.hasOperator) return false;  // `T A::operator[](int i)`
     bool longEnough = false;
     for (std::size_t end : m_at.runEnds) longEnough = longEnough || end > 3;
     if (!longEnough || m_at.runStarts.empty()) return false;
@@ -204,11 +207,24 @@ bool VariableAnalyzer::tryQualifiedOperator()
         return false;
     }
 
+    // Back over `A::B<T>::` to the first component; template arguments are not part of a name.
     std::size_t first = op;
     std::vector<std::string> scope;
-    while (first >= 2 && codeAt(first - 1) == tok::ColonColon && isIdentifierAt(first - 2)) {
-        scope.emplace_back(m_node.tokens[first - 2]->text.view());
-        first -= 2;
+    while (first >= 2 && codeAt(first - 1) == tok::ColonColon) {
+        std::size_t component = first - 2;
+        if (codeAt(component) == '>') {
+            int depth = 0;
+            for (;; --component) {
+                if (codeAt(component) == '>') ++depth;
+                if (codeAt(component) == '<' && --depth == 0) break;
+                if (component == 0) break;
+            }
+            if (depth != 0 || component == 0) break;
+            --component;
+        }
+        if (!isIdentifierAt(component)) break;
+        scope.emplace_back(m_node.tokens[component]->text.view());
+        first = component;
     }
     auto detail = std::make_unique<model::OperatorFunctionDetail>();
     detail->scope.assign(scope.rbegin(), scope.rend());

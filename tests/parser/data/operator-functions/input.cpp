@@ -7,3 +7,6 @@ Matrix &Matrix::operator()(int row, int column);
 void *Pool::operator new[](size_t size);
 A::operator int() const;
 int &Array::operator[](int index);
+Fifo<mode>& Fifo<mode>::operator=(Fifo&& other) noexcept;
+File SearchPath::operator[](int index) const;
+friend class List<Element>::Appender;
