@@ -229,41 +229,47 @@ bool FunctionAnalyzer::tryAggregateDeclarators()
                 break;
             }
         }
-        auto detail = std::make_unique<model::VariableDetail>();
-        std::size_t i = at;
-        i = std::min(skipPointers(i), pieceEnd);
-        detail->pointerTokens = tokenSlice(at, i);
-        if (i < pieceEnd && isIdentifierAt(i)) {
-            ScannedName scanned = NameScanner().scan(std::span(m_node.tokens).first(pieceEnd), i);
-            detail->name = std::move(scanned.name);
-            detail->name.name = typeName;
-            i = scanned.end;
-            const std::size_t dimensions = i;
-            while (i < pieceEnd && codeAt(i) == '[') {
-                int brackets = 0;
-                for (; i < pieceEnd; ++i) {
-                    if (codeAt(i) == '[') ++brackets;
-                    if (codeAt(i) == ']' && --brackets == 0) break;
-                }
-                if (i < pieceEnd) ++i;
-            }
-            detail->dimensionTokens = tokenSlice(dimensions, i);
-            if (i < pieceEnd && codeAt(i) == '=') {
-                detail->initializerTokens = tokenSlice(i + 1, pieceEnd);
-            }
-            AnalysisNode child;
-            child.tokens = tokenSlice(at, pieceEnd);
-            child.kind = NodeKind::Variable;
-            child.classified = true;
-            child.detail = std::move(detail);
-            declarators.push_back(std::move(child));
-        }
+        if (auto child = aggregateDeclarator(at, pieceEnd, typeName)) declarators.push_back(std::move(*child));
         at = pieceEnd + 1;
     }
     if (declarators.empty()) return false;
     for (auto& child : declarators) m_node.children.push_back(std::move(child));
     classifyAs(NodeKind::MultipleDeclareVariable);
     return true;
+}
+
+// One declarator of the tokens [begin, end): `* name [ 4 ] = value`. Anything else between the
+// name and the end (`uint8 level = 0` after an aggregate whose `;` closed it) is no declarator.
+std::optional<AnalysisNode> FunctionAnalyzer::aggregateDeclarator(std::size_t begin, std::size_t end, const std::string& typeName) const
+{
+    std::size_t i = std::min(skipPointers(begin), end);
+    if (i >= end || !isIdentifierAt(i)) return std::nullopt;
+    auto detail = std::make_unique<model::VariableDetail>();
+    detail->pointerTokens = tokenSlice(begin, i);
+    ScannedName scanned = NameScanner().scan(std::span(m_node.tokens).first(end), i);
+    detail->name = std::move(scanned.name);
+    detail->name.name = typeName;
+    i = scanned.end;
+    const std::size_t dimensions = i;
+    while (i < end && codeAt(i) == '[') {
+        for (int brackets = 0; i < end; ++i) {
+            if (codeAt(i) == '[') ++brackets;
+            if (codeAt(i) == ']' && --brackets == 0) break;
+        }
+        if (i < end) ++i;
+    }
+    detail->dimensionTokens = tokenSlice(dimensions, i);
+    if (i < end && codeAt(i) == '=') {
+        detail->initializerTokens = tokenSlice(i + 1, end);
+    } else if (i < end) {
+        return std::nullopt;
+    }
+    AnalysisNode child;
+    child.tokens = tokenSlice(begin, end);
+    child.kind = NodeKind::Variable;
+    child.classified = true;
+    child.detail = std::move(detail);
+    return child;
 }
 
 }  // namespace qm::parser

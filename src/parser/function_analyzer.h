@@ -8,6 +8,8 @@
 #include "parser/node_analyzer.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace qm::parser {
@@ -42,6 +44,7 @@ private:
     bool tryGeneralFunction();
     bool tryPointerVariable();
     bool tryAggregateDeclarators();
+    std::optional<model::AnalysisNode> aggregateDeclarator(std::size_t begin, std::size_t end, const std::string& typeName) const;
 
     const model::AnalysisNode* m_previous;
     std::vector<TokenClass> m_classes;

@@ -5,3 +5,8 @@ class C { } ;
 enum E { One } e;
 struct Point { int x; };
 Point p;
+struct Holder {
+    union { int bits; float value; };
+    Foo transparency = 0;
+    unsigned char level = 0;
+};
