@@ -158,8 +158,15 @@ bool FunctionAnalyzer::trySpecifierFunction()
 bool FunctionAnalyzer::tryGeneralFunction()
 {
     if (!m_hasParentheses) return false;
+    // A `(` inside brackets belongs to an attribute (`[[deprecated("use g")]] void f();`) or an
+    // array bound, never to the declared function.
     std::size_t open = 1;
-    while (open < tokenCount() && !(codeAt(open) == '(' && isIdentifierAt(open - 1))) ++open;
+    for (int brackets = codeAt(0) == '[' ? 1 : 0; open < tokenCount(); ++open) {
+        const model::TokenCode code = codeAt(open);
+        if (code == '[') ++brackets;
+        if (code == ']') --brackets;
+        if (code == '(' && brackets <= 0 && isIdentifierAt(open - 1)) break;
+    }
     if (open >= tokenCount()) return false;
 
     std::size_t first = open - 1;  // the identifier before `(`

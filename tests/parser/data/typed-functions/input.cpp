@@ -15,3 +15,5 @@ explicit Widget(QWidget *parent = nullptr);
 DECLARE_HANDLER(OnClick)
 const char *text() const;
 unsigned long hash(const char *s, size_t n) { return n; }
+[[deprecated("use draw")]] void paint(Graphics &g);
+[[nodiscard]] static int count();
