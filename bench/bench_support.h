@@ -1,6 +1,9 @@
 // What the benchmark programs have in common: the CPU-time clock, command-line handling, the
-// corpus location, listing a source tree, a temporary directory and the closing summary.
+// corpus location, listing a source tree, a temporary directory, child processes timed by the
+// kernel (universal-ctags as the reference tool) and the closing summary.
 #pragma once
+
+#include "frontend/analysis_engine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -9,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +68,23 @@ bool useCorpus(const CommonOptions& options, const char* program);
 // that runs visit the files in the same order.
 std::vector<std::string> collectFiles(const fs::path& root, std::initializer_list<std::string_view> extensions);
 
+// Every .c/.cc/.cpp file under `root` as an absolute path, sorted byte-wise: the project files of
+// an engine run over the tree.
+std::vector<std::string> collectProjectFiles(const fs::path& root);
+
+// The sum of the files' sizes (files that cannot be stat'ed count 0).
+std::uint64_t totalFileBytes(const std::vector<std::string>& files);
+
+// Run settings with `files` as the selected project files and everything else at its default:
+// quoted includes are followed, angle includes are not.
+frontend::RunSettings projectSettings(const std::vector<std::string>& files);
+
+// Writes `text` to `path`; ends the program with a message when that fails.
+void writeFile(const fs::path& path, std::string_view text);
+
+// Writes each entry as a line of its own: the file lists that ctags and child runs read.
+void writeLines(const fs::path& path, const std::vector<std::string>& lines);
+
 // A temporary directory (`prefix` followed by a unique suffix), removed again when the program
 // ends.
 class TempDir {
@@ -77,6 +98,45 @@ public:
 private:
     fs::path m_dir;
 };
+
+// What the kernel reports to wait4 for a child process that has ended.
+struct ChildUsage {
+    double cpuSeconds = 0;       // user + system, including the children it waited for
+    double wallSeconds = 0;
+    std::uint64_t peakRssBytes = 0;  // ru_maxrss: the largest resident set of the child (or of
+                                     // one of the children it waited for)
+};
+
+// The full path of `program` found through PATH, or nothing.
+std::optional<std::string> findInPath(const char* program);
+
+// The path of the running program (for starting it again in a mode of its own).
+std::string selfExecutable();
+
+// Runs `argv` (argv[0] a path) with its standard output going to `stdoutPath` and its standard
+// error to `stderrPath` (each inherited when empty) and waits for it. Returns nothing, with a
+// message on stderr under the name `program`, when it could not be started, was killed by a
+// signal or exited with a status other than 0.
+//
+// The peak resident set that the kernel reports for a child is never below the peak of the
+// process that started it (Linux carries the starting process's peak over exec), so from a
+// benchmark process that has grown it says nothing: use runMeasured for memory figures.
+std::optional<ChildUsage> runChild(const std::vector<std::string>& argv, const std::string& stdoutPath,
+                                   const char* program, const std::string& stderrPath = {});
+
+// `ctags --languages=C,C++ -L LIST -f -` with its output going to /dev/null (its sort included).
+std::optional<ChildUsage> runCtags(const std::string& ctags, const std::string& listFile, const char* program);
+
+// Runs `argv` like runChild, but through this program started afresh in its measuring mode
+// (`--measure=FILE ARGV...`): a small process in between, so that the reported peak is the
+// child's own. The measuring mode must be handled first thing in main (runMeasuringMode).
+std::optional<ChildUsage> runMeasured(const std::vector<std::string>& argv, const std::string& stdoutPath,
+                                      const std::string& stderrPath, const char* program);
+
+// The measuring mode: when argv is `PROGRAM --measure=FILE ARGV...`, runs ARGV as its child (its
+// standard streams inherited) and writes what wait4 reported to FILE; returns the exit status for
+// main (0, or 1 when the child failed). Returns -1 for any other command line.
+int runMeasuringMode(int argc, char** argv);
 
 // The benchmark library may call a benchmark function several times while it settles on an
 // iteration count; the summary keeps the line of the last call of each benchmark.

@@ -2,12 +2,16 @@
 # Installs and prepares the source trees that the benchmarks read.
 #
 #   bench/corpora.sh                 small and medium corpus (the default)
-#   bench/corpora.sh small medium large
+#   bench/corpora.sh small medium large glibc
 #
 #   small   C++ sources of googletest          /usr/src/googletest       (~3 MB)
 #   medium  JUCE module sources                /usr/share/juce/modules   (~22 MB, ~1,700 files)
 #   large   Linux 6.1 without drivers/         bench/corpora/linux       (unpacked from the
 #                                                                          linux-source-6.1 tarball)
+#   glibc   part of the GNU C library 2.36     bench/corpora/glibc       (string/ stdlib/ malloc/
+#           (real C code for analysis_bench)                              posix/ libio/ stdio-common/
+#                                                                         from the glibc-source tarball)
+#   all     all four
 #
 # universal-ctags is installed as well: run_benchmarks.sh times it as a reference point.
 # Missing Debian packages are installed with apt-get when running as root or with password-less
@@ -23,8 +27,11 @@ small_dir=/usr/src/googletest
 medium_dir=/usr/share/juce/modules
 large_dir="$corpora_dir/linux"
 linux_tarball=/usr/src/linux-source-6.1.tar.xz
+glibc_dir="$corpora_dir/glibc"
+glibc_tarball=/usr/src/glibc/glibc-2.36.tar.xz
+glibc_parts=(string stdlib malloc posix libio stdio-common)
 
-want_small=0 want_medium=0 want_large=0
+want_small=0 want_medium=0 want_large=0 want_glibc=0
 if [ $# -eq 0 ]; then
     want_small=1 want_medium=1
 fi
@@ -33,9 +40,10 @@ for arg in "$@"; do
         small) want_small=1 ;;
         medium) want_medium=1 ;;
         large) want_large=1 ;;
-        all) want_small=1 want_medium=1 want_large=1 ;;
-        -h|--help) sed -n '2,17p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
-        *) echo "corpora.sh: unknown corpus '$arg' (small, medium, large, all)" >&2; exit 2 ;;
+        glibc) want_glibc=1 ;;
+        all) want_small=1 want_medium=1 want_large=1 want_glibc=1 ;;
+        -h|--help) sed -n '2,20p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        *) echo "corpora.sh: unknown corpus '$arg' (small, medium, large, glibc, all)" >&2; exit 2 ;;
     esac
 done
 
@@ -43,6 +51,7 @@ packages=(universal-ctags)
 [ $want_small = 1 ] && packages+=(googletest)
 [ $want_medium = 1 ] && packages+=(juce-modules-source)
 [ $want_large = 1 ] && packages+=(linux-source-6.1 xz-utils)
+[ $want_glibc = 1 ] && packages+=(glibc-source xz-utils)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -94,6 +103,27 @@ prepare_large() {
     mv "$large_dir.tmp" "$large_dir"
 }
 
+# Only a few top-level directories of the library: plain C with its own conventions, a few
+# megabytes. Marker file and fresh start as for the large corpus.
+prepare_glibc() {
+    local marker="$glibc_dir/.unpacked"
+    if [ -f "$marker" ]; then
+        return
+    fi
+    if [ ! -f "$glibc_tarball" ]; then
+        echo "corpora.sh: $glibc_tarball not found" >&2
+        exit 1
+    fi
+    echo "corpora.sh: unpacking ${glibc_parts[*]} of $glibc_tarball into $glibc_dir" >&2
+    rm -rf "$glibc_dir" "$glibc_dir.tmp"
+    mkdir -p "$glibc_dir.tmp"
+    local members=()
+    for part in "${glibc_parts[@]}"; do members+=("glibc-2.36/$part"); done
+    tar -xJf "$glibc_tarball" -C "$glibc_dir.tmp" --strip-components=1 "${members[@]}"
+    touch "$glibc_dir.tmp/.unpacked"
+    mv "$glibc_dir.tmp" "$glibc_dir"
+}
+
 if [ $want_small = 1 ]; then
     check_dir small "$small_dir"
     echo "small=$small_dir"
@@ -107,4 +137,10 @@ if [ $want_large = 1 ]; then
     prepare_large
     check_dir large "$large_dir"
     echo "large=$large_dir"
+fi
+if [ $want_glibc = 1 ]; then
+    mkdir -p "$corpora_dir"
+    prepare_glibc
+    check_dir glibc "$glibc_dir"
+    echo "glibc=$glibc_dir"
 fi

@@ -66,14 +66,6 @@
 #include <system_error>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -83,48 +75,21 @@ using qm::frontend::RunSettings;
 using qm::model::SourceUnit;
 using qm::model::Token;
 
+using qm::bench::ChildUsage;
+using qm::bench::collectProjectFiles;
+using qm::bench::findInPath;
 using qm::bench::kDefaultCorpus;
 using qm::bench::kMega;
+using qm::bench::projectSettings;
+using qm::bench::runCtags;
 using qm::bench::seconds;
 using qm::bench::setSummary;
+using qm::bench::totalFileBytes;
+using qm::bench::writeFile;
 
 // CPU time of this thread: the engine's synchronous run stays on the calling thread, so this
 // covers all of its work.
 using Clock = qm::bench::CpuClock;
-using WallClock = std::chrono::steady_clock;
-
-// ---------------------------------------------------------------------------------------------
-// Files
-
-// Every .c/.cc/.cpp file under `root` as an absolute path, sorted byte-wise.
-std::vector<std::string> collectProjectFiles(const fs::path& root)
-{
-    std::error_code ec;
-    const fs::path base = fs::absolute(root, ec).lexically_normal();
-    return qm::bench::collectFiles(base, {".c", ".cc", ".cpp"});
-}
-
-std::uint64_t totalFileBytes(const std::vector<std::string>& files)
-{
-    std::uint64_t total = 0;
-    for (const std::string& path : files) {
-        std::error_code ec;
-        const auto size = fs::file_size(path, ec);
-        if (!ec) total += size;
-    }
-    return total;
-}
-
-void writeFile(const fs::path& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    if (!out) {
-        std::fprintf(stderr, "preprocess_bench: cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
-}
-
 
 // ---------------------------------------------------------------------------------------------
 // Generated input
@@ -236,14 +201,6 @@ void writeSmokeProject(const fs::path& dir)
 // ---------------------------------------------------------------------------------------------
 // Engine runs
 
-RunSettings projectSettings(const std::vector<std::string>& files)
-{
-    RunSettings settings;
-    settings.files.reserve(files.size());
-    for (const std::string& path : files) settings.files.push_back({path, true});
-    return settings;
-}
-
 struct RunFigures {
     std::uint64_t units = 0;        // project files and every included unit
     std::uint64_t tokens = 0;       // after preprocessing, summed over units
@@ -273,70 +230,6 @@ RunFigures describeRun(const AnalysisEngine& engine, LogSink& log)
 }
 
 // ---------------------------------------------------------------------------------------------
-// ctags as a child process
-
-struct ChildTimes {
-    double cpuSeconds = 0;   // user + system of the child
-    double wallSeconds = 0;
-};
-
-std::optional<std::string> findInPath(const char* program)
-{
-    const char* path = std::getenv("PATH");
-    std::string_view rest = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    while (true) {
-        const std::size_t colon = rest.find(':');
-        const std::string dir(rest.substr(0, colon));
-        const std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + program;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-        if (colon == std::string_view::npos) return std::nullopt;
-        rest.remove_prefix(colon + 1);
-    }
-}
-
-// Runs `ctags --languages=C,C++ -L LIST -f -` with its output going to /dev/null. Returns
-// nothing when the program could not be started or did not exit with status 0.
-std::optional<ChildTimes> runCtags(const std::string& ctags, const std::string& listFile)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    std::string program = ctags;
-    std::string languages = "--languages=C,C++";
-    std::string listFlag = "-L";
-    std::string list = listFile;
-    std::string outFlag = "-f";
-    std::string toStdout = "-";
-    char* argv[] = {program.data(), languages.data(), listFlag.data(), list.data(), outFlag.data(), toStdout.data(),
-                    nullptr};
-
-    const auto start = WallClock::now();
-    pid_t pid = 0;
-    const int spawnError = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawnError != 0) {
-        std::fprintf(stderr, "preprocess_bench: cannot start %s: %s\n", program.c_str(), std::strerror(spawnError));
-        return std::nullopt;
-    }
-    int status = 0;
-    rusage usage{};
-    while (::wait4(pid, &status, 0, &usage) < 0) {
-        if (errno != EINTR) {
-            std::perror("wait4");
-            return std::nullopt;
-        }
-    }
-    const auto end = WallClock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "preprocess_bench: ctags failed (status %d)\n", status);
-        return std::nullopt;
-    }
-    auto toSeconds = [](const timeval& tv) { return static_cast<double>(tv.tv_sec) + tv.tv_usec / 1e6; };
-    return ChildTimes{toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime),
-                      std::chrono::duration<double>(end - start).count()};
-}
-
-// ---------------------------------------------------------------------------------------------
 // Benchmarks
 
 struct CorpusBench {
@@ -360,14 +253,14 @@ void benchEngine(benchmark::State& state, CorpusBench& corpus)
     if (!corpus.warmedUp) {
         LogSink log;
         AnalysisEngine(log).runSynchronously(settings);
-        if (corpus.ctags && !runCtags(*corpus.ctags, corpus.listFile)) corpus.ctags.reset();
+        if (corpus.ctags && !runCtags(*corpus.ctags, corpus.listFile, "preprocess_bench")) corpus.ctags.reset();
         corpus.warmedUp = true;
     }
 
     auto bestFirst = Clock::duration::max();
     auto bestSecond = Clock::duration::max();
     auto bestTeardown = Clock::duration::max();
-    std::optional<ChildTimes> bestCtags;
+    std::optional<ChildUsage> bestCtags;
     RunFigures figures;
     for (auto _ : state) {
         LogSink log;
@@ -387,7 +280,7 @@ void benchEngine(benchmark::State& state, CorpusBench& corpus)
         bestSecond = std::min(bestSecond, t3 - t2);
         bestTeardown = std::min(bestTeardown, t4 - t3);
         if (corpus.ctags) {
-            if (auto times = runCtags(*corpus.ctags, corpus.listFile)) {
+            if (auto times = runCtags(*corpus.ctags, corpus.listFile, "preprocess_bench")) {
                 if (!bestCtags || times->cpuSeconds < bestCtags->cpuSeconds) bestCtags = times;
             }
         }
@@ -633,11 +526,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "preprocess_bench: ctags missing; the engine is timed without its reference\n");
     }
     corpus.listFile = (temp.dir() / "ctags-files.txt").string();
-    {
-        std::string list;
-        for (const std::string& path : corpus.files) list += path + "\n";
-        writeFile(corpus.listFile, list);
-    }
+    qm::bench::writeLines(corpus.listFile, corpus.files);
 
     benchmark::RegisterBenchmark(("engine/" + corpus.name).c_str(),
                                  [&corpus](benchmark::State& state) { benchEngine(state, corpus); })

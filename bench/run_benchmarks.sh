@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Runs the benchmarks against the corpora and prints a summary.
 #
-#   bench/run_benchmarks.sh BUILD_DIR [large]
+#   bench/run_benchmarks.sh BUILD_DIR [large] [real]
 #
 # BUILD_DIR must hold a build with -DQM_BUILD_BENCH=ON, preferably Release (`make bench` does
 # all of that). Steps:
-#   1. bench/corpora.sh prepares the small and medium corpus (and the large one when asked);
+#   1. bench/corpora.sh prepares the small and medium corpus (the large one and glibc when asked);
 #   2. lexer_bench on the small corpus, then on the medium corpus with the linearity checks;
 #   3. the linearity checks once more with glibc's mmap threshold raised, which takes the cost of
 #      fresh pages for large token vectors out of the figures and leaves the scanner alone;
@@ -14,25 +14,42 @@
 #   5. preprocess_bench on the medium corpus: the analysis engine over its .c/.cc/.cpp files
 #      against ctags over the same list, a second run served from the engine's cache, and the
 #      generated directive files (linearity, many defines, many conditionals); the linearity
-#      check once more with the mmap threshold raised.
+#      check once more with the mmap threshold raised;
+#   6. analysis_bench on the medium corpus: the full analysis (parser and symbol table included)
+#      against ctags over the same files, its phases, and the peak memory of one run in a child
+#      process; with `large`, one child run over the large corpus next to ctags;
+#   7. with `real`, one child run over each real code base (small, medium, and part of glibc from
+#      bench/corpora.sh glibc) and a table of what the analysis found there.
 #
 # QM_BENCH_MIN_TIME (seconds, default 2) is how long each benchmark runs at least;
-# QM_BENCH_RUNS (default 5) is how many timed engine runs preprocess_bench makes.
+# QM_BENCH_RUNS (default 5) is how many timed engine runs preprocess_bench and analysis_bench
+# make.
 set -euo pipefail
 
-if [ $# -lt 1 ] || [ $# -gt 2 ] || { [ $# = 2 ] && [ "$2" != large ]; }; then
-    echo "usage: $0 BUILD_DIR [large]" >&2
+usage() {
+    echo "usage: $0 BUILD_DIR [large] [real]" >&2
     exit 2
-fi
+}
+[ $# -ge 1 ] || usage
 build_dir=$1
-with_large=${2:-}
+shift
+with_large=
+with_real=
+for arg in "$@"; do
+    case "$arg" in
+        large) with_large=large ;;
+        real) with_real=real ;;
+        *) usage ;;
+    esac
+done
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 bench="$build_dir/bin/lexer_bench"
 pp_bench="$build_dir/bin/preprocess_bench"
+an_bench="$build_dir/bin/analysis_bench"
 min_time=${QM_BENCH_MIN_TIME:-2}
 engine_runs=${QM_BENCH_RUNS:-5}
 
-for program in "$bench" "$pp_bench"; do
+for program in "$bench" "$pp_bench" "$an_bench"; do
     if [ ! -x "$program" ]; then
         echo "run_benchmarks.sh: $program not found; configure with -DQM_BUILD_BENCH=ON and build first" >&2
         exit 1
@@ -44,15 +61,15 @@ case "$build_type" in
     *) echo "run_benchmarks.sh: warning: build type is '${build_type:-none}', figures are not representative" >&2 ;;
 esac
 
-if [ "$with_large" = large ]; then
-    corpora=$("$here/corpora.sh" small medium large)
-else
-    corpora=$("$here/corpora.sh")
-fi
+wanted=(small medium)
+[ "$with_large" = large ] && wanted+=(large)
+[ "$with_real" = real ] && wanted+=(glibc)
+corpora=$("$here/corpora.sh" "${wanted[@]}")
 corpus_dir() { printf '%s\n' "$corpora" | sed -n "s/^$1=//p"; }
 small=$(corpus_dir small)
 medium=$(corpus_dir medium)
 large=$(corpus_dir large)
+glibc=$(corpus_dir glibc)
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
@@ -102,6 +119,22 @@ echo "== preprocessor linearity, allocator warm (glibc mmap threshold raised: no
 GLIBC_TUNABLES=glibc.malloc.mmap_threshold=1073741824:glibc.malloc.trim_threshold=4294967296 \
     "$pp_bench" --corpus="$medium" --benchmark_filter='^generated/blocks' --benchmark_min_time="$min_time" |
     grep '^summary' | sed 's/^summary generated=blocks/summary generated=blocks_warm/' | tee -a "$log"
+
+echo
+echo "== analysis_bench, medium corpus ($medium): full analysis in process and in a child process"
+"$an_bench" --corpus="$medium" --runs="$engine_runs" | tee -a "$log"
+if [ -n "$large" ]; then
+    echo
+    echo "== analysis_bench, large corpus ($large): one run in a child process, ctags next to it"
+    "$an_bench" --corpus="$large" --benchmark_filter='^memory/' | tee -a "$log"
+fi
+if [ -n "$with_real" ]; then
+    for dir in "$small" "$glibc"; do
+        echo
+        echo "== analysis_bench, real code ($dir): one run in a child process"
+        "$an_bench" --corpus="$dir" --benchmark_filter='^memory/' | tee -a "$log"
+    done
+fi
 
 # The summary lines of the benchmarks carry plain numbers: "summary corpus=DIR key=value ...".
 field() {  # field <summary-selector> <key>
@@ -158,3 +191,55 @@ for kind in defines conditionals; do
     printf '  %-13s %s: preprocessUnit %s s, engine run %s s (target: well under 1 s)\n' "$kind" \
         "$(field "$sel" count)" "$(field "$sel" pp_s)" "$(field "$sel" engine_s)"
 done
+
+# analysis_bench's summary lines: "summary analysis=DIR ..." (in process) and "summary memory=DIR
+# ..." (one run in a child process).
+analysis_sel="analysis=$medium"
+memory_sel="memory=$medium"
+echo
+echo "== full analysis (tokenize, preprocess, parse, symbol table; CPU time, best of the runs)"
+printf 'medium corpus, %s project files (%s MB), %s files read (%s MB):\n' \
+    "$(field "$analysis_sel" files)" "$(field "$analysis_sel" MB)" \
+    "$(field "$analysis_sel" files_read)" "$(field "$analysis_sel" MB_read)"
+printf '  full run %s s = front end %s s + parse %s s + symbol table %s s; teardown %s s\n' \
+    "$(field "$analysis_sel" analysis_s)" "$(field "$analysis_sel" frontend_s)" \
+    "$(field "$analysis_sel" parse_s)" "$(field "$analysis_sel" symbols_s)" "$(field "$analysis_sel" teardown_s)"
+if [ -n "$(field "$analysis_sel" ctags_s)" ]; then
+    printf '  analysis/ctags          %8s   (ctags over the same list: %s s CPU; target <= 1.0, aim 0.5)\n' \
+        "$(field "$analysis_sel" analysis_over_ctags)" "$(field "$analysis_sel" ctags_s)"
+    printf '                          %8s   (ctags over every file the run read: %s s CPU)\n' \
+        "$(field "$analysis_sel" analysis_over_ctags_read)" "$(field "$analysis_sel" ctags_read_s)"
+else
+    echo "  analysis/ctags          ctags missing"
+fi
+printf '  peak memory/bytes read  %8s   (%s MB peak of a run in a child process, %s MB of it the\n' \
+    "$(field "$memory_sel" peak_memory_over_bytes)" "$(field "$memory_sel" peak_MB)" "$(field "$memory_sel" base_MB)"
+printf '                                     program itself; over the project files alone %s; target <= 8)\n' \
+    "$(field "$memory_sel" peak_over_project_bytes)"
+printf '  found (trees / symbol table): classes %s / %s, structs %s / %s, functions %s / %s, variables %s / %s\n' \
+    "$(field "$analysis_sel" tree_classes)" "$(field "$analysis_sel" sym_classes)" \
+    "$(field "$analysis_sel" tree_structs)" "$(field "$analysis_sel" sym_structs)" \
+    "$(field "$analysis_sel" tree_functions)" "$(field "$analysis_sel" sym_functions)" \
+    "$(field "$analysis_sel" tree_variables)" "$(field "$analysis_sel" sym_variables)"
+
+# One child run per corpus: time and peak next to ctags', and the counts of the trees.
+memory_row() {  # memory_row <name> <dir>
+    local sel="memory=$2"
+    [ -n "$(field "$sel" files)" ] || return 0
+    printf '%-8s %7s %8s %8s %9s %8s %10s %10s %8s %8s %10s %9s\n' "$1" "$(field "$sel" files)" \
+        "$(field "$sel" MB_read)" "$(field "$sel" tree_classes)" "$(field "$sel" tree_functions)" \
+        "$(field "$sel" tree_variables)" "$(field "$sel" run_s)" "$(field "$sel" ctags_s)" \
+        "$(field "$sel" peak_MB)" "$(field "$sel" ctags_peak_MB)" "$(field "$sel" peak_memory_over_bytes)" \
+        "$(field "$sel" pp_errors)"
+}
+echo
+echo "== one run in a child process per corpus (CPU time of the run; peak resident set)"
+printf '%-8s %7s %8s %8s %9s %8s %10s %10s %8s %8s %10s %9s\n' corpus files MB_read classes functions \
+    variables run_s ctags_s peak_MB ctags_MB peak/bytes pp_errors
+memory_row medium "$medium"
+[ -n "$large" ] && memory_row large "$large"
+if [ -n "$with_real" ]; then
+    memory_row small "$small"
+    memory_row glibc "$glibc"
+fi
+exit 0
