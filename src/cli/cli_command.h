@@ -30,5 +30,6 @@ void addEvalCommand(CLI::App& app, CommandAction& action);
 void addAnalyzeCommand(CLI::App& app, CommandAction& action);
 void addProjectCommand(CLI::App& app, CommandAction& action);
 void addThemeCommand(CLI::App& app, CommandAction& action);
+void addMacroCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace qm::cli

@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     addAnalyzeCommand(app, action);
     addProjectCommand(app, action);
     addThemeCommand(app, action);
+    addMacroCommand(app, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
