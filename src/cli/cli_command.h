@@ -31,5 +31,6 @@ void addAnalyzeCommand(CLI::App& app, CommandAction& action);
 void addProjectCommand(CLI::App& app, CommandAction& action);
 void addThemeCommand(CLI::App& app, CommandAction& action);
 void addMacroCommand(CLI::App& app, CommandAction& action);
+void addClassCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace qm::cli

@@ -20,6 +20,7 @@ int main(int argc, char** argv)
     addProjectCommand(app, action);
     addThemeCommand(app, action);
     addMacroCommand(app, action);
+    addClassCommand(app, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
