@@ -49,6 +49,25 @@ run: build
 	@jq -r -f scripts/symbol-tree.jq $(BUILD_DIR)/example-analysis.json
 	@echo
 	@echo "Result: $(BUILD_DIR)/example-analysis.json"
+	@echo
+	@mkdir -p out
+	@for f in $(FLOW_EXAMPLES); do \
+		name=$${f##*::}; \
+		$(CLI) flow examples/example.qmp --function $$f -o out/flow-$$name.png > out/flow-$$name.json 2> out/flow-$$name.log \
+			|| { cat out/flow-$$name.log; exit 1; }; \
+		echo "Flowchart of $$f: out/flow-$$name.png"; \
+	done
+
+# Functions of the example project whose flowcharts `make run` draws into out/: a switch with a
+# loop in one case, a loop with nested decisions, a do-while loop with continue and try.
+FLOW_EXAMPLES := shop::Order::advance shop::Money::fromString shop::parseOrderScript
+
+# Draws the flowchart that README.md shows again (docs/flowchart.png).
+.PHONY: pictures
+pictures: build
+	@mkdir -p docs
+	$(CLI) flow examples/example.qmp --function shop::Money::fromString -o docs/flowchart.png > /dev/null 2> $(BUILD_DIR)/pictures.log \
+		|| { cat $(BUILD_DIR)/pictures.log; exit 1; }
 
 # Tests build with AddressSanitizer and UndefinedBehaviorSanitizer in a tree of their own.
 $(TEST_BUILD_DIR)/build.ninja: CMakeLists.txt

@@ -32,5 +32,6 @@ void addProjectCommand(CLI::App& app, CommandAction& action);
 void addThemeCommand(CLI::App& app, CommandAction& action);
 void addMacroCommand(CLI::App& app, CommandAction& action);
 void addClassCommand(CLI::App& app, CommandAction& action);
+void addFlowCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace qm::cli

@@ -21,6 +21,7 @@ int main(int argc, char** argv)
     addThemeCommand(app, action);
     addMacroCommand(app, action);
     addClassCommand(app, action);
+    addFlowCommand(app, action);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

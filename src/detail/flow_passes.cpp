@@ -34,8 +34,10 @@ std::vector<ListRef> collectLists(FlowElementList& root, Descend descend)
     std::vector<ListRef> lists{{&root, NodeKind::Function}};
     for (std::size_t i = 0; i < lists.size(); ++i) {
         for (FlowElement& element : *lists[i].list) {
+            // An element's kind is its first node's, except for the label boxes that splitLabels
+            // makes, which have no children.
             if (!element.children.empty() && descend(element)) {
-                lists.push_back({&element.children, element.firstNodeKind()});
+                lists.push_back({&element.children, element.kind});
             }
         }
     }
@@ -67,15 +69,22 @@ enum class Splice { Keep, Drop, ByChildren };
 // ByChildren puts its children in its place, where they are offered in turn (`decide` may
 // append elements of its own to `out` first). Replacing nested elements this way moves every
 // element once, however deep the nesting; rewriting inner lists first would move the statements
-// of `a: b: c: ... x;` up through every level.
-template <typename Decide>
-void spliceTopDown(FlowElementList& root, Decide decide)
+// of `a: b: c: ... x;` up through every level. A list none of whose elements `affected` names
+// is kept as it is (decide would keep every element of it).
+template <typename Affected, typename Decide>
+void spliceTopDown(FlowElementList& root, Affected affected, Decide decide)
 {
     std::vector<FlowElementList*> work{&root};
     FlowElementList pending;
     while (!work.empty()) {
         FlowElementList& list = *work.back();
         work.pop_back();
+        if (std::none_of(list.begin(), list.end(), affected)) {
+            for (FlowElement& element : list) {
+                if (!element.children.empty()) work.push_back(&element.children);
+            }
+            continue;
+        }
         pending.clear();
         pending.reserve(list.size());
         for (auto it = list.rbegin(); it != list.rend(); ++it) {
@@ -195,14 +204,18 @@ FlowElementList convertStatements(const AnalysisNode& function)
 
 void replaceBraceBlocks(FlowElementList& root)
 {
-    spliceTopDown(root, [](const FlowElement& element, FlowElementList&) {
-        return element.kind == NodeKind::JustBrace ? Splice::ByChildren : Splice::Keep;
+    auto isBrace = [](const FlowElement& element) { return element.kind == NodeKind::JustBrace; };
+    spliceTopDown(root, isBrace, [&](const FlowElement& element, FlowElementList&) {
+        return isBrace(element) ? Splice::ByChildren : Splice::Keep;
     });
 }
 
 void replaceExceptionBlocks(FlowElementList& root)
 {
-    spliceTopDown(root, [](const FlowElement& element, FlowElementList&) {
+    auto isException = [](const FlowElement& element) {
+        return element.kind == NodeKind::TryStatement || element.kind == NodeKind::CatchStatement;
+    };
+    spliceTopDown(root, isException, [](const FlowElement& element, FlowElementList&) {
         switch (element.kind) {
         case NodeKind::TryStatement: return Splice::ByChildren;
         case NodeKind::CatchStatement: return Splice::Drop;
@@ -234,8 +247,11 @@ void attachDanglingElses(FlowElementList& root)
 
 void splitLabels(FlowElementList& root)
 {
-    spliceTopDown(root, [](const FlowElement& element, FlowElementList& out) {
-        if (element.kind != NodeKind::LabelStatement || element.nodes.empty()) {
+    auto isLabel = [](const FlowElement& element) {
+        return element.kind == NodeKind::LabelStatement && !element.nodes.empty();
+    };
+    spliceTopDown(root, isLabel, [&](const FlowElement& element, FlowElementList& out) {
+        if (!isLabel(element)) {
             return Splice::Keep;
         }
         // `end: x++;` shows as a box with `end :` followed by `x++;`, which may be a label
@@ -298,6 +314,12 @@ void spreadSwitchCases(FlowElementList& root)
 void joinDoWhile(FlowElementList& root)
 {
     rewriteAllLists(root, [](FlowElementList& list, NodeKind) {
+        const auto doThenWhile = std::adjacent_find(list.begin(), list.end(), [](const FlowElement& a, const FlowElement& b) {
+            return a.kind == NodeKind::DoStatement && b.kind == NodeKind::WhileStatement;
+        });
+        if (doThenWhile == list.end()) {
+            return;
+        }
         FlowElementList out;
         out.reserve(list.size());
         for (FlowElement& element : list) {
@@ -319,6 +341,12 @@ void mergeStatementRuns(FlowElementList& root)
     rewriteInnerListsFirst(
         root, [](const FlowElement& e) { return e.kind != NodeKind::ExpressionStatement; },
         [](FlowElementList& list, NodeKind) {
+            const auto run = std::adjacent_find(list.begin(), list.end(), [](const FlowElement& a, const FlowElement& b) {
+                return a.kind == NodeKind::ExpressionStatement && b.kind == NodeKind::ExpressionStatement;
+            });
+            if (run == list.end()) {
+                return;
+            }
             FlowElementList out;
             out.reserve(list.size());
             for (FlowElement& element : list) {

@@ -1,13 +1,25 @@
 #include "detail/flowchart.h"
 
+#include "detail/flow_draw_plan.h"
 #include "detail/flow_walk.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <numeric>
+#include <utility>
+#include <vector>
 
 namespace qm::detail {
 
 using model::NodeKind;
 
+Flowchart::Flowchart(FlowElementList& elements) : m_elements(&elements) {}
+
+Flowchart::~Flowchart() = default;
+
 void Flowchart::layout()
 {
+    m_drawPlan.reset();
     // Start from a clean tree so that a second layout gives the same cells: jump elements must
     // be at (0, 0) while the cell map is filled.
     forEachElement(*m_elements, [](FlowElement& element) {
@@ -24,20 +36,58 @@ void Flowchart::layout()
     resolveJumps();
 }
 
+namespace {
+
+using CellEntry = std::pair<FlowCell, const FlowElement*>;
+
+// Sorts `entries` stably by the key `key(entry)` (an int) with a counting sort.
+template <typename Key>
+void countingSort(std::vector<CellEntry>& entries, std::vector<CellEntry>& buffer, Key key)
+{
+    if (entries.empty()) return;
+    int low = key(entries.front());
+    int high = low;
+    for (const CellEntry& e : entries) {
+        low = std::min(low, key(e));
+        high = std::max(high, key(e));
+    }
+    std::vector<std::size_t> start(static_cast<std::size_t>(static_cast<long long>(high) - low) + 2, 0);
+    for (const CellEntry& e : entries) ++start[static_cast<std::size_t>(static_cast<long long>(key(e)) - low) + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    buffer.resize(entries.size());
+    for (const CellEntry& e : entries) buffer[start[static_cast<std::size_t>(static_cast<long long>(key(e)) - low)]++] = e;
+    entries.swap(buffer);
+}
+
+}  // namespace
+
 void Flowchart::fillCellMap()
 {
-    m_cellMap.clear();
+    // The entries in walk order, sorted by cell (rows, then columns, each stably) so that the
+    // entries of one cell keep their order and the last one wins; the map is then built in
+    // order in linear time instead of by thousands of searches.
+    std::vector<CellEntry> entries;
     struct NoContext {};
-    walkElements(*m_elements, NoContext{}, [this](FlowElementList& list, std::size_t index, const NoContext&) {
+    walkElements(*m_elements, NoContext{}, [&entries](FlowElementList& list, std::size_t index, const NoContext&) {
         const FlowElement& element = list[index];
-        m_cellMap.insert_or_assign(element.cell(), &element);
+        entries.emplace_back(element.cell(), &element);
         if (isLoopKind(element.kind)) {
-            m_cellMap.insert_or_assign(FlowCell{element.col, element.endRow()}, &element);
+            entries.emplace_back(FlowCell{element.col, element.endRow()}, &element);
         } else if (element.kind == NodeKind::ExpressionStatement) {
             return std::optional<NoContext>();
         }
         return std::optional<NoContext>(NoContext{});
     });
+    std::vector<CellEntry> buffer;
+    countingSort(entries, buffer, [](const CellEntry& e) { return e.first.row; });
+    countingSort(entries, buffer, [](const CellEntry& e) { return e.first.col; });
+    m_cellMap.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i + 1 < entries.size() && entries[i + 1].first == entries[i].first) {
+            continue;  // a later element for the same cell replaces this one
+        }
+        m_cellMap.emplace_hint(m_cellMap.end(), entries[i].first, entries[i].second);
+    }
 }
 
 void Flowchart::setScale(FlowScale scale)
@@ -70,6 +120,14 @@ void Flowchart::setScale(FlowScale scale)
     default:
         break;
     }
+}
+
+const FlowDrawPlan& Flowchart::drawPlan() const
+{
+    if (!m_drawPlan) {
+        m_drawPlan = std::make_unique<FlowDrawPlan>(*this);
+    }
+    return *m_drawPlan;
 }
 
 const FlowElement* Flowchart::elementAt(int col, int row) const

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace qm::detail {
@@ -42,13 +43,16 @@ struct ListExtent {
 // Cell → the element whose shape is there, ordered by column, then row.
 using FlowCellMap = std::map<FlowCell, const FlowElement*>;
 
+class FlowDrawPlan;
+
 class Flowchart {
 public:
     // Lays out `elements` (a FlowchartBuilder's list, which must outlive the flowchart) once
     // layout() is called. Starts at scale 4.
-    explicit Flowchart(FlowElementList& elements) : m_elements(&elements) {}
+    explicit Flowchart(FlowElementList& elements);
     Flowchart(const Flowchart&) = delete;
     Flowchart& operator=(const Flowchart&) = delete;
+    ~Flowchart();
 
     // Measures and places every element, fills the cell map and resolves the jumps. The body
     // takes rows 1 to gridHeight(), between the Start terminal in row 0 and the End terminal in
@@ -83,6 +87,10 @@ public:
     FlowCell endCell() const noexcept { return {m_startColumn, m_gridHeight + 1}; }
     const FlowCellMap& cellMap() const noexcept { return m_cellMap; }
 
+    // What the drawing of the laid-out chart consists of, in cells; worked out on first use after
+    // each layout and kept, since cells do not depend on the scale.
+    const FlowDrawPlan& drawPlan() const;
+
     FlowScale scale() const noexcept { return m_parameters.scale; }
     const FlowScaleParameters& parameters() const noexcept { return m_parameters; }
     // The drawing's size in pixels at the current scale: one column beyond the grid, and the
@@ -105,6 +113,7 @@ private:
     int m_startColumn = 0;
     FlowCellMap m_cellMap;
     FlowScaleParameters m_parameters;
+    mutable std::unique_ptr<FlowDrawPlan> m_drawPlan;
 };
 
 }  // namespace qm::detail

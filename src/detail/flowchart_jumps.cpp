@@ -5,6 +5,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace qm::detail {
 
@@ -52,48 +53,47 @@ void Flowchart::resolveJumps()
     const FlowCell start = startCell();
     const FlowCell end = endCell();
 
-    forEachElement(elements, [&](FlowElement& e) {
-        if (e.kind == NodeKind::ReturnStatement) {
+    // One walk gives returns the End terminal and continues the top box of their innermost loop,
+    // and finds the labels and the gotos. A goto goes to the first statement box, in depth-first
+    // order, that shows its label. Gotos are resolved before the breaks, since a break may go to
+    // where a goto that follows goes.
+    std::unordered_map<std::string, FlowCell> labels;
+    std::vector<FlowElement*> gotos;
+    walkElements(elements, start, [&](FlowElementList& list, std::size_t index, const FlowCell& loopTop) {
+        FlowElement& e = list[index];
+        switch (e.kind) {
+        case NodeKind::ReturnStatement:
             e.col = end.col;
             e.row = end.row;
-        }
-    });
-
-    // A continue goes to the top box of its innermost loop.
-    walkElements(elements, start, [](FlowElementList& list, std::size_t index, const FlowCell& loopTop) {
-        FlowElement& e = list[index];
-        if (e.kind == NodeKind::ContinueStatement) {
+            break;
+        case NodeKind::ContinueStatement:
             e.col = loopTop.col;
             e.row = loopTop.row;
+            break;
+        case NodeKind::GotoStatement:
+            gotos.push_back(&e);
+            break;
+        case NodeKind::ExpressionStatement:
+            for (const model::AnalysisNode* node : e.nodes) {
+                if (node && node->kind == NodeKind::LabelStatement) {
+                    if (const std::string* label = labelOf(*node)) {
+                        labels.try_emplace(*label, e.cell());
+                    }
+                }
+            }
+            break;
+        default:
+            break;
         }
         return std::optional<FlowCell>(isLoopKind(e.kind) ? e.cell() : loopTop);
     });
-
-    // A goto goes to the first statement box, in depth-first order, that shows its label.
-    // Resolved before the breaks, since a break may go to where a goto that follows goes.
-    std::unordered_map<std::string, FlowCell> labels;
-    forEachElement(elements, [&](const FlowElement& e) {
-        if (e.kind != NodeKind::ExpressionStatement) {
-            return;
-        }
-        for (const model::AnalysisNode* node : e.nodes) {
-            if (node && node->kind == NodeKind::LabelStatement) {
-                if (const std::string* label = labelOf(*node)) {
-                    labels.try_emplace(*label, e.cell());
-                }
-            }
-        }
-    });
-    forEachElement(elements, [&](FlowElement& e) {
-        if (e.kind != NodeKind::GotoStatement) {
-            return;
-        }
-        const std::string* label = e.nodes.empty() || !e.nodes.front() ? nullptr : labelOf(*e.nodes.front());
+    for (FlowElement* e : gotos) {
+        const std::string* label = e->nodes.empty() || !e->nodes.front() ? nullptr : labelOf(*e->nodes.front());
         auto it = label ? labels.find(*label) : labels.end();
         const FlowCell target = it == labels.end() ? FlowCell{0, 0} : it->second;
-        e.col = target.col;
-        e.row = target.row;
-    });
+        e->col = target.col;
+        e->row = target.row;
+    }
 
     // A break leaves its innermost loop (to the loop's end box) or switch (to what follows the
     // switch).

@@ -1,0 +1,182 @@
+// `quillmarsh-cli flow`: one analysis run, then the flowchart of one function built and laid out
+// as the flow view does it; its elements as JSON, and optionally the picture at a scale.
+#include "cli/analysis_options.h"
+#include "cli/cli_command.h"
+#include "cli/cli_pictures.h"
+#include "cli/element_path.h"
+#include "cli/json_output.h"
+#include "detail/flow_painter.h"
+#include "detail/flowchart.h"
+#include "detail/flowchart_builder.h"
+#include "draw/draw_types.h"
+#include "frontend/analysis_engine.h"
+#include "model/token_text.h"
+
+#include <CLI/CLI.hpp>
+
+#include <climits>
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qm::cli {
+
+namespace {
+
+struct FlowOptions {
+    AnalysisOptions analysis;
+    std::string element;
+    int scale = 4;
+    std::string output;
+};
+
+void appendInt(std::string& b, std::string_view key, long long value)
+{
+    b.append(", \"");
+    b.append(key);
+    b.append("\": ");
+    b.append(std::to_string(value));
+}
+
+// {"kind", "col", "row", "leftWidth", "rightWidth", "height", "hasBody", "nodes": [...],
+// "children": [   -- the children and the closing brackets follow.
+void appendElementHead(std::string& b, const detail::FlowElement& e)
+{
+    b.append("{\"kind\": ");
+    b.append(std::to_string(model::toInt(e.kind)));
+    appendInt(b, "col", e.col);
+    appendInt(b, "row", e.row);
+    appendInt(b, "leftWidth", e.leftWidth);
+    appendInt(b, "rightWidth", e.rightWidth);
+    appendInt(b, "height", e.height);
+    b.append(e.hasBody ? ", \"hasBody\": true" : ", \"hasBody\": false");
+    b.append(", \"nodes\": [");
+    for (std::size_t i = 0; i < e.nodes.size(); ++i) {
+        if (i) b.append(", ");
+        appendJsonString(b, e.nodes[i] ? model::TokenText(e.nodes[i]->tokens, true) : std::string());
+    }
+    b.append("], \"children\": [");
+}
+
+// The document, written without recursion: element trees nest as deeply as the statements do.
+void writeFlowJson(JsonStreamWriter& out, const std::string& function, const std::string& file,
+                   const detail::Flowchart& chart)
+{
+    std::string& b = out.buffer();
+    b.append("{\"function\": ");
+    appendJsonString(b, function);
+    b.append(", \"file\": ");
+    appendJsonString(b, file);
+    appendInt(b, "gridWidth", chart.gridWidth());
+    appendInt(b, "gridHeight", chart.gridHeight());
+    appendInt(b, "startColumn", chart.startColumn());
+    appendInt(b, "width", chart.totalWidth());
+    appendInt(b, "height", chart.totalHeight());
+    b.append(", \"elements\": [");
+    struct Frame {
+        const detail::FlowElementList* list;
+        std::size_t next;
+    };
+    std::vector<Frame> stack{{&chart.elements(), 0}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next == frame.list->size()) {
+            stack.pop_back();
+            // Closes a children list and its element, or the top-level list.
+            b.append(stack.empty() ? "]" : "]}");
+            continue;
+        }
+        const detail::FlowElement& element = (*frame.list)[frame.next];
+        if (frame.next > 0) b.append(", ");
+        ++frame.next;
+        appendElementHead(b, element);
+        stack.push_back({&element.children, 0});
+        out.maybeFlush();
+    }
+    b.append("}\n");
+}
+
+// The picture's size; a chart too large for a picture is refused with the exporter's message.
+draw::Size pictureSize(const detail::Flowchart& chart)
+{
+    const std::int64_t width = chart.totalWidth();
+    const std::int64_t height = chart.totalHeight();
+    if (width > INT_MAX || height > INT_MAX) {
+        throw draw::Error("picture of " + std::to_string(width) + "x" + std::to_string(height) +
+                          " pixels is too large");
+    }
+    return draw::Size{static_cast<int>(width), static_cast<int>(height)};
+}
+
+int runFlow(const FlowOptions& options)
+{
+    if (!options.output.empty()) {
+        if (!picturesAvailable()) {
+            std::cerr << "-o: this build cannot write pictures (it was built without the desktop program)\n";
+            return kExitUsage;
+        }
+        checkPicturePath(options.output);
+    }
+
+    frontend::RunSettings settings;
+    if (!buildRunSettings(options.analysis, settings)) {
+        return kExitInputError;
+    }
+    frontend::LogSink log([](std::string_view line) { std::cerr << line << '\n'; });
+    frontend::AnalysisEngine engine(log);
+    installParser(engine);
+    engine.runSynchronously(std::move(settings));
+
+    const model::SymbolEntry* entry = findElement(engine.result(), options.element);
+    if (!entry) {
+        std::cerr << noSuchElementMessage(options.element) << '\n';
+        return kExitInputError;
+    }
+    // The flowchart shows the first definition; an entry whose first definition is not a
+    // function (or that has none) has no flowchart.
+    const model::AnalysisNode* definition = entry->definitions.empty() ? nullptr : entry->definitions.front();
+    if (!definition ||
+        (definition->kind != model::NodeKind::Function && definition->kind != model::NodeKind::OverloadMethod)) {
+        std::cerr << options.element << ": not a function\n";
+        return kExitInputError;
+    }
+
+    detail::FlowchartBuilder builder([](std::string_view line) { std::cerr << line << '\n'; });
+    builder.build(*definition);
+    detail::Flowchart chart(builder.elements());
+    chart.layout();
+    chart.setScale(options.scale);
+
+    if (!options.output.empty()) {
+        writePicture(
+            options.output, pictureSize(chart),
+            [&](draw::Canvas& canvas) { detail::paintFlowchart(canvas, chart, options.scale); }, draw::kWhite);
+    }
+
+    JsonStreamWriter out(stdout);
+    const std::string file = entry->definitionFiles.empty() ? std::string() : entry->definitionFiles.front();
+    writeFlowJson(out, entry->name, file, chart);
+    return kExitSuccess;
+}
+
+}  // namespace
+
+void addFlowCommand(CLI::App& app, CommandAction& action)
+{
+    auto options = std::make_shared<FlowOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "flow", "Run one analysis over the inputs and print the flowchart of one function as JSON, optionally drawing it");
+    addAnalysisOptions(*cmd, options->analysis);
+    cmd->add_option("--function", options->element, "The function: A::B::f, with /N to pick N parameters (f/2)")
+        ->type_name("ELEMENT")
+        ->required();
+    cmd->add_option("--scale", options->scale, "Scale of the picture and of width/height: 1, 4 or 16 (default 4)")
+        ->type_name("1|4|16")
+        ->check(CLI::IsMember({1, 4, 16}));
+    cmd->add_option("-o", options->output, "Draw the flowchart to a .png, .svg or .pdf file")->type_name("OUT");
+    cmd->callback([&action, options] { action = [options] { return runFlow(*options); }; });
+}
+
+}  // namespace qm::cli
