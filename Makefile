@@ -57,16 +57,28 @@ run: build
 			|| { cat out/flow-$$name.log; exit 1; }; \
 		echo "Flowchart of $$f: out/flow-$$name.png"; \
 	done
+	@$(CLI) macro examples/example.qmp --unfold -o out/macro.png > out/macro.json 2> out/macro.log \
+		|| { cat out/macro.log; exit 1; }
+	@echo "Macro diagram (every box unfolded): out/macro.png"
+	@$(CLI) class examples/example.qmp --class $(CLASS_EXAMPLE) -o out/class-Food.png > out/class-Food.json 2> out/class-Food.log \
+		|| { cat out/class-Food.log; exit 1; }
+	@echo "Class diagram of $(CLASS_EXAMPLE): out/class-Food.png"
 
 # Functions of the example project whose flowcharts `make run` draws into out/: a switch with a
 # loop in one case, a loop with nested decisions, a do-while loop with continue and try.
 FLOW_EXAMPLES := shop::Order::advance shop::Money::fromString shop::parseOrderScript
+# A class of the example project with two base classes, for its class diagram.
+CLASS_EXAMPLE := shop::Food
 
-# Draws the flowchart that README.md shows again (docs/flowchart.png).
+# Draws the pictures that README.md shows again (docs/*.png).
 .PHONY: pictures
 pictures: build
 	@mkdir -p docs
 	$(CLI) flow examples/example.qmp --function shop::Money::fromString -o docs/flowchart.png > /dev/null 2> $(BUILD_DIR)/pictures.log \
+		|| { cat $(BUILD_DIR)/pictures.log; exit 1; }
+	$(CLI) macro examples/example.qmp --unfold -o docs/macro.png > /dev/null 2> $(BUILD_DIR)/pictures.log \
+		|| { cat $(BUILD_DIR)/pictures.log; exit 1; }
+	$(CLI) class examples/example.qmp --class $(CLASS_EXAMPLE) -o docs/class.png > /dev/null 2> $(BUILD_DIR)/pictures.log \
 		|| { cat $(BUILD_DIR)/pictures.log; exit 1; }
 
 # Tests build with AddressSanitizer and UndefinedBehaviorSanitizer in a tree of their own.
