@@ -1,5 +1,7 @@
 #include "cli/analysis_options.h"
 
+#include "cli/cli_command.h"
+
 #include "frontend/c_numbers.h"
 #include "frontend/option_files.h"
 #include "project/message_reporter.h"
@@ -111,6 +113,22 @@ bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& set
     settings.followAngleIncludes = options.parseVcHeader;
     settings.preprocessSameFile = options.preprocessSameFile;
     return allFound;
+}
+
+AnalysisRun::AnalysisRun() : log([](std::string_view line) { std::cerr << line << '\n'; })
+{
+    installParser(engine);
+}
+
+std::unique_ptr<AnalysisRun> runAnalysis(const AnalysisOptions& options)
+{
+    frontend::RunSettings settings;
+    if (!buildRunSettings(options, settings)) {
+        return nullptr;
+    }
+    auto run = std::make_unique<AnalysisRun>();
+    run->engine.runSynchronously(std::move(settings));
+    return run;
 }
 
 }  // namespace qm::cli

@@ -5,6 +5,7 @@
 #include "frontend/analysis_engine.h"
 #include "frontend/log_sink.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,18 @@ frontend::PredefinedWord parseDefine(const std::string& text);
 // or a project or workspace input cannot be read (the command then exits with the input-error
 // status).
 bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& settings);
+
+// One finished analysis run with the parser installed; its log lines went to standard error as
+// they were written. The symbol table is engine.result().
+struct AnalysisRun {
+    frontend::LogSink log;
+    frontend::AnalysisEngine engine{log};
+
+    AnalysisRun();
+};
+
+// Runs the analysis the options describe, synchronously. Null when an input cannot be read (the
+// message is written; the command exits with the input-error status).
+std::unique_ptr<AnalysisRun> runAnalysis(const AnalysisOptions& options);
 
 }  // namespace qm::cli

@@ -35,14 +35,11 @@ int runAnalyze(const AnalyzeOptions& options)
     }
     const bool dumpUnits = parts.count("units") || parts.count("tokens") || parts.count("tree");
 
-    frontend::RunSettings settings;
-    if (!buildRunSettings(options.analysis, settings)) {
+    const std::unique_ptr<AnalysisRun> run = runAnalysis(options.analysis);
+    if (!run) {
         return kExitInputError;
     }
-    frontend::LogSink log([](std::string_view line) { std::cerr << line << '\n'; });
-    frontend::AnalysisEngine engine(log);
-    installParser(engine);
-    engine.runSynchronously(std::move(settings));
+    frontend::AnalysisEngine& engine = run->engine;
 
     JsonStreamWriter out(stdout);
     std::string& b = out.buffer();
@@ -57,7 +54,7 @@ int runAnalyze(const AnalyzeOptions& options)
     if (parts.count("log")) {
         key("log");
         b.push_back('[');
-        const auto lines = log.takeLines();
+        const auto lines = run->log.takeLines();
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (i) b.append(", ");
             appendJsonString(b, lines[i]);

@@ -1,10 +1,12 @@
 #include "cli/cli_pictures.h"
 
+#include "cli/cli_command.h"
 #include "model/error.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <iostream>
 
 #ifdef QM_CLI_WITH_QT
 #include "draw/qt_picture_export.h"
@@ -12,8 +14,6 @@
 
 #include <QGuiApplication>
 #include <QString>
-
-#include <iostream>
 #endif
 
 namespace qm::cli {
@@ -122,6 +122,35 @@ void writePicture(const std::string& path, draw::Size size, const std::function<
     (void)path, (void)size, (void)draw, (void)background;
     throw model::Error(std::string(kNoQtMessage));
 #endif
+}
+
+int checkOutputOption(const std::string& output)
+{
+    if (output.empty()) {
+        return kExitSuccess;
+    }
+    if (!picturesAvailable()) {
+        std::cerr << "-o: this build cannot write pictures (it was built without the desktop program)\n";
+        return kExitUsage;
+    }
+    checkPicturePath(output);
+    return kExitSuccess;
+}
+
+int checkDrawingOptions(std::string_view metrics, const std::string& output, std::optional<draw::FixedTextMetrics>& fixed)
+{
+    if (!metrics.empty()) {
+        fixed = parseFixedMetrics(metrics);
+        if (!fixed) {
+            std::cerr << "--metrics: expected fixed:W,H with W and H from 0 to " << kMaxFixedMetric << ", not '"
+                      << metrics << "'\n";
+            return kExitUsage;
+        }
+    } else if (!picturesAvailable()) {
+        std::cerr << "--metrics fixed:W,H is needed: this build has no font support\n";
+        return kExitUsage;
+    }
+    return checkOutputOption(output);
 }
 
 }  // namespace qm::cli

@@ -30,6 +30,16 @@ const draw::TextMetrics& fontMetrics();
 // build cannot write pictures; checked before the work that the picture would show.
 void checkPicturePath(const std::string& path);
 
+// Checks `-o OUT` before any work: the build must be able to write pictures and OUT must end in
+// .png, .svg or .pdf. Returns kExitSuccess, or the exit status after writing the message (an
+// unknown ending throws as checkPicturePath does).
+int checkOutputOption(const std::string& output);
+
+// Checks `--metrics` and `-o` before any work. `metrics` "fixed:W,H" fills `fixed`; an empty
+// text means the installed fonts, which this build must have. Returns kExitSuccess, or the exit
+// status after writing the message.
+int checkDrawingOptions(std::string_view metrics, const std::string& output, std::optional<draw::FixedTextMetrics>& fixed);
+
 // Draws a picture of `size` pixels (at least 1 x 1) filled with `background` and writes it to
 // `path` as PNG, SVG or PDF by its ending. Throws model::Error when this build cannot write
 // pictures, draw::Error for an unknown ending or a file that cannot be written.

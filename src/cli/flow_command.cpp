@@ -112,22 +112,15 @@ draw::Size pictureSize(const detail::Flowchart& chart)
 
 int runFlow(const FlowOptions& options)
 {
-    if (!options.output.empty()) {
-        if (!picturesAvailable()) {
-            std::cerr << "-o: this build cannot write pictures (it was built without the desktop program)\n";
-            return kExitUsage;
-        }
-        checkPicturePath(options.output);
+    if (const int status = checkOutputOption(options.output); status != kExitSuccess) {
+        return status;
     }
 
-    frontend::RunSettings settings;
-    if (!buildRunSettings(options.analysis, settings)) {
+    const std::unique_ptr<AnalysisRun> run = runAnalysis(options.analysis);
+    if (!run) {
         return kExitInputError;
     }
-    frontend::LogSink log([](std::string_view line) { std::cerr << line << '\n'; });
-    frontend::AnalysisEngine engine(log);
-    installParser(engine);
-    engine.runSynchronously(std::move(settings));
+    frontend::AnalysisEngine& engine = run->engine;
 
     const model::SymbolEntry* entry = findElement(engine.result(), options.element);
     if (!entry) {

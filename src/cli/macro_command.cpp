@@ -119,23 +119,8 @@ void writeDiagramJson(JsonStreamWriter& out, const macro::MacroDiagram& diagram,
 int runMacro(const MacroOptions& options)
 {
     std::optional<draw::FixedTextMetrics> fixedMetrics;
-    if (!options.metrics.empty()) {
-        fixedMetrics = parseFixedMetrics(options.metrics);
-        if (!fixedMetrics) {
-            std::cerr << "--metrics: expected fixed:W,H with W and H from 0 to " << kMaxFixedMetric << ", not '"
-                      << options.metrics << "'\n";
-            return kExitUsage;
-        }
-    } else if (!picturesAvailable()) {
-        std::cerr << "--metrics fixed:W,H is needed: this build has no font support\n";
-        return kExitUsage;
-    }
-    if (!options.output.empty()) {
-        if (!picturesAvailable()) {
-            std::cerr << "-o: this build cannot write pictures (it was built without the desktop program)\n";
-            return kExitUsage;
-        }
-        checkPicturePath(options.output);
+    if (const int status = checkDrawingOptions(options.metrics, options.output, fixedMetrics); status != kExitSuccess) {
+        return status;
     }
 
     macro::Theme theme;
@@ -153,14 +138,11 @@ int runMacro(const MacroOptions& options)
         }
     }
 
-    frontend::RunSettings settings;
-    if (!buildRunSettings(options.analysis, settings)) {
+    const std::unique_ptr<AnalysisRun> run = runAnalysis(options.analysis);
+    if (!run) {
         return kExitInputError;
     }
-    frontend::LogSink log([](std::string_view line) { std::cerr << line << '\n'; });
-    frontend::AnalysisEngine engine(log);
-    installParser(engine);
-    engine.runSynchronously(std::move(settings));
+    frontend::AnalysisEngine& engine = run->engine;
 
     macro::MacroDiagram diagram;
     diagram.buildBoxes(engine.result());
