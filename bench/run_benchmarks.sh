@@ -20,10 +20,13 @@
 #      process; with `large`, one child run over the large corpus next to ctags;
 #   7. with `real`, one child run over each real code base (small, medium, and part of glibc from
 #      bench/corpora.sh glibc) and a table of what the analysis found there.
+#   Then macro_bench on generated source (no corpus): build, measure and layout of the macro
+#   diagram at 10,000 and 100,000 symbol-table entries against the analysis that produced them,
+#   and one screen of the unfolded diagram painted at 1,000 and 100,000 entries.
 #
 # QM_BENCH_MIN_TIME (seconds, default 2) is how long each benchmark runs at least;
 # QM_BENCH_RUNS (default 5) is how many timed engine runs preprocess_bench and analysis_bench
-# make.
+# make, and how many fresh analyses macro_bench's layout benchmark makes.
 set -euo pipefail
 
 usage() {
@@ -46,10 +49,11 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 bench="$build_dir/bin/lexer_bench"
 pp_bench="$build_dir/bin/preprocess_bench"
 an_bench="$build_dir/bin/analysis_bench"
+macro_bench="$build_dir/bin/macro_bench"
 min_time=${QM_BENCH_MIN_TIME:-2}
 engine_runs=${QM_BENCH_RUNS:-5}
 
-for program in "$bench" "$pp_bench" "$an_bench"; do
+for program in "$bench" "$pp_bench" "$an_bench" "$macro_bench"; do
     if [ ! -x "$program" ]; then
         echo "run_benchmarks.sh: $program not found; configure with -DQM_BUILD_BENCH=ON and build first" >&2
         exit 1
@@ -135,6 +139,10 @@ if [ -n "$with_real" ]; then
         "$an_bench" --corpus="$dir" --benchmark_filter='^memory/' | tee -a "$log"
     done
 fi
+
+echo
+echo "== macro_bench, generated source: macro diagram build, measure, layout and paint"
+"$macro_bench" --runs="$engine_runs" --benchmark_min_time="$min_time" | tee -a "$log"
 
 # The summary lines of the benchmarks carry plain numbers: "summary corpus=DIR key=value ...".
 field() {  # field <summary-selector> <key>
@@ -242,4 +250,23 @@ if [ -n "$with_real" ]; then
     memory_row small "$small"
     memory_row glibc "$glibc"
 fi
+
+# macro_bench's summary lines: "summary macro=layout ..." and "summary macro=paint ...".
+echo
+echo "== macro diagram (generated source; CPU time, best of the runs)"
+printf 'build + measure + layout: %s entries %s s (build %s, measure %s, layout %s), %s entries %s s\n' \
+    "$(field macro=layout entries_10N)" "$(field macro=layout total_10N_s)" "$(field macro=layout build_10N_s)" \
+    "$(field macro=layout measure_10N_s)" "$(field macro=layout layout_10N_s)" \
+    "$(field macro=layout entries_N)" "$(field macro=layout total_N_s)"
+printf '  time(10N)/time(N)       %8s   (target <= 12)\n' "$(field macro=layout time_10N_over_N)"
+printf '  layout/analysis         %8s   (analysis of the same source: %s s for %s MB; target < 1)\n' \
+    "$(field macro=layout layout_over_analysis)" "$(field macro=layout analysis_s)" "$(field macro=layout source_MB)"
+printf 'paint of a 1920x1080 clip in the middle of the unfolded diagram: %s entries %s s (%s boxes drawn),\n' \
+    "$(field macro=paint entries_large)" "$(field macro=paint paint_large_s)" "$(field macro=paint drawn_large)"
+printf '  %s entries %s s (%s boxes drawn)\n' \
+    "$(field macro=paint entries_small)" "$(field macro=paint paint_small_s)" "$(field macro=paint drawn_small)"
+printf '  paint 100k/1k           %8s   (about 1 when culling works)\n' "$(field macro=paint paint_100k_over_1k)"
+printf '  the same, flat C program %7s   (one "Global Function(s)" box; %s s, of it collecting %s s)\n' \
+    "$(field macro=paint_flat paint_100k_over_1k)" "$(field macro=paint_flat paint_large_s)" \
+    "$(field macro=paint_flat collect_large_s)"
 exit 0
