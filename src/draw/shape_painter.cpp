@@ -77,19 +77,22 @@ void ShapePainter::paintSteps(const Rect& box, Rgb color, int mode)
     const int count = static_cast<int>(steps.size());
     const bool rows = stepsDownRows(mode);
     const int length = rows ? box.height : box.width;
-    // Row (or column) i takes step (i * count) / length. Runs of rows that share a step are
-    // filled as one band: the same pixels as one line per row, in far fewer drawing calls.
-    int start = 0;
-    while (start < length) {
-        const int step = static_cast<int>(static_cast<long long>(start) * count / length);
-        int end = start + 1;
-        while (end < length && static_cast<long long>(end) * count / length == step) {
-            ++end;
+    // Row (or column) i takes step (i * count) / length, so step s covers the rows from
+    // ceil(s * length / count) up to ceil((s + 1) * length / count). Each step is filled as one
+    // band: the same pixels as one line per row, in at most `count` drawing calls whatever the
+    // box's size; bands outside the clip box are skipped.
+    const auto bandStart = [&](long long step) { return (step * length + count - 1) / count; };
+    for (int step = 0; step < count; ++step) {
+        const auto start = static_cast<int>(bandStart(step));
+        const auto end = static_cast<int>(std::min<long long>(length, bandStart(step + 1)));
+        if (start >= end) {
+            continue;
         }
         const Rect band = rows ? Rect{box.left, box.top + start, box.width, end - start}
                                : Rect{box.left + start, box.top, end - start, box.height};
-        m_canvas.fillRect(band, steps[static_cast<std::size_t>(step)]);
-        start = end;
+        if (isVisible(band)) {
+            m_canvas.fillRect(band, steps[static_cast<std::size_t>(step)]);
+        }
     }
 }
 

@@ -107,8 +107,13 @@ std::vector<MacroBox*> collectDrawList(std::vector<MacroBox>& boxes, const draw:
 {
     std::vector<MacroBox*> drawList;
     visitBoxes(boxes, [&](MacroBox& box) {
+        const Wide top = box.y;
+        const Wide bottom = top + box.displayedHeight();
+        if (bottom < clip.top || clip.bottom() < top) {
+            return false;  // wholly above or below the clip, and so is everything inside it
+        }
         drawList.push_back(&box);
-        return box.expanded && box.y < clip.bottom() && clip.top < Wide{box.y} + box.displayedHeight();
+        return box.expanded && top < clip.bottom() && clip.top < bottom;
     });
     std::sort(drawList.begin(), drawList.end(),
               [](const MacroBox* a, const MacroBox* b) { return a->sequence > b->sequence; });

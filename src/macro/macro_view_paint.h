@@ -41,9 +41,12 @@ private:
     model::Access m_access = model::Access::None;
 };
 
-// The boxes a paint with clip box `clip` draws, highest sequence first: every top-level box, and
-// the children of every collected box that is expanded and whose vertical span meets the clip
-// box (y < clip bottom and clip top < y + displayed height).
+// The boxes a paint with clip box `clip` draws, highest sequence first: every box whose vertical
+// span reaches the clip box (touching it is enough), and the children of the expanded ones whose
+// span meets it (y < clip bottom and clip top < y + displayed height). A box wholly above or
+// below the clip is left out with everything inside it, so a paint costs what the clip shows,
+// not what the diagram holds (a flat program puts 100,000 functions into one group box). Hit
+// testing uses the list of the last paint, which is why the view paints its whole visible area.
 std::vector<MacroBox*> collectDrawList(std::vector<MacroBox>& boxes, const draw::Rect& clip);
 
 // Paints the diagram on `canvas` and leaves the boxes it collected in `drawList` (for hit

@@ -115,8 +115,8 @@ TEST(MacroPaint, OnlyBoxesTouchingTheClipAreDrawnAndOnlyChildrenOfVisibleSpansCo
     paintBoxes(canvas, diagram.boxes(), flatTheme(), drawList);
     std::vector<std::string> collected;
     for (const MacroBox* box : drawList) collected.push_back(box->entry->name + "/" + std::to_string(box->sequence));
-    // Top-level boxes always; the children (group and variable) of B only.
-    EXPECT_EQ(collected, (std::vector<std::string>{"C/6", "v/5", "Global Variable(s)/4", "B/3", "A/0"}));
+    // B with its children (group and variable); A and C lie wholly outside the clip.
+    EXPECT_EQ(collected, (std::vector<std::string>{"v/5", "Global Variable(s)/4", "B/3"}));
     std::vector<std::string> texts;
     for (const auto& record : canvas.recordsOf(draw::Record::Op::Text)) texts.push_back(record.text);
     EXPECT_EQ(texts, (std::vector<std::string>{"B", "Global Variable(s)", "v"}));
@@ -128,7 +128,8 @@ TEST(MacroPaint, OnlyBoxesTouchingTheClipAreDrawnAndOnlyChildrenOfVisibleSpansCo
 
     // Hit testing goes by the draw list: v (drawn last) is hit before B, points on an edge miss.
     const MacroBox& v = b.children[0].children[0];
-    EXPECT_EQ(hitTest(drawList, {v.x + 1, v.y + 1}), &b);  // this list has none of B's children
+    ASSERT_LT(a.y + a.height + 1, b.y);
+    EXPECT_EQ(hitTest(drawList, {v.x + 1, v.y + 1}), nullptr);  // that paint did not reach B
     paintBoxes(canvas, diagram.boxes(), flatTheme(), drawList);
     EXPECT_EQ(hitTest(drawList, {v.x + 1, v.y + 1}), &v);
     EXPECT_EQ(hitTest(drawList, {v.x, v.y + 1}), &b.children[0]);
