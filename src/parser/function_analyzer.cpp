@@ -63,19 +63,22 @@ std::size_t FunctionAnalyzer::leadingRun(unsigned mask) const noexcept
 bool FunctionAnalyzer::tryShortDeclare()
 {
     if (!m_node.children.empty()) return false;
-    auto detail = std::make_unique<model::ShortDeclareDetail>();
-    if (tokenCount() == 3 && codeAt(2) == ';' && isIdentifierAt(1) && m_classes[0] == BasicType) {
-        detail->basicType = codeAt(0);
-        detail->name = std::string(m_node.tokens[1]->text.view());
-    } else if (tokenCount() == 3 && codeAt(2) == ';' && isIdentifierAt(0) && isIdentifierAt(1)) {
-        detail->typeName = std::string(m_node.tokens[0]->text.view());
-        detail->name = std::string(m_node.tokens[1]->text.view());
+    std::size_t nameAt = 1;
+    if (tokenCount() == 3 && codeAt(2) == ';' && isIdentifierAt(1)
+        && (m_classes[0] == BasicType || isIdentifierAt(0))) {
+        // int x ;   Type x ;
     } else if (tokenCount() == 4 && codeAt(3) == ';' && isIdentifierAt(0) && codeAt(1) == '*' && isIdentifierAt(2)) {
-        detail->typeName = std::string(m_node.tokens[0]->text.view());
-        detail->name = std::string(m_node.tokens[2]->text.view());
+        nameAt = 2;  // Type * x ;
     } else {
         return false;
     }
+    auto detail = std::make_unique<model::ShortDeclareDetail>();
+    if (m_classes[0] == BasicType) {
+        detail->basicType = codeAt(0);
+    } else {
+        detail->typeName = std::string(m_node.tokens[0]->text.view());
+    }
+    detail->name = std::string(m_node.tokens[nameAt]->text.view());
     classifyAs(NodeKind::ShortDeclare, std::move(detail));
     return true;
 }
