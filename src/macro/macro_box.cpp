@@ -1,5 +1,7 @@
 #include "macro/macro_box.h"
 
+#include <cstdint>
+
 namespace qm::macro {
 
 std::int32_t kindCategory(std::int32_t kind) noexcept
@@ -47,6 +49,35 @@ std::int32_t memberGroup(std::int32_t kind) noexcept
     default:
         return kind;
     }
+}
+
+namespace {
+
+std::uint32_t nameLength(std::size_t size) noexcept
+{
+    // No name comes near 4 GiB; the clamp only keeps the conversion defined.
+    return size > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(size);
+}
+
+}  // namespace
+
+MacroBox::MacroBox(const model::SymbolEntry* shown) : entry(shown)
+{
+    if (shown) {
+        titled = !shown->declarations.empty() || !shown->definitions.empty();
+        shownKind = model::toInt(shown->kind);
+        nameSize = nameLength(shown->name.size());
+        nameData = shown->name.data();
+    }
+}
+
+MacroBox::MacroBox(const model::SymbolEntry& shown, const char* name, std::size_t size)
+    : titled(!shown.declarations.empty() || !shown.definitions.empty()),
+      shownKind(model::toInt(shown.kind)),
+      nameSize(nameLength(size)),
+      entry(&shown),
+      nameData(name)
+{
 }
 
 MacroBox::~MacroBox()

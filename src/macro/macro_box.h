@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace qm::macro {
@@ -57,14 +58,32 @@ struct MacroBox {
     bool expanded = false;
     // Set by the layout on class, struct and union boxes: their children form a member list.
     bool memberList = false;
+    // What the measuring and the layout need of the entry, taken when the box is made: sorting
+    // and sizing a large diagram then read the boxes alone instead of following every box into
+    // the scattered nodes of the symbol table. `titled` is whether the entry has a declaration or
+    // a definition (its title uses the font of its category); `rank` is the access rank that
+    // sorting by size uses, filled in by that sort (kRankUnknown until then).
+    static constexpr std::uint8_t kRankUnknown = 0xff;
+    bool titled = false;
+    std::uint8_t rank = kRankUnknown;
     // Order of drawing and hit testing: higher is drawn later and hit first.
     int sequence = 0;
+    // The entry's kind (0 without an entry).
+    std::int32_t shownKind = 0;
+    // The length of the entry's name; the characters are at `nameData`.
+    std::uint32_t nameSize = 0;
     // The element shown; not owned. For group boxes one of the diagram's group entries.
     const model::SymbolEntry* entry = nullptr;
+    // The entry's name: in the entry itself, or in a copy kept by the diagram that built the box.
+    const char* nameData = nullptr;
     std::vector<MacroBox> children;
 
     MacroBox() = default;
-    explicit MacroBox(const model::SymbolEntry* shown) : entry(shown) {}
+    // A box showing `shown` (may be null); its name stays in the entry.
+    explicit MacroBox(const model::SymbolEntry* shown);
+    // A box showing `shown` whose name is the `size` characters at `name`, which must live as
+    // long as the box.
+    MacroBox(const model::SymbolEntry& shown, const char* name, std::size_t size);
     MacroBox(MacroBox&&) noexcept = default;
     MacroBox& operator=(MacroBox&&) noexcept = default;
     // Copies would copy whole subtrees; boxes are moved only.
@@ -76,7 +95,8 @@ struct MacroBox {
     bool hasChildren() const noexcept { return !children.empty(); }
     // `height` when expanded, else `titleHeight`.
     int displayedHeight() const noexcept { return expanded ? height : titleHeight; }
-    std::int32_t kind() const noexcept { return entry ? model::toInt(entry->kind) : 0; }
+    std::int32_t kind() const noexcept { return shownKind; }
+    std::string_view name() const noexcept { return {nameData ? nameData : "", nameSize}; }
 };
 
 // Visits every box of `boxes` and their descendants in pre-order (a box before its children,

@@ -5,7 +5,9 @@
 #include "macro/macro_style.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstring>
 #include <map>
 #include <utility>
 
@@ -19,6 +21,10 @@ bool keepsMembersApart(std::int32_t kind)
     return kind == 4 || kind == 5 || kind == 6 || kind == 61;
 }
 
+// Names are copied into blocks of this size; a name longer than a quarter of it gets a block of
+// its own.
+constexpr std::size_t kNameBlockSize = std::size_t{64} * 1024;
+
 }  // namespace
 
 MacroDiagram::MacroDiagram()
@@ -31,13 +37,39 @@ MacroDiagram::~MacroDiagram() = default;
 MacroDiagram::MacroDiagram(MacroDiagram&&) noexcept = default;
 MacroDiagram& MacroDiagram::operator=(MacroDiagram&&) noexcept = default;
 
+const char* MacroDiagram::keepName(std::string_view name)
+{
+    if (name.empty()) {
+        return nullptr;
+    }
+    char* copy = nullptr;
+    if (name.size() > kNameBlockSize / 4) {
+        m_nameBlocks.push_back(std::make_unique_for_overwrite<char[]>(name.size()));
+        copy = m_nameBlocks.back().get();
+    } else {
+        if (name.size() > m_nameBlockFree) {
+            m_nameBlocks.push_back(std::make_unique_for_overwrite<char[]>(kNameBlockSize));
+            m_nameBlock = m_nameBlocks.back().get();
+            m_nameBlockFree = kNameBlockSize;
+        }
+        copy = m_nameBlock;
+        m_nameBlock += name.size();
+        m_nameBlockFree -= name.size();
+    }
+    std::memcpy(copy, name.data(), name.size());
+    return copy;
+}
+
 void MacroDiagram::buildBoxes(const model::SymbolEntry& root)
 {
     m_variablesGroup->name = std::string(kGlobalVariablesName);
     m_variablesGroup->kind = model::NodeKind::GlobalVariableGroup;
     m_functionsGroup->name = std::string(kGlobalFunctionsName);
     m_functionsGroup->kind = model::NodeKind::GlobalFunctionGroup;
-    m_boxes.clear();
+    clear();
+    const auto makeBox = [this](const model::SymbolEntry& shown) {
+        return MacroBox(shown, keepName(shown.name), shown.name.size());
+    };
 
     // One frame per entry whose children are being turned into boxes. `box` is the entry's own
     // box (unused for the root); `result` collects what the entry produces.
@@ -78,22 +110,34 @@ void MacroDiagram::buildBoxes(const model::SymbolEntry& root)
         if (frame.next != frame.end) {
             const model::SymbolEntry& child = frame.next->second;
             ++frame.next;
+            if (frame.next != frame.end) {
+                // The table's nodes lie scattered in memory: ask for the next entry while this
+                // one is turned into a box, so that the two loads overlap.
+                const char* next = reinterpret_cast<const char*>(&frame.next->second);
+                __builtin_prefetch(next);
+                __builtin_prefetch(next + 64);
+                __builtin_prefetch(next + 128);
+            }
             if (hasChildEntries(child)) {
                 // `frame` is not used after this: the push may move it.
                 stack.push_back(
-                    Frame{&child, child.children->begin(), child.children->end(), MacroBox(&child), {}, {}, {}});
+                    Frame{&child, child.children->begin(), child.children->end(), makeBox(child), {}, {}, {}});
+                if (keepsMembersApart(model::toInt(child.kind))) {
+                    // Every child becomes a box of this list.
+                    stack.back().result.reserve(child.children->size());
+                }
             } else {
-                place(frame, MacroBox(&child));
+                place(frame, makeBox(child));
             }
             continue;
         }
         if (!frame.variables.empty()) {
-            MacroBox group(m_variablesGroup.get());
+            MacroBox group = makeBox(*m_variablesGroup);
             group.children = std::move(frame.variables);
             frame.result.push_back(std::move(group));
         }
         if (!frame.functions.empty()) {
-            MacroBox group(m_functionsGroup.get());
+            MacroBox group = makeBox(*m_functionsGroup);
             group.children = std::move(frame.functions);
             frame.result.push_back(std::move(group));
         }
@@ -150,17 +194,26 @@ void MacroDiagram::renumberSubtree(MacroBox& box)
 
 void MacroDiagram::measureBoxes(const draw::TextMetrics& metrics, const ThemeFonts& fonts)
 {
-    // One font description per category, made once: large diagrams have few categories.
+    // One font description per category, made once: large diagrams have few categories. The
+    // common small categories are found through a table, any other one through the map.
     std::map<std::int32_t, draw::FontSpec> categoryFonts;
+    std::array<const draw::FontSpec*, 128> smallCategoryFonts{};
     const draw::FontSpec defaultFont = fontSpec(fonts.defaultFont);
-    const auto fontFor = [&](const model::SymbolEntry& entry) -> const draw::FontSpec& {
-        if (entry.declarations.empty() && entry.definitions.empty()) {
+    const auto fontFor = [&](const MacroBox& box) -> const draw::FontSpec& {
+        if (!box.titled) {
             return defaultFont;
         }
-        const std::int32_t category = kindCategory(entry.kind);
+        const std::int32_t category = kindCategory(box.kind());
+        const bool small = category >= 0 && category < static_cast<std::int32_t>(smallCategoryFonts.size());
+        if (small && smallCategoryFonts[static_cast<std::size_t>(category)]) {
+            return *smallCategoryFonts[static_cast<std::size_t>(category)];
+        }
         auto found = categoryFonts.find(category);
         if (found == categoryFonts.end()) {
             found = categoryFonts.emplace(category, fontSpec(fonts.fontOf(category))).first;
+        }
+        if (small) {
+            smallCategoryFonts[static_cast<std::size_t>(category)] = &found->second;
         }
         return found->second;
     };
@@ -168,7 +221,7 @@ void MacroDiagram::measureBoxes(const draw::TextMetrics& metrics, const ThemeFon
     visitBoxes(m_boxes, [&](MacroBox& box) {
         draw::Size extent;
         if (box.entry) {
-            extent = metrics.textSize(fontFor(*box.entry), box.entry->name);
+            extent = metrics.textSize(fontFor(box), box.name());
         }
         if (extent.width > 0 && extent.height > 0) {
             box.titleWidth = clampCoordinate(static_cast<long long>(extent.width) + 2 * kInset + 2);
@@ -210,6 +263,9 @@ void MacroDiagram::clear()
 {
     m_boxes.clear();
     m_nextSequence = 0;
+    m_nameBlocks.clear();
+    m_nameBlock = nullptr;
+    m_nameBlockFree = 0;
 }
 
 }  // namespace qm::macro

@@ -89,7 +89,16 @@ public:
     const model::SymbolEntry& functionsGroup() const noexcept { return *m_functionsGroup; }
 
 private:
+    // Copies `name` into the diagram's name blocks; the copy lives until the next build or clear.
+    const char* keepName(std::string_view name);
+
     std::vector<MacroBox> m_boxes;
+    // The names of the boxes, copied next to each other in build order: sorting and measuring
+    // read them from here rather than from the symbol table's scattered entries. Blocks never
+    // move, so the boxes' name pointers survive a move of the diagram.
+    std::vector<std::unique_ptr<char[]>> m_nameBlocks;
+    char* m_nameBlock = nullptr;  // the block being filled
+    std::size_t m_nameBlockFree = 0;
     int m_nextSequence = 0;
     // Held apart from the diagram object so that their addresses survive a move.
     std::unique_ptr<model::SymbolEntry> m_variablesGroup;

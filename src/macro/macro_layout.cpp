@@ -3,7 +3,7 @@
 #include "macro/macro_layout.h"
 
 #include <algorithm>
-#include <map>
+#include <cstdint>
 #include <utility>
 
 namespace qm::macro {
@@ -17,14 +17,30 @@ std::int32_t kindOf(const MacroBox& box)
     return box.kind();
 }
 
-const std::string& nameOf(const MacroBox& box)
+// Buffers that the row layout reuses from one list to the next.
+struct FlowScratch {
+    std::vector<Wide> slots;
+    std::vector<std::pair<std::int32_t, Wide>> widest;  // the widest slot of each kind
+};
+
+// Sorts one sibling list (not stable).
+void sortList(std::vector<MacroBox>& list, MacroSortKey key)
 {
-    static const std::string kNoName;
-    return box.entry ? box.entry->name : kNoName;
+    if (key == MacroSortKey::Size) {
+        // Each rank is read from the entry once, not in every comparison.
+        for (MacroBox& box : list) {
+            if (box.rank == MacroBox::kRankUnknown) {
+                box.rank = static_cast<std::uint8_t>(accessRank(box));
+            }
+        }
+    }
+    std::sort(list.begin(), list.end(),
+              [key](const MacroBox& a, const MacroBox& b) { return sortsBefore(a, b, key); });
 }
 
 // The row layout of a list whose boxes are already sized.
-draw::Size placeFlow(std::vector<MacroBox>& list, MacroBox* owner, int depth, const FlowParams& params)
+draw::Size placeFlow(std::vector<MacroBox>& list, MacroBox* owner, int depth, const FlowParams& params,
+                     FlowScratch& scratch)
 {
     if (list.empty()) {
         return {};
@@ -37,16 +53,27 @@ draw::Size placeFlow(std::vector<MacroBox>& list, MacroBox* owner, int depth, co
     const Wide depthGap = 2 * gap * depth;
 
     // Slot widths: each box's own width, or with fixed size the widest box of its kind (plus a
-    // gap and the inset) for every box of that kind.
-    std::vector<Wide> slots(list.size());
+    // gap and the inset) for every box of that kind. A list holds few kinds, so they are looked
+    // up in a short list; the scratch vectors are kept from list to list.
+    std::vector<Wide>& slots = scratch.slots;
+    slots.assign(list.size(), 0);
     if (params.fixedSize) {
-        std::map<std::int32_t, Wide> widest;
+        std::vector<std::pair<std::int32_t, Wide>>& widest = scratch.widest;
+        widest.clear();
+        const auto widestOf = [&widest](std::int32_t kind) -> Wide& {
+            for (auto& [each, width] : widest) {
+                if (each == kind) {
+                    return width;
+                }
+            }
+            return widest.emplace_back(kind, 0).second;
+        };
         for (const MacroBox& box : list) {
-            Wide& slot = widest[kindOf(box)];
+            Wide& slot = widestOf(kindOf(box));
             slot = std::max(slot, gap + box.width + kInset);
         }
         for (std::size_t i = 0; i < list.size(); ++i) {
-            slots[i] = widest[kindOf(list[i])];
+            slots[i] = widestOf(kindOf(list[i]));
         }
     } else {
         for (std::size_t i = 0; i < list.size(); ++i) {
@@ -105,7 +132,7 @@ draw::Size placeMemberList(std::vector<MacroBox>& list, MacroBox& owner, const F
 }
 
 // The size of a box whose children are already sized.
-void finishBox(MacroBox& box, int depth, const FlowParams& params)
+void finishBox(MacroBox& box, int depth, const FlowParams& params, FlowScratch& scratch)
 {
     Wide contentWidth = 0;
     Wide contentHeight = 0;
@@ -115,7 +142,7 @@ void finishBox(MacroBox& box, int depth, const FlowParams& params)
         contentHeight = Wide{content.height} + 1;
         box.memberList = true;
     } else {
-        const draw::Size content = placeFlow(box.children, &box, depth + 1, params);
+        const draw::Size content = placeFlow(box.children, &box, depth + 1, params, scratch);
         contentWidth = content.width;
         contentHeight = content.height;
     }
@@ -131,7 +158,7 @@ struct SizeFrame {
 
 // Sizes the boxes of `stack` and everything below them, children before parents, with an
 // explicit stack.
-void sizeSubtrees(std::vector<SizeFrame> stack, const FlowParams& params)
+void sizeSubtrees(std::vector<SizeFrame> stack, const FlowParams& params, FlowScratch& scratch)
 {
     while (!stack.empty()) {
         const SizeFrame frame = stack.back();
@@ -143,18 +170,18 @@ void sizeSubtrees(std::vector<SizeFrame> stack, const FlowParams& params)
             continue;
         }
         stack.pop_back();
-        finishBox(*frame.box, frame.depth, params);
+        finishBox(*frame.box, frame.depth, params, scratch);
     }
 }
 
-void sizeList(std::vector<MacroBox>& list, int depth, const FlowParams& params)
+void sizeList(std::vector<MacroBox>& list, int depth, const FlowParams& params, FlowScratch& scratch)
 {
     std::vector<SizeFrame> stack;
     stack.reserve(list.size());
     for (MacroBox& box : list) {
         stack.push_back({&box, depth, false});
     }
-    sizeSubtrees(std::move(stack), params);
+    sizeSubtrees(std::move(stack), params, scratch);
 }
 
 bool isFixedContainer(std::int32_t kind)
@@ -208,6 +235,16 @@ int accessRank(const MacroBox& box)
     }
 }
 
+namespace {
+
+// The access rank kept in the box, or read from the entry when the box has none yet.
+int rankOf(const MacroBox& box)
+{
+    return box.rank != MacroBox::kRankUnknown ? box.rank : accessRank(box);
+}
+
+}  // namespace
+
 bool sortsBefore(const MacroBox& a, const MacroBox& b, MacroSortKey key)
 {
     if (kindOf(a) != kindOf(b)) {
@@ -217,14 +254,14 @@ bool sortsBefore(const MacroBox& a, const MacroBox& b, MacroSortKey key)
         if (a.children.size() != b.children.size()) {
             return a.children.size() < b.children.size();
         }
-        const int rankA = accessRank(a);
-        const int rankB = accessRank(b);
+        const int rankA = rankOf(a);
+        const int rankB = rankOf(b);
         if (rankA != rankB) {
             return rankA < rankB;
         }
     }
-    // std::string compares its characters as unsigned bytes.
-    return nameOf(a) < nameOf(b);
+    // The names' characters compare as unsigned bytes.
+    return a.name() < b.name();
 }
 
 void sortBoxes(std::vector<MacroBox>& boxes, MacroSortKey key)
@@ -233,8 +270,7 @@ void sortBoxes(std::vector<MacroBox>& boxes, MacroSortKey key)
     while (!pending.empty()) {
         std::vector<MacroBox>& list = *pending.back();
         pending.pop_back();
-        std::sort(list.begin(), list.end(),
-                  [key](const MacroBox& a, const MacroBox& b) { return sortsBefore(a, b, key); });
+        sortList(list, key);
         for (MacroBox& box : list) {
             if (!box.children.empty()) {
                 pending.push_back(&box.children);
@@ -245,18 +281,21 @@ void sortBoxes(std::vector<MacroBox>& boxes, MacroSortKey key)
 
 void sizeBox(MacroBox& box, int depth, const FlowParams& params)
 {
-    sizeSubtrees({{&box, depth, false}}, params);
+    FlowScratch scratch;
+    sizeSubtrees({{&box, depth, false}}, params, scratch);
 }
 
 draw::Size flowLayout(std::vector<MacroBox>& list, MacroBox* owner, int depth, const FlowParams& params)
 {
-    sizeList(list, depth, params);
-    return placeFlow(list, owner, depth, params);
+    FlowScratch scratch;
+    sizeList(list, depth, params, scratch);
+    return placeFlow(list, owner, depth, params, scratch);
 }
 
 draw::Size memberListLayout(std::vector<MacroBox>& list, MacroBox& owner, int depth, const FlowParams& params)
 {
-    sizeList(list, depth, params);
+    FlowScratch scratch;
+    sizeList(list, depth, params, scratch);
     return placeMemberList(list, owner, params);
 }
 

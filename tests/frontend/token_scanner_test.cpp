@@ -121,6 +121,9 @@ TEST(TokenScanner, LineContinuation)
     // followed by blanks and a line feed is joined too; a newline after a dropped one stays.
     EXPECT_EQ(describe(r.tokens), "35 370 265:A 261:1 43 261:2 10 265:x 92 265:y 10 10 265:z");
     EXPECT_EQ(lines(r.tokens), "1 1 1 1 2 2 2 3 3 3 3 6 7");
+    // Only the backslash right before the line feed joins; the one before it stays, and the
+    // next line feed is a newline token again.
+    EXPECT_EQ(describe("a \\\\\n\nb"), "265:a 92 10 265:b");
 }
 
 TEST(TokenScanner, CrLfLineEndsAreFolded)
