@@ -28,23 +28,15 @@ struct ClassOptions {
     std::string output;
 };
 
-void appendInt(std::string& b, std::string_view key, long long value)
-{
-    b.append(", \"");
-    b.append(key);
-    b.append("\": ");
-    b.append(std::to_string(value));
-}
-
 // {"name", "x", "y", "width", "height"   -- the rest of the object follows.
 void appendHead(std::string& b, const macro::ClassBox& box)
 {
     b.append("{\"name\": ");
     appendJsonString(b, box.entry ? box.entry->name : std::string());
-    appendInt(b, "x", box.x);
-    appendInt(b, "y", box.y);
-    appendInt(b, "width", box.width);
-    appendInt(b, "height", box.height);
+    appendIntMember(b, "x", box.x);
+    appendIntMember(b, "y", box.y);
+    appendIntMember(b, "width", box.width);
+    appendIntMember(b, "height", box.height);
 }
 
 // , "attributes": [...], "methods": [...]

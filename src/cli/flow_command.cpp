@@ -32,25 +32,17 @@ struct FlowOptions {
     std::string output;
 };
 
-void appendInt(std::string& b, std::string_view key, long long value)
-{
-    b.append(", \"");
-    b.append(key);
-    b.append("\": ");
-    b.append(std::to_string(value));
-}
-
 // {"kind", "col", "row", "leftWidth", "rightWidth", "height", "hasBody", "nodes": [...],
 // "children": [   -- the children and the closing brackets follow.
 void appendElementHead(std::string& b, const detail::FlowElement& e)
 {
     b.append("{\"kind\": ");
     b.append(std::to_string(model::toInt(e.kind)));
-    appendInt(b, "col", e.col);
-    appendInt(b, "row", e.row);
-    appendInt(b, "leftWidth", e.leftWidth);
-    appendInt(b, "rightWidth", e.rightWidth);
-    appendInt(b, "height", e.height);
+    appendIntMember(b, "col", e.col);
+    appendIntMember(b, "row", e.row);
+    appendIntMember(b, "leftWidth", e.leftWidth);
+    appendIntMember(b, "rightWidth", e.rightWidth);
+    appendIntMember(b, "height", e.height);
     b.append(e.hasBody ? ", \"hasBody\": true" : ", \"hasBody\": false");
     b.append(", \"nodes\": [");
     for (std::size_t i = 0; i < e.nodes.size(); ++i) {
@@ -69,11 +61,11 @@ void writeFlowJson(JsonStreamWriter& out, const std::string& function, const std
     appendJsonString(b, function);
     b.append(", \"file\": ");
     appendJsonString(b, file);
-    appendInt(b, "gridWidth", chart.gridWidth());
-    appendInt(b, "gridHeight", chart.gridHeight());
-    appendInt(b, "startColumn", chart.startColumn());
-    appendInt(b, "width", chart.totalWidth());
-    appendInt(b, "height", chart.totalHeight());
+    appendIntMember(b, "gridWidth", chart.gridWidth());
+    appendIntMember(b, "gridHeight", chart.gridHeight());
+    appendIntMember(b, "startColumn", chart.startColumn());
+    appendIntMember(b, "width", chart.totalWidth());
+    appendIntMember(b, "height", chart.totalHeight());
     b.append(", \"elements\": [");
     struct Frame {
         const detail::FlowElementList* list;

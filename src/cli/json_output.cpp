@@ -32,6 +32,14 @@ std::size_t utf8SequenceLength(std::string_view s)
 
 }  // namespace
 
+void appendIntMember(std::string& out, std::string_view key, long long value)
+{
+    out.append(", \"");
+    out.append(key);
+    out.append("\": ");
+    out.append(std::to_string(value));
+}
+
 void appendJsonString(std::string& out, std::string_view text)
 {
     static constexpr char kHex[] = "0123456789abcdef";

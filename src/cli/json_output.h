@@ -14,6 +14,9 @@ namespace qm::cli {
 // Appends `text` as a JSON string literal.
 void appendJsonString(std::string& out, std::string_view text);
 
+// Appends `, "key": value`: a further integer member of the object being written.
+void appendIntMember(std::string& out, std::string_view key, long long value);
+
 // Appends {"line": L, "code": C[, "text": T]}; the text key is present exactly for the codes
 // that carry text.
 void appendTokenJson(std::string& out, const model::Token& token);

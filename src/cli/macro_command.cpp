@@ -49,31 +49,23 @@ public:
     bool shown = false;
 };
 
-void appendInt(std::string& b, std::string_view key, int value)
-{
-    b.append(", \"");
-    b.append(key);
-    b.append("\": ");
-    b.append(std::to_string(value));
-}
-
 // {"name", "kind", ..., "separators": [...], "children": [   -- the children and the closing
 // brackets follow.
 void appendBoxHead(std::string& b, const macro::MacroBox& box)
 {
     b.append("{\"name\": ");
     appendJsonString(b, box.entry ? box.entry->name : std::string());
-    appendInt(b, "kind", box.kind());
-    appendInt(b, "sequence", box.sequence);
-    appendInt(b, "x", box.x);
-    appendInt(b, "y", box.y);
-    appendInt(b, "relX", box.relX);
-    appendInt(b, "relY", box.relY);
-    appendInt(b, "width", box.width);
-    appendInt(b, "height", box.height);
-    appendInt(b, "titleWidth", box.titleWidth);
-    appendInt(b, "titleHeight", box.titleHeight);
-    appendInt(b, "markerSize", box.markerSize);
+    appendIntMember(b, "kind", box.kind());
+    appendIntMember(b, "sequence", box.sequence);
+    appendIntMember(b, "x", box.x);
+    appendIntMember(b, "y", box.y);
+    appendIntMember(b, "relX", box.relX);
+    appendIntMember(b, "relY", box.relY);
+    appendIntMember(b, "width", box.width);
+    appendIntMember(b, "height", box.height);
+    appendIntMember(b, "titleWidth", box.titleWidth);
+    appendIntMember(b, "titleHeight", box.titleHeight);
+    appendIntMember(b, "markerSize", box.markerSize);
     b.append(box.expanded ? ", \"expanded\": true" : ", \"expanded\": false");
     b.append(box.memberList ? ", \"memberList\": true" : ", \"memberList\": false");
     b.append(", \"separators\": [");
