@@ -13,29 +13,29 @@ namespace qm::draw {
 
 namespace {
 
-QFont makeFont(const FontSpec& spec, int pixelSize)
+QFont makeFont(const FontSpec& wanted, int pixelSize)
 {
-    QFont font(QString::fromStdString(spec.face));
+    QFont font(QString::fromStdString(wanted.face));
     font.setPixelSize(pixelSize);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
+    font.setBold(wanted.bold);
+    font.setItalic(wanted.italic);
+    font.setUnderline(wanted.underline);
     // Whole-pixel glyph positions keep measured widths and drawn widths the same on every device.
     font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 
 // The character size whose line height is `cellHeight`, or the largest below it.
-int charSizeForCell(const FontSpec& spec, int cellHeight)
+int charSizeForCell(const FontSpec& wanted, int cellHeight)
 {
-    const int probe = QFontMetrics(makeFont(spec, cellHeight)).height();
+    const int probe = QFontMetrics(makeFont(wanted, cellHeight)).height();
     int size = probe > 0 ? (cellHeight * cellHeight + probe / 2) / probe : cellHeight;
     size = std::max(size, 1);
     // Rounding may land one off either way; settle on the largest size that fits.
-    while (size > 1 && QFontMetrics(makeFont(spec, size)).height() > cellHeight) {
+    while (size > 1 && QFontMetrics(makeFont(wanted, size)).height() > cellHeight) {
         --size;
     }
-    while (QFontMetrics(makeFont(spec, size + 1)).height() <= cellHeight && size < cellHeight) {
+    while (QFontMetrics(makeFont(wanted, size + 1)).height() <= cellHeight && size < cellHeight) {
         ++size;
     }
     return size;
@@ -45,21 +45,21 @@ using FontKey = std::tuple<std::string, int, bool, bool, bool>;
 
 }  // namespace
 
-QFont qtFont(const FontSpec& spec)
+QFont qtFont(const FontSpec& wanted)
 {
-    if (spec.unit != FontUnit::CellPixels) {
-        return makeFont(spec, spec.pixelSize());
+    if (wanted.unit != FontUnit::CellPixels) {
+        return makeFont(wanted, wanted.pixelSize());
     }
     // Finding the size for a cell height measures the font a few times: remember the answer.
     static std::mutex mutex;
     static std::map<FontKey, int> charSizes;
-    const FontKey key{spec.face, spec.pixelSize(), spec.bold, spec.italic, spec.underline};
+    const FontKey key{wanted.face, wanted.pixelSize(), wanted.bold, wanted.italic, wanted.underline};
     const std::lock_guard lock(mutex);
     auto found = charSizes.find(key);
     if (found == charSizes.end()) {
-        found = charSizes.emplace(key, charSizeForCell(spec, spec.pixelSize())).first;
+        found = charSizes.emplace(key, charSizeForCell(wanted, wanted.pixelSize())).first;
     }
-    return makeFont(spec, found->second);
+    return makeFont(wanted, found->second);
 }
 
 Size QtTextMetrics::textSize(const FontSpec& font, std::string_view text) const

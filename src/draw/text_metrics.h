@@ -3,7 +3,7 @@
 #pragma once
 
 #include "draw/draw_types.h"
-#include "draw/font_spec.h"
+#include "draw/font_description.h"
 
 #include <string_view>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "draw/draw_types.h"
-#include "draw/font_spec.h"
+#include "draw/font_description.h"
 #include "macro/theme.h"
 
 namespace qm::macro {
