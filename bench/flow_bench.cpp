@@ -25,6 +25,7 @@
 // After the benchmarks, one plain "summary ..." line per benchmark is printed for scripts.
 
 #include "bench_support.h"
+#include "counting_canvas.h"
 #include "detail/flow_draw_plan.h"
 #include "detail/flow_painter.h"
 #include "detail/flowchart.h"
@@ -245,54 +246,12 @@ void benchLinearity(benchmark::State& state, const GeneratedFunction& small, con
 // ---------------------------------------------------------------------------------------------
 // flow/clip
 
-// A canvas that draws nothing: it keeps the state a painter sets and counts the drawing calls.
-// Texts measure 7 pixels a byte and 16 a line.
-class NullCanvas final : public qm::draw::Canvas {
-public:
-    explicit NullCanvas(qm::draw::Rect clip) : m_clip(clip) {}
-
-    std::uint64_t calls = 0;
-
-    void setPen(const qm::draw::Pen& pen) override { m_pen = pen; }
-    qm::draw::Pen pen() const override { return m_pen; }
-    void setBrush(const qm::draw::Brush& brush) override { m_brush = brush; }
-    qm::draw::Brush brush() const override { return m_brush; }
-    void setFont(const qm::draw::FontSpec& font) override { m_font = font; }
-    qm::draw::FontSpec font() const override { return m_font; }
-    void setTextColor(qm::draw::Rgb color) override { m_text = color; }
-    qm::draw::Rgb textColor() const override { return m_text; }
-    void setBackgroundMode(qm::draw::BackgroundMode mode) override { m_mode = mode; }
-    qm::draw::BackgroundMode backgroundMode() const override { return m_mode; }
-    void setBackgroundColor(qm::draw::Rgb color) override { m_background = color; }
-    qm::draw::Rgb backgroundColor() const override { return m_background; }
-    int colorDepth() const override { return 32; }
-    qm::draw::Rect clipBox() const override { return m_clip; }
-    void drawLine(qm::draw::Point, qm::draw::Point) override { ++calls; }
-    void drawRect(const qm::draw::Rect&) override { ++calls; }
-    void drawEllipse(const qm::draw::Rect&) override { ++calls; }
-    void drawRoundRect(const qm::draw::Rect&, qm::draw::Size) override { ++calls; }
-    void drawPolygon(std::span<const qm::draw::Point>) override { ++calls; }
-    void drawPolyline(std::span<const qm::draw::Point>) override { ++calls; }
-    void fillRect(const qm::draw::Rect&, qm::draw::Rgb) override { ++calls; }
-    void invertRect(const qm::draw::Rect&) override { ++calls; }
-    void drawText(qm::draw::Point, std::string_view) override { ++calls; }
-    void drawTextClipped(qm::draw::Point, std::string_view, const qm::draw::Rect&) override { ++calls; }
-    qm::draw::Size textSize(std::string_view text) const override
-    {
-        return qm::draw::Size{static_cast<int>(text.size()) * 7, 16};
-    }
-    void pushClip(const qm::draw::Outline&) override {}
-    void popClip() override {}
-
-private:
-    qm::draw::Rect m_clip;
-    qm::draw::Pen m_pen;
-    qm::draw::Brush m_brush;
-    qm::draw::FontSpec m_font;
-    qm::draw::Rgb m_text;
-    qm::draw::BackgroundMode m_mode = qm::draw::BackgroundMode::Opaque;
-    qm::draw::Rgb m_background = qm::draw::kWhite;
-};
+// Texts of the flow drawing measure 7 pixels a byte and 16 a line.
+const qm::draw::FixedTextMetrics& metrics()
+{
+    static const qm::draw::FixedTextMetrics fixed(7, 16);
+    return fixed;
+}
 
 // The best time of one paint of `clip` (averaged over a batch of paints, since one takes
 // microseconds), and the drawing calls it made.
@@ -309,9 +268,9 @@ PaintTime timePaint(Flowchart& chart, const qm::draw::Rect& clip)
         std::uint64_t calls = 0;
         const auto t0 = Clock::now();
         for (int i = 0; i < kBatch; ++i) {
-            NullCanvas canvas(clip);
+            qm::bench::CountingCanvas canvas(clip, metrics());
             qm::detail::paintFlowchart(canvas, chart, 4);
-            calls = canvas.calls;
+            calls = canvas.shapes + canvas.texts;
         }
         const auto t1 = Clock::now();
         best.seconds = std::min(best.seconds, seconds(t1 - t0) / kBatch);

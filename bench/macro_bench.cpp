@@ -37,6 +37,7 @@
 // prefixes) is printed for scripts such as run_benchmarks.sh.
 
 #include "bench_support.h"
+#include "counting_canvas.h"
 #include "draw/canvas.h"
 #include "draw/text_metrics.h"
 #include "frontend/analysis_engine.h"
@@ -427,62 +428,6 @@ void benchLayout(benchmark::State& state, Context& context)
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-// A canvas that keeps its state and counts the drawing calls, nothing more: what remains of a
-// paint is the diagram's own work (collecting, culling, colours, shapes).
-class CountingCanvas final : public qm::draw::Canvas {
-public:
-    explicit CountingCanvas(qm::draw::Rect clip) : m_clips{clip} {}
-
-    std::uint64_t shapes = 0;  // lines, rectangles, fills, ellipses, polygons, inversions
-    std::uint64_t texts = 0;
-
-    void setPen(const qm::draw::Pen& pen) override { m_pen = pen; }
-    qm::draw::Pen pen() const override { return m_pen; }
-    void setBrush(const qm::draw::Brush& brush) override { m_brush = brush; }
-    qm::draw::Brush brush() const override { return m_brush; }
-    void setFont(const qm::draw::FontSpec& font) override { m_font = font; }
-    qm::draw::FontSpec font() const override { return m_font; }
-    void setTextColor(qm::draw::Rgb color) override { m_textColor = color; }
-    qm::draw::Rgb textColor() const override { return m_textColor; }
-    void setBackgroundMode(qm::draw::BackgroundMode mode) override { m_backgroundMode = mode; }
-    qm::draw::BackgroundMode backgroundMode() const override { return m_backgroundMode; }
-    void setBackgroundColor(qm::draw::Rgb color) override { m_backgroundColor = color; }
-    qm::draw::Rgb backgroundColor() const override { return m_backgroundColor; }
-
-    int colorDepth() const override { return 32; }
-    qm::draw::Rect clipBox() const override { return m_clips.back(); }
-
-    void drawLine(qm::draw::Point, qm::draw::Point) override { ++shapes; }
-    void drawRect(const qm::draw::Rect&) override { ++shapes; }
-    void drawEllipse(const qm::draw::Rect&) override { ++shapes; }
-    void drawRoundRect(const qm::draw::Rect&, qm::draw::Size) override { ++shapes; }
-    void drawPolygon(std::span<const qm::draw::Point>) override { ++shapes; }
-    void drawPolyline(std::span<const qm::draw::Point>) override { ++shapes; }
-    void fillRect(const qm::draw::Rect&, qm::draw::Rgb) override { ++shapes; }
-    void invertRect(const qm::draw::Rect&) override { ++shapes; }
-    void drawText(qm::draw::Point, std::string_view) override { ++texts; }
-    void drawTextClipped(qm::draw::Point, std::string_view, const qm::draw::Rect&) override { ++texts; }
-    qm::draw::Size textSize(std::string_view text) const override { return metrics().textSize(m_font, text); }
-
-    void pushClip(const qm::draw::Outline& outline) override
-    {
-        m_clips.push_back(m_clips.back().intersected(outline.bounds));
-    }
-    void popClip() override
-    {
-        if (m_clips.size() > 1) m_clips.pop_back();
-    }
-
-private:
-    std::vector<qm::draw::Rect> m_clips;
-    qm::draw::Pen m_pen;
-    qm::draw::Brush m_brush;
-    qm::draw::FontSpec m_font;
-    qm::draw::Rgb m_textColor = qm::draw::kBlack;
-    qm::draw::BackgroundMode m_backgroundMode = qm::draw::BackgroundMode::Opaque;
-    qm::draw::Rgb m_backgroundColor = qm::draw::kWhite;
-};
-
 // One program's diagram, unfolded and laid out, with the clip box of a view in its middle.
 struct PaintTarget {
     MacroDiagram diagram;
@@ -510,7 +455,7 @@ struct PaintTarget {
 
     void paintOnce()
     {
-        CountingCanvas canvas(clip);
+        qm::bench::CountingCanvas canvas(clip, metrics());
         const auto t0 = Clock::now();
         qm::macro::paintBoxes(canvas, diagram.boxes(), theme(), drawList);
         const auto t1 = Clock::now();
