@@ -1,22 +1,26 @@
 // The token scanner (rules in token_scanner.h) and tokenizeText around it.
 //
-// How it is built for speed: one loop, TokenScanner::run, walks the input with the position, the end
-// and the line number in local variables, picks the rule from a table indexed by the current
-// byte, and appends each token straight to the caller's vector. Blanks, line feeds, words and
-// punctuators, which make up nearly all of a file, are handled inside the loop; numbers, quotes
-// and comments in functions of their own that return where their match ends, and the rare paths
-// (unknown bytes, diagnostics, growing the vector) stay out of the way. Runs of identifier
-// characters and blanks, and the bodies of comments and literals, are examined 16 bytes at a
-// time where the target has SSE2 and 16 bytes of input are left, byte by byte otherwise.
-// Reserved words are told from identifiers without a branch: one probe into a collision-free
-// table, comparing the word as two masked 8-byte integers.
+// How it is built for speed. Two loops share the work. The block loop (TokenScanner::scanBlock)
+// classifies 64 bytes at a time (block_classify.h) and emits the words, plain numbers, line
+// feeds and punctuators it finds without a branch on their kind; it covers nearly all of a file
+// where the processor has AVX2. Everything else, and all of the input elsewhere, goes through
+// the byte loop (TokenScanner::scanOne): it walks the input with the position, the end and the
+// line number in local variables and picks the rule from a table indexed by the current byte.
+// Numbers, quotes and comments have functions of their own that return where their match ends;
+// the rare paths (unknown bytes, diagnostics, growing the vector) stay out of the way. Runs of
+// identifier characters and blanks, and the bodies of comments and literals, are examined 16
+// bytes at a time where the target has SSE2. Reserved words are told from identifiers without a
+// branch: one probe into a collision-free table, comparing the word as two masked 8-byte
+// integers.
 //
-// Texts longer than 15 bytes (one token in twenty) are copied into blocks shared by many of
-// them (TextBlockWriter) rather than into a heap allocation each, whose allocation and release
-// took about a tenth of the time. What is left goes mostly into the switch, which mispredicts
-// about once per token on ordinary code.
+// Tokens are written over placeholders (TokenScanner::m_count), so that the block loop can put
+// a block's tokens in their places in any order. Texts longer than 15 bytes (one token in
+// twenty) are copied into blocks shared by many of them (TextBlockWriter) rather than into a heap
+// allocation each, whose allocation and release took about a tenth of the time.
 
 #include "frontend/token_scanner.h"
+
+#include "frontend/block_classify.h"
 
 #include <algorithm>
 #include <array>
@@ -245,7 +249,7 @@ inline std::int32_t countLineFeeds(const char* p, const char* end)
 // Reserved and directive words
 
 // A word of up to 16 bytes as two little-endian integers, zero past its end.
-struct WordKey {
+struct alignas(16) WordKey {
     std::uint64_t low = 0;
     std::uint64_t high = 0;
 };
@@ -270,20 +274,20 @@ constexpr WordKey keyOf(std::string_view word)
     return v;
 }
 
-// For each word length up to 16, the mask that keeps the word's bytes in one half of its key:
-// `skip` 0 for the low half, 8 for the high half.
-constexpr std::array<std::uint64_t, 17> makeKeyMasks(int skip)
+// For each word length up to 64, the mask that keeps the word's bytes of the 16 at its start.
+// Words longer than 16 bytes keep no bytes: as the empty key they find nothing.
+constexpr std::size_t kKeyMaskLengths = 65;
+constexpr std::array<WordKey, kKeyMaskLengths> makeKeyMasks()
 {
-    std::array<std::uint64_t, 17> masks{};
+    std::array<WordKey, kKeyMaskLengths> masks{};
+    const auto bytes = [](int n) { return n >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * n)) - 1; };
     for (int length = 0; length <= 16; ++length) {
-        const int bytes = std::min(std::max(length - skip, 0), 8);
-        masks[static_cast<std::size_t>(length)] = bytes == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * bytes)) - 1;
+        masks[static_cast<std::size_t>(length)] = {bytes(length), bytes(std::max(length - 8, 0))};
     }
     return masks;
 }
 
-constexpr std::array<std::uint64_t, 17> kLowKeyMask = makeKeyMasks(0);
-constexpr std::array<std::uint64_t, 17> kHighKeyMask = makeKeyMasks(8);
+constexpr std::array<WordKey, kKeyMaskLengths> kKeyMasks = makeKeyMasks();
 
 class KeywordTable {
 public:
@@ -308,11 +312,10 @@ public:
             }
             const WordKey key = keyOf(s.word);
             const std::size_t slot = slotOf(key.low);
-            if (m_low[slot] != 0) {
+            if (m_keys[slot].low != 0) {
                 throw "two reserved words share a slot: choose another multiplier";
             }
-            m_low[slot] = key.low;
-            m_high[slot] = key.high;
+            m_keys[slot] = key;
             m_code[slot] = static_cast<std::uint16_t>(s.code);
         }
     }
@@ -323,12 +326,18 @@ public:
     // every word shorter than two bytes.
     [[gnu::always_inline]] TokenCode findIn16(const char* word, std::size_t length) const noexcept
     {
-        const std::size_t maskIndex = length <= kMaxLength ? length : 0;
-        const std::uint64_t low = loadLittleEndian64(word) & kLowKeyMask[maskIndex];
-        const std::uint64_t high = loadLittleEndian64(word + 8) & kHighKeyMask[maskIndex];
+        return findInBlock(word, length < kKeyMaskLengths ? length : 0);
+    }
+
+    // findIn16 for a word of at most 64 bytes, without a branch at all.
+    [[gnu::always_inline]] TokenCode findInBlock(const char* word, std::size_t length) const noexcept
+    {
+        const std::uint64_t low = loadLittleEndian64(word) & kKeyMasks[length].low;
+        const std::uint64_t high = loadLittleEndian64(word + 8) & kKeyMasks[length].high;
         // An empty slot holds the empty key with code 0.
         const std::size_t slot = slotOf(low);
-        return m_low[slot] == low && m_high[slot] == high ? m_code[slot] : 0;
+        const auto found = static_cast<TokenCode>((m_keys[slot].low == low) & (m_keys[slot].high == high));
+        return m_code[slot] & -found;
     }
 
     // The same for a word that may end less than 16 bytes before the end of the input.
@@ -351,8 +360,7 @@ private:
 
     static constexpr std::size_t slotOf(std::uint64_t low) { return static_cast<std::size_t>((low * kMultiplier) >> (64 - kBits)); }
 
-    std::array<std::uint64_t, kSlots> m_low{};
-    std::array<std::uint64_t, kSlots> m_high{};
+    std::array<WordKey, kSlots> m_keys{};
     std::array<std::uint16_t, kSlots> m_code{};
 };
 
@@ -557,6 +565,9 @@ void adviseHugePages([[maybe_unused]] const void* data, [[maybe_unused]] std::si
 #endif
 }
 
+// Placeholders are added this many at a time (see TokenScanner::m_count).
+constexpr std::size_t kPlaceholders = 256;
+
 constexpr std::string_view kUnknownMessage = "---------- Error Unkonwn Token  ---------- <";
 constexpr std::size_t kDiagnosticsChunk = 64 * 1024;
 
@@ -621,10 +632,104 @@ struct Fixed {
     return {1, '.'};
 }
 
+// ---------------------------------------------------------------------------------------------
+// Sixty-four bytes at a time
+//
+// Where the processor allows, the scanner classifies the 64 bytes at its position at once
+// (block_classify.h) and so knows where every word, plain number, line feed and punctuator
+// before the first token for the byte loop starts. It emits those tokens in two loops, words
+// and the rest, whose branches do not depend on the kinds of the tokens: the kind is picked
+// with masks, not a jump, which the byte loop mispredicts about once per token. The token for
+// the byte loop (a literal, comment, other number, backslash, unknown byte, three-byte
+// punctuator) takes one step of the byte loop, and the masks serve on after it as long as it
+// ended inside the block at a place where they see a token boundary.
+
+// The two-byte punctuators, found by their bytes read as one little-endian 16-bit number: a
+// collision-free table indexed by a multiplicative hash of that number.
+class PairTable {
+public:
+    constexpr PairTable()
+    {
+        struct Pair {
+            std::string_view spelling;
+            TokenCode code;
+        };
+        constexpr Pair kAll[] = {
+#define TOKEN(Name, value, spelling) {spelling, value},
+#define KEYWORD(Name, value, spelling)
+#define DIRECTIVE(Name, value, spelling)
+#include "model/token_codes.def"
+        };
+        for (m_multiplier = 0x9E3779B1u;; m_multiplier += 2) {
+            m_keys = {};
+            m_codes = {};
+            bool collides = false;
+            for (const Pair& pair : kAll) {
+                if (pair.code < tok::DotStar || pair.code > tok::HashHash || pair.spelling.size() != 2) {
+                    continue;
+                }
+                const std::uint16_t key = keyOf(pair.spelling[0], pair.spelling[1]);
+                const std::size_t slot = slotOf(key);
+                if (m_keys[slot] != 0) {
+                    collides = true;
+                    break;
+                }
+                m_keys[slot] = key;
+                m_codes[slot] = static_cast<std::uint16_t>(pair.code);
+            }
+            if (!collides) {
+                return;
+            }
+        }
+    }
+
+    // The code of the two-byte punctuator at `p`; only for bytes that form one.
+    [[gnu::always_inline]] TokenCode codeAt(const char* p) const noexcept
+    {
+        std::uint16_t key;
+        std::memcpy(&key, p, sizeof key);
+        if constexpr (std::endian::native == std::endian::big) {
+            key = static_cast<std::uint16_t>((key >> 8) | (key << 8));
+        }
+        return m_codes[slotOf(key)];
+    }
+
+private:
+    static constexpr int kBits = 7;
+
+    static constexpr std::uint16_t keyOf(char first, char second)
+    {
+        return static_cast<std::uint16_t>(static_cast<unsigned char>(first) | (static_cast<unsigned char>(second) << 8));
+    }
+    constexpr std::size_t slotOf(std::uint16_t key) const { return (key * m_multiplier) >> (32 - kBits); }
+
+    std::uint32_t m_multiplier = 0;
+    std::array<std::uint16_t, std::size_t{1} << kBits> m_keys{};
+    std::array<std::uint16_t, std::size_t{1} << kBits> m_codes{};
+};
+
+constexpr PairTable kPairs;
+
+// The block loop reads up to 80 bytes from its position: 64 classified, one more for two-byte
+// punctuators, and the 16 bytes from which a word of a token that starts before byte 62 is copied.
+constexpr std::ptrdiff_t kBlockReach = 80;
+// Tokens that start at byte 62 or later wait for the next block: the classification of a
+// two-byte punctuator at byte 63 needs byte 64, that of `->*` two bytes ahead.
+constexpr unsigned kBlockTokensBefore = 62;
+
+#if defined(QM_BLOCK_CLASSIFIERS)
+// The set bits of `bits` below bit `at`.
+[[QM_BLOCK_TARGET, gnu::always_inline]] inline std::int32_t bitsBelow(std::uint64_t bits, unsigned at)
+{
+    return static_cast<std::int32_t>(_mm_popcnt_u64(_bzhi_u64(bits, at)));
+}
+#endif
+
 class TokenScanner {
 public:
-    TokenScanner(std::string_view input, CrLf crLf, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics)
-        : m_begin(input.data()), m_end(input.data() + input.size()), m_crLf(crLf), m_tokens(tokens),
+    TokenScanner(std::string_view input, CrLf crLf, ScanMode mode, std::vector<Token>& tokens,
+                 const DiagnosticsWriter& diagnostics)
+        : m_begin(input.data()), m_end(input.data() + input.size()), m_crLf(crLf), m_mode(mode), m_tokens(tokens),
           m_diagnostics(diagnostics), m_growAt(std::min(growAt(tokens.capacity()), kEarlyEstimateAt))
     {
     }
@@ -639,7 +744,27 @@ private:
         const char* close = nullptr;
     };
 
-    [[gnu::always_inline]] void emit(std::int32_t line, TokenCode code) { m_tokens.emplace_back(line, code); }
+    void runBytes(const char* p, std::int32_t line);
+    const char* scanOne(const char* p, const char* end, std::int32_t& line);
+    const char* runBlocksAvx2(const char* p, std::int32_t& line);
+    const char* runBlocksAvx512(const char* p, std::int32_t& line);
+    bool readyForBlock(const char* p);
+    const char* scanBlock(const char* p, const blocks::BlockMasks& m, std::int32_t& line);
+    const char* emitBlockTokens(const char* p, const blocks::BlockMasks& m, std::uint64_t todo, std::int32_t& line);
+    const char* stepBytes(const char* p, std::int32_t& line);
+
+    // Appends a token made of `line`, `code` and the text, if any, in the first placeholder.
+    template <typename... Text>
+    [[gnu::always_inline]] void add(std::int32_t line, TokenCode code, Text&&... text)
+    {
+        if (m_count == m_tokens.size()) [[unlikely]] {
+            addPlaceholders();
+        }
+        ::new (m_tokens.data() + m_count) Token{line, code, model::TokenString(std::forward<Text>(text)...)};
+        ++m_count;
+    }
+    [[gnu::always_inline]] void emit(std::int32_t line, TokenCode code) { add(line, code); }
+    void addPlaceholders();
     void emitText(std::int32_t line, TokenCode code, const char* text, const char* textEnd, const char* end);
     void emitLongText(std::int32_t line, TokenCode code, std::string_view text, const char* scanned, const char* end);
 
@@ -662,7 +787,12 @@ private:
     const char* m_begin;
     const char* m_end;
     CrLf m_crLf;
+    ScanMode m_mode;
+    // The tokens so far are the first m_count of m_tokens; the rest are placeholders, empty
+    // tokens that the next ones are written over, so that appending one costs no more than
+    // writing it (the block loop appends a block's tokens out of order).
     std::vector<Token>& m_tokens;
+    std::size_t m_count = 0;
     const DiagnosticsWriter& m_diagnostics;
     std::string m_messages;
     model::TextBlockWriter m_longTexts;
@@ -678,94 +808,251 @@ private:
     const char* m_angleFailsBefore = nullptr;
 };
 
-// Kept out of line: inlined into its caller, the loop came out about 8% slower (code layout).
-[[gnu::noinline]] void TokenScanner::run()
+void TokenScanner::run()
 {
     const char* p = m_begin;
-    const char* const end = m_end;
     std::int32_t line = 1;
-    while (p < end) {
-        // Most tokens are followed by one blank, by the CR of a CR LF, or by nothing; stepping
-        // over that byte here saves a pass through the switch. (A branch: doing it without one
-        // puts the load of the byte on the path from one token to the next, which costs more
-        // than the mispredictions.)
-        if ((*p == ' ' || *p == '\r') && ++p == end) {
-            break;
-        }
-        Fixed fixed;
-        switch (startOf(*p)) {
-        case Start::Blank:
-            p = skipBlanks(p + 1, end);
-            continue;
-        case Start::LineFeed:
-            if (m_tokens.size() == m_sizeAfterBackslash) {
-                m_tokens.pop_back();  // a backslash ending the line joins it with the next one
-                m_sizeAfterBackslash = kNoBackslash;
-            } else {
-                emit(line, tok::Newline);
-            }
-            if (m_tokens.size() >= m_growAt) {
-                makeRoom(p);
-            }
-            ++line;
-            p = skipBlanks(p + 1, end);  // the next line's indentation
-            continue;
-        case Start::WordL:
-            if (p + 1 < end && (p[1] == '"' || p[1] == '\'')) {
-                p = scanWideLiteral(p, end, line);
-                continue;
-            }
-            [[fallthrough]];
-        case Start::Word:
-            p = scanWord(p, end, line);
-            continue;
-        case Start::Digit:
-            p = scanNumber(p, end, line);
-            continue;
-        case Start::DoubleQuote:
-        case Start::SingleQuote:
-            p = scanQuote(p, end, line);
-            continue;
-        case Start::Dot:
-            if (p + 1 < end && isDigit(p[1])) {
-                p = scanNumber(p, end, line);
-                continue;
-            }
-            fixed = matchDot(p, end);
-            break;
-        case Start::Slash:
-            if (p + 1 < end && p[1] == '*') {
-                p = skipBlockComment(p, end, line);
-                continue;
-            }
-            if (p + 1 < end && p[1] == '/') {
-                const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-                p = lf ? static_cast<const char*>(lf) : end;
-                continue;
-            }
-            fixed = matchOperator(p, end);
-            break;
-        case Start::Backslash:
-            fixed = {1, '\\'};
-            m_sizeAfterBackslash = m_tokens.size() + 1;
-            break;
-        case Start::Single:
-            fixed = {1, static_cast<unsigned char>(*p)};
-            break;
-        case Start::Operator:
-            fixed = matchOperator(p, end);
-            break;
-        case Start::Unknown:
-            p = unknownCharacter(p, line);
-            continue;
-        }
-        emit(line, fixed.code);
-        p += fixed.length;
+#if defined(QM_BLOCK_CLASSIFIERS)
+    const blocks::Classifier classifier = blocks::availableClassifier();
+    if (classifier == blocks::Classifier::Avx512 && m_mode == ScanMode::Fastest) {
+        p = runBlocksAvx512(p, line);
+    } else if (classifier != blocks::Classifier::None && m_mode != ScanMode::TokenByToken) {
+        p = runBlocksAvx2(p, line);
     }
+#endif
+    runBytes(p, line);
+    m_tokens.resize(m_count);
     if (!m_messages.empty()) {
         m_diagnostics(m_messages);
     }
 }
+
+// Placeholders for up to kPlaceholders more tokens, within the capacity while it has room for
+// at least 64 more.
+[[gnu::noinline]] void TokenScanner::addPlaceholders()
+{
+    const std::size_t room = m_tokens.capacity() - m_count;
+    m_tokens.resize(m_count + (room >= 64 ? std::min(room, kPlaceholders) : kPlaceholders));
+}
+
+// Kept out of line: inlined into its caller, the loop came out about 8% slower (code layout).
+[[gnu::noinline]] void TokenScanner::runBytes(const char* p, std::int32_t line)
+{
+    const char* const end = m_end;
+    while (p < end) {
+        p = scanOne(p, end, line);
+    }
+}
+
+// One step of the byte loop from `p`: a token, a comment or a run of blanks. Returns where the
+// next step starts.
+[[gnu::always_inline]] inline const char* TokenScanner::scanOne(const char* p, const char* end, std::int32_t& line)
+{
+    // Most tokens are followed by one blank, by the CR of a CR LF, or by nothing; stepping over
+    // that byte here saves a pass through the switch. (A branch: doing it without one puts the
+    // load of the byte on the path from one token to the next, which costs more than the
+    // mispredictions.)
+    if ((*p == ' ' || *p == '\r') && ++p == end) {
+        return p;
+    }
+    Fixed fixed;
+    switch (startOf(*p)) {
+    case Start::Blank:
+        return skipBlanks(p + 1, end);
+    case Start::LineFeed:
+        if (m_count == m_sizeAfterBackslash) {
+            --m_count;  // a backslash ending the line joins it with the next one
+            m_sizeAfterBackslash = kNoBackslash;
+        } else {
+            emit(line, tok::Newline);
+        }
+        if (m_count >= m_growAt) {
+            makeRoom(p);
+        }
+        ++line;
+        return skipBlanks(p + 1, end);  // the next line's indentation
+    case Start::WordL:
+        if (p + 1 < end && (p[1] == '"' || p[1] == '\'')) {
+            return scanWideLiteral(p, end, line);
+        }
+        [[fallthrough]];
+    case Start::Word:
+        return scanWord(p, end, line);
+    case Start::Digit:
+        return scanNumber(p, end, line);
+    case Start::DoubleQuote:
+    case Start::SingleQuote:
+        return scanQuote(p, end, line);
+    case Start::Dot:
+        if (p + 1 < end && isDigit(p[1])) {
+            return scanNumber(p, end, line);
+        }
+        fixed = matchDot(p, end);
+        break;
+    case Start::Slash:
+        if (p + 1 < end && p[1] == '*') {
+            return skipBlockComment(p, end, line);
+        }
+        if (p + 1 < end && p[1] == '/') {
+            const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+            return lf ? static_cast<const char*>(lf) : end;
+        }
+        fixed = matchOperator(p, end);
+        break;
+    case Start::Backslash:
+        fixed = {1, '\\'};
+        m_sizeAfterBackslash = m_count + 1;
+        break;
+    case Start::Single:
+        fixed = {1, static_cast<unsigned char>(*p)};
+        break;
+    case Start::Operator:
+        fixed = matchOperator(p, end);
+        break;
+    case Start::Unknown:
+        return unknownCharacter(p, line);
+    }
+    emit(line, fixed.code);
+    return p + fixed.length;
+}
+
+// One step of the byte loop, kept out of the block loop so that its registers stay its own.
+[[gnu::noinline]] const char* TokenScanner::stepBytes(const char* p, std::int32_t& line)
+{
+    return scanOne(p, m_end, line);
+}
+
+#if defined(QM_BLOCK_CLASSIFIERS)
+// The block loop (see "Sixty-four bytes at a time" above), once for each classifier. Each
+// returns where fewer than kBlockReach bytes are left, for the byte loop to finish.
+[[QM_AVX2_TARGET]] const char* TokenScanner::runBlocksAvx2(const char* p, std::int32_t& line)
+{
+    while (m_end - p >= kBlockReach) {
+        p = readyForBlock(p) ? scanBlock(p, blocks::classifyAvx2(p), line) : stepBytes(p, line);
+    }
+    return p;
+}
+
+[[QM_AVX512_TARGET]] const char* TokenScanner::runBlocksAvx512(const char* p, std::int32_t& line)
+{
+    while (m_end - p >= kBlockReach) {
+        p = readyForBlock(p) ? scanBlock(p, blocks::classifyAvx512(p), line) : stepBytes(p, line);
+    }
+    return p;
+}
+
+// Makes room for a block's tokens; false when a backslash came last, whose line end (if one
+// follows) the byte loop joins with the next line.
+[[QM_BLOCK_TARGET, gnu::always_inline]] inline bool TokenScanner::readyForBlock(const char* p)
+{
+    if (m_count >= m_growAt) {
+        makeRoom(p);
+    }
+    if (m_tokens.size() - m_count < 64) {
+        addPlaceholders();
+    }
+    return m_count != m_sizeAfterBackslash;
+}
+
+// Scans the block at `p` with its masks `m`: the tokens up to the first one for the byte loop,
+// that one by the byte loop, and so on. Returns where the next block starts.
+[[QM_BLOCK_TARGET, gnu::always_inline]] inline const char* TokenScanner::scanBlock(const char* p, const blocks::BlockMasks& m,
+                                                                               std::int32_t& line)
+{
+    // Tokens that start at `limit` or later wait for the next block, and so does a word that
+    // runs into the last byte: where it ends is not known yet.
+    const unsigned limit = std::min(kBlockTokensBefore, 64u - static_cast<unsigned>(_lzcnt_u64(~m.word)));
+    if (limit == 0) {
+        return stepBytes(p, line);  // a word longer than the block
+    }
+    // Positions where the masks see no token start although one may start there after a token of
+    // the byte loop: inside a word or after the first byte of a two-byte punctuator.
+    const std::uint64_t insideToken = (m.word & (m.word << 1)) | (m.pair << 1);
+    const std::uint64_t byteLoop = _bzhi_u64(m.byteLoop, limit);
+    std::uint64_t ahead = ~std::uint64_t{0};  // the bytes not scanned yet
+    for (;;) {
+        const auto stop = static_cast<unsigned>(_tzcnt_u64((byteLoop & ahead) | (std::uint64_t{1} << limit)));
+        if (const char* const resumeAt = emitBlockTokens(p, m, _bzhi_u64(m.starts & ahead, stop), line)) {
+            return resumeAt;
+        }
+        if (stop == limit) {
+            // After the last token, which may be a word or a punctuator that ends past `limit`.
+            const auto wordGoesOn = static_cast<unsigned>(_tzcnt_u64(~(m.word >> limit))) & -((m.word >> (limit - 1)) & 1);
+            const auto pairGoesOn = static_cast<unsigned>((m.pair >> (limit - 1)) & 1);
+            return p + limit + wordGoesOn + pairGoesOn;
+        }
+        const char* const after = stepBytes(p + stop, line);
+        const auto scanned = static_cast<std::size_t>(after - p);
+        // The masks go on being used after the byte loop's token unless it ended at or past
+        // `limit`, inside what the masks see as one token, or after a backslash (which the byte
+        // loop joins with a line end).
+        if (scanned >= limit || ((insideToken >> scanned) & 1) || m_count == m_sizeAfterBackslash) {
+            return after;
+        }
+        ahead = ~std::uint64_t{0} << scanned;
+    }
+}
+
+// Emits the tokens whose starts are the bits of `todo`: the words, line feeds and punctuators of
+// the block at `p`, in that order. The vector grows by their number at once and each token is
+// written to its place, the words in one loop, the rest in another: every token of a loop goes
+// through the same instructions, which a jump on the kind of token (what the byte loop does)
+// would mispredict about once per token. A token's place and line are counted from the masks.
+// The word `include` is handed to scanInclude, which may take a header name after it: the block
+// ends there, and the position after it is returned. Otherwise null.
+[[QM_BLOCK_TARGET, gnu::always_inline]] inline const char* TokenScanner::emitBlockTokens(const char* p, const blocks::BlockMasks& m,
+                                                                                     std::uint64_t todo, std::int32_t& line)
+{
+    const std::size_t first = m_count;
+    m_count += static_cast<std::size_t>(_mm_popcnt_u64(todo));
+    Token* const out = m_tokens.data() + first;
+    const std::int32_t firstLine = line;
+    // The line feeds before a token that count for its line are those of this call.
+    const std::uint64_t lineFeeds = m.lineFeed & todo;
+
+    std::uint64_t include = 0;  // the bit of the first `include`, if any
+    for (std::uint64_t words = todo & m.word; words != 0; words = _blsr_u64(words)) {
+        const auto at = static_cast<unsigned>(_tzcnt_u64(words));
+        const char* const start = p + at;
+        const auto length = static_cast<std::size_t>(_tzcnt_u64(~(m.word >> at)));
+        const TokenCode keyword = kKeywords.findInBlock(start, length);
+        const auto notKeyword = static_cast<TokenCode>(keyword == 0);
+        const TokenCode wordCode = keyword | (tok::Identifier & -notKeyword);
+        // A number here is digits only: decimal, or octal when it is a single 0.
+        const auto number = static_cast<TokenCode>((m.digit >> at) & 1);
+        const TokenCode numberCode = *start == '0' ? TokenCode{tok::OctalInteger} : TokenCode{tok::DecimalInteger};
+        const TokenCode code = wordCode ^ ((wordCode ^ numberCode) & -number);
+        const std::size_t textLength = length & -static_cast<std::size_t>(notKeyword);
+        Token* const token = out + bitsBelow(todo, at);
+        if (textLength > model::TokenString::kInlineCapacity) [[unlikely]] {
+            ::new (token) Token(firstLine + bitsBelow(lineFeeds, at), code, m_longTexts.add({start, textLength}, static_cast<std::size_t>(m_end - start) / 8));
+        } else if (code == tok::Include) [[unlikely]] {
+            include = std::uint64_t{1} << at;
+            break;
+        } else {
+            ::new (token) Token(firstLine + bitsBelow(lineFeeds, at), code, model::PaddedText{start, textLength});
+        }
+    }
+    // Line feeds and one-byte punctuators are their own codes; the texts stay empty.
+    for (std::uint64_t others = todo & ~m.word; others != 0; others = _blsr_u64(others)) {
+        const auto at = static_cast<unsigned>(_tzcnt_u64(others));
+        const TokenCode single = static_cast<unsigned char>(p[at]);
+        const auto pair = static_cast<TokenCode>((m.pair >> at) & 1);
+        Token& token = out[bitsBelow(todo, at)];
+        token.line = firstLine + bitsBelow(lineFeeds, at);
+        token.code = single ^ ((single ^ kPairs.codeAt(p + at)) & -pair);
+    }
+    if (include == 0) [[likely]] {
+        line = firstLine + bitsBelow(lineFeeds, 64);
+        return nullptr;
+    }
+    // Everything from `include` on is scanned again from there.
+    const auto at = static_cast<unsigned>(_tzcnt_u64(include));
+    m_count = first + static_cast<std::size_t>(bitsBelow(todo, at));
+    line = firstLine + bitsBelow(lineFeeds, at);
+    return scanInclude(p + at + 7, m_end, line);
+}
+#endif
 
 // A token whose text is [text, textEnd); the input ends at `end`.
 void TokenScanner::emitText(std::int32_t line, TokenCode code, const char* text, const char* textEnd, const char* end)
@@ -774,9 +1061,9 @@ void TokenScanner::emitText(std::int32_t line, TokenCode code, const char* text,
     if (size > model::TokenString::kInlineCapacity) {
         emitLongText(line, code, std::string_view(text, size), textEnd, end);
     } else if (end - text >= 16) {
-        m_tokens.emplace_back(line, code, model::PaddedText{text, size});
+        add(line, code, model::PaddedText{text, size});
     } else {
-        m_tokens.emplace_back(line, code, std::string_view(text, size));
+        add(line, code, std::string_view(text, size));
     }
 }
 
@@ -785,7 +1072,7 @@ void TokenScanner::emitText(std::int32_t line, TokenCode code, const char* text,
 // size of the blocks.
 void TokenScanner::emitLongText(std::int32_t line, TokenCode code, std::string_view text, const char* scanned, const char* end)
 {
-    m_tokens.emplace_back(line, code, m_longTexts.add(text, static_cast<std::size_t>(end - scanned) / 8));
+    add(line, code, m_longTexts.add(text, static_cast<std::size_t>(end - scanned) / 8));
 }
 
 // Identifiers and reserved words. The common case, a word of up to 15 bytes with 16 bytes of
@@ -802,7 +1089,7 @@ void TokenScanner::emitLongText(std::int32_t line, TokenCode code, std::string_v
     if (word == tok::Include) {
         return scanInclude(wordEnd, end, line);
     }
-    m_tokens.emplace_back(line, word != 0 ? word : TokenCode{tok::Identifier},
+    add(line, word != 0 ? word : TokenCode{tok::Identifier},
                           model::PaddedText{start, word != 0 ? 0 : length});
     return wordEnd;
 }
@@ -934,7 +1221,7 @@ void TokenScanner::emitQuoted(std::int32_t line, TokenCode code, const char* tex
     if (folded.size() > model::TokenString::kInlineCapacity) {
         emitLongText(line, code, folded, textEnd, end);
     } else {
-        m_tokens.emplace_back(line, code, std::string_view(folded));
+        add(line, code, std::string_view(folded));
     }
 }
 
@@ -967,11 +1254,12 @@ const char* TokenScanner::skipBlockComment(const char* p, const char* end, std::
 {
     const auto scanned = static_cast<std::size_t>(p - m_begin) + 1;
     const auto left = static_cast<std::size_t>(m_end - p);
-    const std::size_t size = m_tokens.size();
+    const std::size_t size = m_count;
     const std::size_t expected = size * left / scanned;
     // When the vector is full, this is always more than it holds.
     const std::size_t wanted = size + expected + expected / 8 + kRoomPerLine;
     if (wanted > m_tokens.capacity() || 2 * wanted < m_tokens.capacity()) {
+        m_tokens.resize(m_count);  // the placeholders are not moved
         moveToCapacity(wanted);
     }
     m_growAt = growAt(m_tokens.capacity());
@@ -1028,11 +1316,12 @@ void TokenScanner::moveToCapacity(std::size_t count)
 
 }  // namespace
 
-void scanTokens(std::string_view input, CrLf crLf, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics)
+void scanTokens(std::string_view input, CrLf crLf, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics,
+                ScanMode mode)
 {
     tokens.clear();
     tokens.reserve(std::min(input.size() / kBytesPerTokenGuess + 16, kMaxFirstReservation));
-    TokenScanner(input, crLf, tokens, diagnostics).run();
+    TokenScanner(input, crLf, mode, tokens, diagnostics).run();
     if (tokens.capacity() > 2 * tokens.size() + 16) {
         tokens.shrink_to_fit();
     }

@@ -42,11 +42,18 @@ namespace qm::frontend {
 // like a backslash before LF, and the CR is left out of the literal's text.
 enum class CrLf { AsWritten, AsLineFeed };
 
+// How the scanner walks its input. ScanMode::Fastest classifies 64 bytes at a time where the
+// processor has the instructions for it (AVX2 and BMI2; AVX-512 VBMI where there) and goes token
+// by token elsewhere and over the last 80 bytes. ScanMode::Avx2Blocks is the same without
+// AVX-512, and ScanMode::TokenByToken always goes token by token. The tokens and messages are
+// the same in every mode; tests compare them.
+enum class ScanMode { Fastest, Avx2Blocks, TokenByToken };
+
 // Replaces `tokens` with the tokens of `input`. A backslash token directly followed by a newline
 // token vanishes together with that newline. Unknown-character messages are handed to
 // `diagnostics` in pieces of whole lines: whenever 64 KiB have gathered after an error token, and
 // the rest at the end. tokenizeText is this with CrLf::AsWritten.
 void scanTokens(std::string_view input, CrLf crLf, std::vector<model::Token>& tokens,
-                const DiagnosticsWriter& diagnostics);
+                const DiagnosticsWriter& diagnostics, ScanMode mode = ScanMode::Fastest);
 
 }  // namespace qm::frontend
