@@ -2,6 +2,7 @@
 // identifier characters, line feeds, digits, the first byte of a two-byte punctuator; where
 // words, line feeds and punctuators start; and where a token starts that needs the scanner's
 // token-by-token loop (literals, comments, numbers other than plain digits, `L` before a quote,
+// words that start with `inc` (the directive word `include` may take `<header>` after it),
 // `->*`, `...`, runs of punctuators that chain like `<<=`, and every byte that starts no
 // token). Two classifiers give the same masks: one with AVX-512 (VBMI), which looks up the
 // class of all 64 bytes in one table lookup, and one with AVX2, which tells the classes apart by
@@ -35,6 +36,7 @@ struct ByteMasks {
     std::uint64_t pair;        // the first byte of a two-byte punctuator
     std::uint64_t threeBytes;  // the first byte of `->*` or `...`, and a `.` before a digit
     std::uint64_t wideQuote;   // an `L` before a quote
+    std::uint64_t inc;         // the first byte of `inc`
 };
 
 // The masks of the block loop from what a classifier found.
@@ -59,7 +61,7 @@ struct ByteMasks {
     m.byteLoop = ~(b.word | b.lineFeed | b.blank | b.punctuator)  // quotes, `/`, `\`, unknown bytes
                  | b.threeBytes                                   // `->*`, `...`, `.5`
                  | (b.pair & (b.pair >> 1))                       // `<<=`, `+++`, `->>`
-                 | (wordStarts & b.wideQuote)                     // L"...", L'...'
+                 | (wordStarts & (b.wideQuote | b.inc))           // L"...", L'...', include <...>
                  | (notPlain != 0 ? numberStarts : 0);
     return m;
 }
@@ -90,7 +92,7 @@ inline Classifier availableClassifier()
 
 // Masks of 32 bytes, bit i for byte i.
 struct HalfMasks {
-    std::uint32_t word, digit, zero, dot, lineFeed, blank, punctuator, pair, threeBytes, wideQuote;
+    std::uint32_t word, digit, zero, dot, lineFeed, blank, punctuator, pair, threeBytes, wideQuote, inc;
 };
 
 using Wide = __m256i;
@@ -170,6 +172,7 @@ constexpr std::uint8_t kBeforeAssign[16] = {0, 0x01, 0, 0, 0, 0x01, 0x01, 0, 0, 
     m.pair = maskOf(pair);
     m.threeBytes = maskOf(threeBytes);
     m.wideQuote = maskOf(wideQuote);
+    m.inc = maskOf(_mm256_and_si256(_mm256_and_si256(equal(v, 'i'), equal(next, 'n')), equal(afterNext, 'c')));
     return m;
 }
 
@@ -180,7 +183,8 @@ constexpr std::uint8_t kBeforeAssign[16] = {0, 0x01, 0, 0, 0, 0x01, 0x01, 0, 0, 
     const auto join = [](std::uint32_t l, std::uint32_t h) { return std::uint64_t{l} | (std::uint64_t{h} << 32); };
     return blockMasksOf({join(lo.word, hi.word), join(lo.digit, hi.digit), join(lo.zero, hi.zero), join(lo.dot, hi.dot),
                          join(lo.lineFeed, hi.lineFeed), join(lo.blank, hi.blank), join(lo.punctuator, hi.punctuator),
-                         join(lo.pair, hi.pair), join(lo.threeBytes, hi.threeBytes), join(lo.wideQuote, hi.wideQuote)});
+                         join(lo.pair, hi.pair), join(lo.threeBytes, hi.threeBytes), join(lo.wideQuote, hi.wideQuote),
+                         join(lo.inc, hi.inc)});
 }
 // Classes of the bytes below 128, by bit: what classifyAvx512 looks up for each byte at once.
 enum ByteClassBit : std::uint8_t {
@@ -248,6 +252,7 @@ alignas(64) constexpr std::array<std::uint8_t, 128> kByteClasses = makeByteClass
              arrow | (dot & is(next, '*'));
     b.threeBytes = (arrow & is(afterNext, '*')) | (dot & (is(next, '.') | nextIsDigit));
     b.wideQuote = is(v, 'L') & (is(next, '"') | is(next, '\''));
+    b.inc = is(v, 'i') & is(next, 'n') & is(afterNext, 'c');
     return blockMasksOf(b);
 }
 

@@ -750,7 +750,16 @@ private:
     const char* runBlocksAvx512(const char* p, std::int32_t& line);
     bool readyForBlock(const char* p);
     const char* scanBlock(const char* p, const blocks::BlockMasks& m, std::int32_t& line);
-    const char* emitBlockTokens(const char* p, const blocks::BlockMasks& m, std::uint64_t todo, std::int32_t& line);
+    // The tokens of a block that are not yet written: where the words, line feeds and
+    // punctuators start (`masks`), where the byte loop wrote a token (`byteLoop`), the line at
+    // the block's start and that after its last token.
+    struct BlockTokens {
+        std::uint64_t masks;
+        std::uint64_t byteLoop;
+        std::int32_t line;
+        std::int32_t lastLine = 0;
+    };
+    void emitBlockTokens(const char* p, const blocks::BlockMasks& m, const BlockTokens& tokens);
     const char* stepBytes(const char* p, std::int32_t& line);
 
     // Appends a token made of `line`, `code` and the text, if any, in the first placeholder.
@@ -954,8 +963,11 @@ void TokenScanner::run()
     return m_count != m_sizeAfterBackslash;
 }
 
-// Scans the block at `p` with its masks `m`: the tokens up to the first one for the byte loop,
-// that one by the byte loop, and so on. Returns where the next block starts.
+// Scans the block at `p` with its masks `m`. First the tokens that the byte loop scans, in
+// order, each written to its place among the block's tokens; they may cover what the masks took
+// for other tokens (a comment, a string) and end inside what they took for one (`1e5` in a
+// word). Then all the other tokens at once (emitBlockTokens). Returns where the next block
+// starts.
 [[QM_BLOCK_TARGET, gnu::always_inline]] inline const char* TokenScanner::scanBlock(const char* p, const blocks::BlockMasks& m,
                                                                                std::int32_t& line)
 {
@@ -965,53 +977,63 @@ void TokenScanner::run()
     if (limit == 0) {
         return stepBytes(p, line);  // a word longer than the block
     }
-    // Positions where the masks see no token start although one may start there after a token of
-    // the byte loop: inside a word or after the first byte of a two-byte punctuator.
+    // Positions where the masks see no token start although one starts there when a token of the
+    // byte loop ends there: inside a word (`1e5x` after `1e5`) or after the first byte of a
+    // two-byte punctuator (the third `+` of `+++`).
     const std::uint64_t insideToken = (m.word & (m.word << 1)) | (m.pair << 1);
-    const std::uint64_t byteLoop = _bzhi_u64(m.byteLoop, limit);
-    std::uint64_t ahead = ~std::uint64_t{0};  // the bytes not scanned yet
-    for (;;) {
-        const auto stop = static_cast<unsigned>(_tzcnt_u64((byteLoop & ahead) | (std::uint64_t{1} << limit)));
-        if (const char* const resumeAt = emitBlockTokens(p, m, _bzhi_u64(m.starts & ahead, stop), line)) {
-            return resumeAt;
+    const std::size_t first = m_count;
+    BlockTokens tokens{_bzhi_u64(m.starts & ~m.byteLoop, limit), 0, line};
+    const char* next = nullptr;  // where the next block starts, if not after `limit`
+    for (std::uint64_t byteLoop = _bzhi_u64(m.byteLoop, limit); byteLoop != 0;) {
+        const auto at = static_cast<unsigned>(_tzcnt_u64(byteLoop));
+        m_count = first + static_cast<std::size_t>(bitsBelow(tokens.masks | tokens.byteLoop, at));
+        std::int32_t atLine = tokens.line + bitsBelow(m.lineFeed, at);
+        const std::size_t before = m_count;
+        const char* const after = stepBytes(p + at, atLine);
+        const auto scanned = static_cast<unsigned>(std::min<std::ptrdiff_t>(after - p, 64));
+        tokens.byteLoop |= static_cast<std::uint64_t>(m_count != before) << at;
+        // The block ends with this token when it ends at or past `limit`, or when it is a
+        // backslash (which the byte loop joins with a line end after it).
+        if (scanned >= limit || m_count == m_sizeAfterBackslash) {
+            tokens.masks = _bzhi_u64(tokens.masks, at);
+            tokens.lastLine = atLine;
+            next = after;
+            break;
         }
-        if (stop == limit) {
-            // After the last token, which may be a word or a punctuator that ends past `limit`.
-            const auto wordGoesOn = static_cast<unsigned>(_tzcnt_u64(~(m.word >> limit))) & -((m.word >> (limit - 1)) & 1);
-            const auto pairGoesOn = static_cast<unsigned>((m.pair >> (limit - 1)) & 1);
-            return p + limit + wordGoesOn + pairGoesOn;
-        }
-        const char* const after = stepBytes(p + stop, line);
-        const auto scanned = static_cast<std::size_t>(after - p);
-        // The masks go on being used after the byte loop's token unless it ended at or past
-        // `limit`, inside what the masks see as one token, or after a backslash (which the byte
-        // loop joins with a line end).
-        if (scanned >= limit || ((insideToken >> scanned) & 1) || m_count == m_sizeAfterBackslash) {
-            return after;
-        }
-        ahead = ~std::uint64_t{0} << scanned;
+        // What it covered starts no token; where it ended inside what the masks took for one
+        // token, the byte loop goes on.
+        const std::uint64_t scannedBytes = _bzhi_u64(~std::uint64_t{0}, scanned);
+        byteLoop = (byteLoop & ~scannedBytes) | (insideToken & (std::uint64_t{1} << scanned));
+        tokens.masks &= ~scannedBytes | _bzhi_u64(scannedBytes, at + 1);
     }
+    if (!next) {
+        tokens.lastLine = tokens.line + bitsBelow(m.lineFeed, limit);
+        // After the last token, which may be a word or a punctuator that ends past `limit`.
+        const auto wordGoesOn = static_cast<unsigned>(_tzcnt_u64(~(m.word >> limit))) & -((m.word >> (limit - 1)) & 1);
+        const auto pairGoesOn = static_cast<unsigned>((m.pair >> (limit - 1)) & 1);
+        next = p + limit + wordGoesOn + pairGoesOn;
+    }
+    m_count = first;
+    emitBlockTokens(p, m, tokens);
+    line = tokens.lastLine;
+    return next;
 }
 
-// Emits the tokens whose starts are the bits of `todo`: the words, line feeds and punctuators of
-// the block at `p`, in that order. The vector grows by their number at once and each token is
-// written to its place, the words in one loop, the rest in another: every token of a loop goes
-// through the same instructions, which a jump on the kind of token (what the byte loop does)
-// would mispredict about once per token. A token's place and line are counted from the masks.
-// The word `include` is handed to scanInclude, which may take a header name after it: the block
-// ends there, and the position after it is returned. Otherwise null.
-[[QM_BLOCK_TARGET, gnu::always_inline]] inline const char* TokenScanner::emitBlockTokens(const char* p, const blocks::BlockMasks& m,
-                                                                                     std::uint64_t todo, std::int32_t& line)
+// Emits the words, plain numbers, line feeds and punctuators of the block at `p` that start at
+// the bits of `tokens.masks`, and counts the tokens that the byte loop wrote among them. The
+// vector grows by their number at once and each token is written to its place, the words in
+// one loop, the rest in another: every token of a loop goes through the same instructions,
+// which a jump on the kind of token (what the byte loop does) would mispredict about once per
+// token. A token's place is counted from the masks, its line from the line feeds before it.
+[[QM_BLOCK_TARGET, gnu::always_inline]] inline void TokenScanner::emitBlockTokens(const char* p, const blocks::BlockMasks& m,
+                                                                              const BlockTokens& tokens)
 {
     const std::size_t first = m_count;
-    m_count += static_cast<std::size_t>(_mm_popcnt_u64(todo));
+    const std::uint64_t all = tokens.masks | tokens.byteLoop;
+    m_count += static_cast<std::size_t>(_mm_popcnt_u64(all));
     Token* const out = m_tokens.data() + first;
-    const std::int32_t firstLine = line;
-    // The line feeds before a token that count for its line are those of this call.
-    const std::uint64_t lineFeeds = m.lineFeed & todo;
 
-    std::uint64_t include = 0;  // the bit of the first `include`, if any
-    for (std::uint64_t words = todo & m.word; words != 0; words = _blsr_u64(words)) {
+    for (std::uint64_t words = tokens.masks & m.word; words != 0; words = _blsr_u64(words)) {
         const auto at = static_cast<unsigned>(_tzcnt_u64(words));
         const char* const start = p + at;
         const auto length = static_cast<std::size_t>(_tzcnt_u64(~(m.word >> at)));
@@ -1023,34 +1045,23 @@ void TokenScanner::run()
         const TokenCode numberCode = *start == '0' ? TokenCode{tok::OctalInteger} : TokenCode{tok::DecimalInteger};
         const TokenCode code = wordCode ^ ((wordCode ^ numberCode) & -number);
         const std::size_t textLength = length & -static_cast<std::size_t>(notKeyword);
-        Token* const token = out + bitsBelow(todo, at);
+        Token* const token = out + bitsBelow(all, at);
+        const std::int32_t tokenLine = tokens.line + bitsBelow(m.lineFeed, at);
         if (textLength > model::TokenString::kInlineCapacity) [[unlikely]] {
-            ::new (token) Token(firstLine + bitsBelow(lineFeeds, at), code, m_longTexts.add({start, textLength}, static_cast<std::size_t>(m_end - start) / 8));
-        } else if (code == tok::Include) [[unlikely]] {
-            include = std::uint64_t{1} << at;
-            break;
+            ::new (token) Token(tokenLine, code, m_longTexts.add({start, textLength}, static_cast<std::size_t>(m_end - start) / 8));
         } else {
-            ::new (token) Token(firstLine + bitsBelow(lineFeeds, at), code, model::PaddedText{start, textLength});
+            ::new (token) Token(tokenLine, code, model::PaddedText{start, textLength});
         }
     }
     // Line feeds and one-byte punctuators are their own codes; the texts stay empty.
-    for (std::uint64_t others = todo & ~m.word; others != 0; others = _blsr_u64(others)) {
+    for (std::uint64_t others = tokens.masks & ~m.word; others != 0; others = _blsr_u64(others)) {
         const auto at = static_cast<unsigned>(_tzcnt_u64(others));
         const TokenCode single = static_cast<unsigned char>(p[at]);
         const auto pair = static_cast<TokenCode>((m.pair >> at) & 1);
-        Token& token = out[bitsBelow(todo, at)];
-        token.line = firstLine + bitsBelow(lineFeeds, at);
+        Token& token = out[bitsBelow(all, at)];
+        token.line = tokens.line + bitsBelow(m.lineFeed, at);
         token.code = single ^ ((single ^ kPairs.codeAt(p + at)) & -pair);
     }
-    if (include == 0) [[likely]] {
-        line = firstLine + bitsBelow(lineFeeds, 64);
-        return nullptr;
-    }
-    // Everything from `include` on is scanned again from there.
-    const auto at = static_cast<unsigned>(_tzcnt_u64(include));
-    m_count = first + static_cast<std::size_t>(bitsBelow(todo, at));
-    line = firstLine + bitsBelow(lineFeeds, at);
-    return scanInclude(p + at + 7, m_end, line);
 }
 #endif
 
