@@ -336,7 +336,7 @@ public:
         const std::uint64_t high = loadLittleEndian64(word + 8) & kKeyMasks[length].high;
         // An empty slot holds the empty key with code 0.
         const std::size_t slot = slotOf(low);
-        const auto found = static_cast<TokenCode>((m_keys[slot].low == low) & (m_keys[slot].high == high));
+        const auto found = static_cast<TokenCode>(((m_keys[slot].low ^ low) | (m_keys[slot].high ^ high)) == 0);
         return m_code[slot] & -found;
     }
 
@@ -1039,11 +1039,7 @@ void TokenScanner::run()
         const auto length = static_cast<std::size_t>(_tzcnt_u64(~(m.word >> at)));
         const TokenCode keyword = kKeywords.findInBlock(start, length);
         const auto notKeyword = static_cast<TokenCode>(keyword == 0);
-        const TokenCode wordCode = keyword | (tok::Identifier & -notKeyword);
-        // A number here is digits only: decimal, or octal when it is a single 0.
-        const auto number = static_cast<TokenCode>((m.digit >> at) & 1);
-        const TokenCode numberCode = *start == '0' ? TokenCode{tok::OctalInteger} : TokenCode{tok::DecimalInteger};
-        const TokenCode code = wordCode ^ ((wordCode ^ numberCode) & -number);
+        const TokenCode code = keyword | (tok::Identifier & -notKeyword);
         const std::size_t textLength = length & -static_cast<std::size_t>(notKeyword);
         Token* const token = out + bitsBelow(all, at);
         const std::int32_t tokenLine = tokens.line + bitsBelow(m.lineFeed, at);
@@ -1052,6 +1048,11 @@ void TokenScanner::run()
         } else {
             ::new (token) Token(tokenLine, code, model::PaddedText{start, textLength});
         }
+    }
+    // Numbers here are digits only: decimal, or octal when a single 0.
+    for (std::uint64_t numbers = tokens.masks & m.digit; numbers != 0; numbers = _blsr_u64(numbers)) {
+        const auto at = static_cast<unsigned>(_tzcnt_u64(numbers));
+        out[bitsBelow(all, at)].code = p[at] == '0' ? tok::OctalInteger : tok::DecimalInteger;
     }
     // Line feeds and one-byte punctuators are their own codes; the texts stay empty.
     for (std::uint64_t others = tokens.masks & ~m.word; others != 0; others = _blsr_u64(others)) {
