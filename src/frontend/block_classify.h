@@ -28,6 +28,11 @@ struct BlockMasks {
     std::uint64_t pair = 0;      // the first byte of a two-byte punctuator
     std::uint64_t starts = 0;    // where words, line feeds and punctuators start
     std::uint64_t byteLoop = 0;  // where a token starts that the byte loop scans
+    // For the block loop's own look at some of those: double quotes, backslashes, and the first
+    // byte of `//`.
+    std::uint64_t quote = 0;
+    std::uint64_t backslash = 0;
+    std::uint64_t lineComment = 0;
 };
 
 // What a classifier finds in the 64 bytes, bit i for byte i.
@@ -37,6 +42,8 @@ struct ByteMasks {
     std::uint64_t threeBytes;  // the first byte of `->*` or `...`, and a `.` before a digit
     std::uint64_t wideQuote;   // an `L` before a quote
     std::uint64_t inc;         // the first byte of `inc`
+    std::uint64_t quote, backslash;
+    std::uint64_t lineComment;  // the first byte of `//`
 };
 
 // The masks of the block loop from what a classifier found.
@@ -63,6 +70,9 @@ struct ByteMasks {
                  | (b.pair & (b.pair >> 1))                       // `<<=`, `+++`, `->>`
                  | (wordStarts & (b.wideQuote | b.inc))           // L"...", L'...', include <...>
                  | (notPlain != 0 ? numberStarts : 0);
+    m.quote = b.quote;
+    m.backslash = b.backslash;
+    m.lineComment = b.lineComment;
     return m;
 }
 
@@ -92,7 +102,8 @@ inline Classifier availableClassifier()
 
 // Masks of 32 bytes, bit i for byte i.
 struct HalfMasks {
-    std::uint32_t word, digit, zero, dot, lineFeed, blank, punctuator, pair, threeBytes, wideQuote, inc;
+    std::uint32_t word, digit, zero, dot, lineFeed, blank, punctuator, pair, threeBytes, wideQuote, inc, quote, backslash,
+        lineComment;
 };
 
 using Wide = __m256i;
@@ -173,6 +184,9 @@ constexpr std::uint8_t kBeforeAssign[16] = {0, 0x01, 0, 0, 0, 0x01, 0x01, 0, 0, 
     m.threeBytes = maskOf(threeBytes);
     m.wideQuote = maskOf(wideQuote);
     m.inc = maskOf(_mm256_and_si256(_mm256_and_si256(equal(v, 'i'), equal(next, 'n')), equal(afterNext, 'c')));
+    m.quote = maskOf(equal(v, '"'));
+    m.backslash = maskOf(equal(v, '\\'));
+    m.lineComment = maskOf(_mm256_and_si256(equal(v, '/'), equal(next, '/')));
     return m;
 }
 
@@ -184,7 +198,8 @@ constexpr std::uint8_t kBeforeAssign[16] = {0, 0x01, 0, 0, 0, 0x01, 0x01, 0, 0, 
     return blockMasksOf({join(lo.word, hi.word), join(lo.digit, hi.digit), join(lo.zero, hi.zero), join(lo.dot, hi.dot),
                          join(lo.lineFeed, hi.lineFeed), join(lo.blank, hi.blank), join(lo.punctuator, hi.punctuator),
                          join(lo.pair, hi.pair), join(lo.threeBytes, hi.threeBytes), join(lo.wideQuote, hi.wideQuote),
-                         join(lo.inc, hi.inc)});
+                         join(lo.inc, hi.inc), join(lo.quote, hi.quote), join(lo.backslash, hi.backslash),
+                         join(lo.lineComment, hi.lineComment)});
 }
 // Classes of the bytes below 128, by bit: what classifyAvx512 looks up for each byte at once.
 enum ByteClassBit : std::uint8_t {
@@ -253,6 +268,9 @@ alignas(64) constexpr std::array<std::uint8_t, 128> kByteClasses = makeByteClass
     b.threeBytes = (arrow & is(afterNext, '*')) | (dot & (is(next, '.') | nextIsDigit));
     b.wideQuote = is(v, 'L') & (is(next, '"') | is(next, '\''));
     b.inc = is(v, 'i') & is(next, 'n') & is(afterNext, 'c');
+    b.quote = is(v, '"');
+    b.backslash = is(v, '\\');
+    b.lineComment = is(v, '/') & is(next, '/');
     return blockMasksOf(b);
 }
 
