@@ -211,9 +211,48 @@ private:
         if (tag() == kOwnedTag) {
             delete[] heapData();
         } else {
-            releaseBlock(block(), 1);
+            deferredReleases().add(block());
         }
         setSmallSize(0);
+    }
+
+    // The references to one shared block that this thread has dropped and not yet taken off its
+    // count: destroying a token vector drops one per long text, mostly to the same block, and
+    // one atomic operation per run of them costs far less than one per text. They are taken off
+    // when the thread drops a reference to another block, and when it ends. Until then the
+    // block stays allocated, so a thread keeps at most one block alive after its last use.
+    class DeferredReleases {
+    public:
+        DeferredReleases() = default;
+        DeferredReleases(const DeferredReleases&) = delete;
+        DeferredReleases& operator=(const DeferredReleases&) = delete;
+        ~DeferredReleases() { flush(); }
+
+        void add(char* block) noexcept
+        {
+            if (block != m_block) {
+                flush();
+                m_block = block;
+            }
+            ++m_count;
+        }
+        void flush() noexcept
+        {
+            if (m_block) {
+                releaseBlock(m_block, m_count);
+                m_block = nullptr;
+                m_count = 0;
+            }
+        }
+
+    private:
+        char* m_block = nullptr;
+        std::uint32_t m_count = 0;
+    };
+    static DeferredReleases& deferredReleases() noexcept
+    {
+        static thread_local DeferredReleases releases;
+        return releases;
     }
 
     alignas(8) char m_bytes[16]{};

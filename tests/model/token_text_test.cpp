@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qm::model {
@@ -148,6 +149,35 @@ TEST(TokenStringShared, BlocksOutliveWriterAndCopies)
     EXPECT_EQ(copies[9].view(), "short");
     copies.clear();
     EXPECT_EQ(moved.view(), expected[7]);
+}
+
+// Threads that drop their copies of the same shared texts at the same time, each gathering its
+// releases, leave the blocks alive while any copy is left and free them after the last (checked
+// by the address sanitizer: a count taken down too far frees a block that is still read).
+TEST(TokenStringShared, CopiesDroppedByManyThreadsKeepTheirBlocksRight)
+{
+    std::vector<TokenString> texts;
+    {
+        TextBlockWriter writer;
+        for (int i = 0; i < 2000; ++i) {
+            texts.emplace_back(writer.add("shared long text number " + std::to_string(i), 100000));
+        }
+    }
+    std::vector<std::vector<TokenString>> copies(4, texts);
+    std::vector<std::thread> threads;
+    for (auto& own : copies) {
+        threads.emplace_back([&own] {
+            for (int round = 0; round < 50; ++round) {
+                std::vector<TokenString> more(own.begin(), own.end());
+                more.clear();
+            }
+            own.clear();
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    for (std::size_t i = 0; i < texts.size(); i += 97) {
+        EXPECT_EQ(texts[i].view(), "shared long text number " + std::to_string(i));
+    }
 }
 
 }  // namespace
