@@ -43,7 +43,8 @@ constexpr std::string_view kPieces[] = {
     "an_identifier_that_is_longer_than_sixty_four_bytes_so_it_cannot_fit_into_one_block_at_all",
     "int", "return", "reinterpret_cast", "while", "include", "define", "__declspec", "L",
     // numbers: plain and all the others
-    "0", "7", "42", "1234567890123456789", "09", "0x1F", "0x", "1.", "1.5f", ".5", "1e10", "1e+", "10u",
+    "0", "7", "42", "1234567890123456789", "09", "0x1F", "0xDeadBeef", "0X7f", "0x1Fu", "0x1g", "0x", "0x.5",
+    "1.", "1.5f", ".5", "1e10", "1e+", "10u",
     "1ull", "077", "3.14159265358979323846L", "1..2",
     // punctuators, with the runs that need a closer look
     "(", ")", "{", "}", "[", "]", ";", ",", "?", "~", ":", "::", "->", "->*", "->>", ".", ".*", "...", "....",
