@@ -637,12 +637,14 @@ struct Fixed {
 //
 // Where the processor allows, the scanner classifies the 64 bytes at its position at once
 // (block_classify.h) and so knows where every word, plain number, line feed and punctuator
-// before the first token for the byte loop starts. It emits those tokens in two loops, words
-// and the rest, whose branches do not depend on the kinds of the tokens: the kind is picked
-// with masks, not a jump, which the byte loop mispredicts about once per token. The token for
-// the byte loop (a literal, comment, other number, backslash, unknown byte, three-byte
-// punctuator) takes one step of the byte loop, and the masks serve on after it as long as it
-// ended inside the block at a place where they see a token boundary.
+// starts, and where a token starts that needs the byte loop (a literal, comment, other number,
+// backslash, unknown byte, three-byte punctuator). Those tokens come first, in order, each
+// written to its place among the block's tokens: line comments and strings without escapes
+// that end inside the block are read off the masks, the others take one step of the byte loop.
+// What they cover starts no other token. Then all the other tokens of the block are written at
+// once, in two loops, words and the rest, whose branches do not depend on the kinds of the
+// tokens: the kind is picked with masks, not a jump, which the byte loop mispredicts about
+// once per token.
 
 // The two-byte punctuators, found by their bytes read as one little-endian 16-bit number: a
 // collision-free table indexed by a multiplicative hash of that number.
