@@ -87,7 +87,8 @@ inline Classifier availableClassifier()
         const bool scalar = __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
                             __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("lzcnt");
         if (!scalar || !__builtin_cpu_supports("avx2")) return Classifier::None;
-        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi")) {
+        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi") &&
+            __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("avx512vpopcntdq")) {
             return Classifier::Avx512;
         }
         return Classifier::Avx2;
@@ -98,7 +99,7 @@ inline Classifier availableClassifier()
 // The instructions that code around the classifiers may use, and those of each classifier.
 #define QM_BLOCK_TARGET gnu::target("avx2,bmi,bmi2,popcnt,lzcnt")
 #define QM_AVX2_TARGET gnu::target("avx2,bmi,bmi2,popcnt,lzcnt")
-#define QM_AVX512_TARGET gnu::target("avx512f,avx512bw,avx512vbmi,avx512vl,avx2,bmi,bmi2,popcnt,lzcnt")
+#define QM_AVX512_TARGET gnu::target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,avx512vpopcntdq,avx512vl,avx2,bmi,bmi2,popcnt,lzcnt")
 
 // Masks of 32 bytes, bit i for byte i.
 struct HalfMasks {
@@ -231,6 +232,13 @@ constexpr std::array<std::uint8_t, 128> makeByteClasses()
 }
 
 alignas(64) constexpr std::array<std::uint8_t, 128> kByteClasses = makeByteClasses();
+
+// The numbers 0 to 63, a byte each: compressed by a mask, the positions of its bits.
+alignas(64) constexpr std::array<std::uint8_t, 64> kByteIndexes = [] {
+    std::array<std::uint8_t, 64> indexes{};
+    for (std::size_t i = 0; i < indexes.size(); ++i) indexes[i] = static_cast<std::uint8_t>(i);
+    return indexes;
+}();
 
 [[QM_AVX512_TARGET, gnu::always_inline]] inline std::uint64_t has(__m512i classes, std::uint8_t bit)
 {

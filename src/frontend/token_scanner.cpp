@@ -665,6 +665,7 @@ public:
         for (m_multiplier = 0x9E3779B1u;; m_multiplier += 2) {
             m_keys = {};
             m_codes = {};
+            m_codeBytes = {};
             bool collides = false;
             for (const Pair& pair : kAll) {
                 if (pair.code < tok::DotStar || pair.code > tok::HashHash || pair.spelling.size() != 2) {
@@ -678,6 +679,7 @@ public:
                 }
                 m_keys[slot] = key;
                 m_codes[slot] = static_cast<std::uint16_t>(pair.code);
+                m_codeBytes[slot] = static_cast<char>(pair.code - 256);
             }
             if (!collides) {
                 return;
@@ -696,8 +698,12 @@ public:
         return m_codes[slotOf(key)];
     }
 
-private:
     static constexpr int kBits = 7;
+    constexpr std::uint32_t multiplier() const { return m_multiplier; }
+    // The codes less 256, a byte each, for looking eight of them up at once.
+    const char* codeBytes() const { return m_codeBytes.data(); }
+
+private:
 
     static constexpr std::uint16_t keyOf(char first, char second)
     {
@@ -708,6 +714,7 @@ private:
     std::uint32_t m_multiplier = 0;
     std::array<std::uint16_t, std::size_t{1} << kBits> m_keys{};
     std::array<std::uint16_t, std::size_t{1} << kBits> m_codes{};
+    alignas(64) std::array<char, std::size_t{1} << kBits> m_codeBytes{};
 };
 
 constexpr PairTable kPairs;
@@ -751,17 +758,20 @@ private:
     const char* runBlocksAvx2(const char* p, std::int32_t& line);
     const char* runBlocksAvx512(const char* p, std::int32_t& line);
     bool readyForBlock(const char* p);
-    const char* scanBlock(const char* p, const blocks::BlockMasks& m, std::int32_t& line);
+    struct BlockTokens;
+    const char* scanBlock(const char* p, const blocks::BlockMasks& m, std::int32_t& line, BlockTokens& tokens);
     // The tokens of a block that are not yet written: where the words, line feeds and
     // punctuators start (`masks`), where the byte loop wrote a token (`byteLoop`), the line at
     // the block's start and that after its last token.
     struct BlockTokens {
-        std::uint64_t masks;
-        std::uint64_t byteLoop;
-        std::int32_t line;
+        std::uint64_t masks = 0;
+        std::uint64_t byteLoop = 0;
+        std::int32_t line = 0;
         std::int32_t lastLine = 0;
     };
-    void emitBlockTokens(const char* p, const blocks::BlockMasks& m, const BlockTokens& tokens);
+    Token* emitWords(const char* p, const blocks::BlockMasks& m, const BlockTokens& tokens);
+    void emitOthers(const char* p, const blocks::BlockMasks& m, const BlockTokens& tokens, Token* out);
+    void emitOthersAvx512(const char* p, const blocks::BlockMasks& m, const BlockTokens& tokens, Token* out);
     const char* scanForByteLoop(const char* p, unsigned at, const blocks::BlockMasks& m, std::int32_t& line);
     const char* stepBytes(const char* p, std::int32_t& line);
 
@@ -935,20 +945,41 @@ void TokenScanner::run()
 }
 
 #if defined(QM_BLOCK_CLASSIFIERS)
+// GCC 12 takes the unset lanes that some AVX-512 intrinsics start from for uninitialized values.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
 // The block loop (see "Sixty-four bytes at a time" above), once for each classifier. Each
 // returns where fewer than kBlockReach bytes are left, for the byte loop to finish.
 [[QM_AVX2_TARGET]] const char* TokenScanner::runBlocksAvx2(const char* p, std::int32_t& line)
 {
     while (m_end - p >= kBlockReach) {
-        p = readyForBlock(p) ? scanBlock(p, blocks::classifyAvx2(p), line) : stepBytes(p, line);
+        if (!readyForBlock(p)) {
+            p = stepBytes(p, line);
+            continue;
+        }
+        const blocks::BlockMasks m = blocks::classifyAvx2(p);
+        BlockTokens tokens;
+        const char* const next = scanBlock(p, m, line, tokens);
+        emitOthers(p, m, tokens, emitWords(p, m, tokens));
+        p = next;
     }
     return p;
 }
 
+// The same with the AVX-512 classifier, and the tokens other than words written without a loop.
 [[QM_AVX512_TARGET]] const char* TokenScanner::runBlocksAvx512(const char* p, std::int32_t& line)
 {
     while (m_end - p >= kBlockReach) {
-        p = readyForBlock(p) ? scanBlock(p, blocks::classifyAvx512(p), line) : stepBytes(p, line);
+        if (!readyForBlock(p)) {
+            p = stepBytes(p, line);
+            continue;
+        }
+        const blocks::BlockMasks m = blocks::classifyAvx512(p);
+        BlockTokens tokens;
+        const char* const next = scanBlock(p, m, line, tokens);
+        emitOthersAvx512(p, m, tokens, emitWords(p, m, tokens));
+        p = next;
     }
     return p;
 }
@@ -966,14 +997,14 @@ void TokenScanner::run()
     return m_count != m_sizeAfterBackslash;
 }
 
-// Scans the block at `p` with its masks `m`. First the tokens that the byte loop scans, in
-// order, each written to its place among the block's tokens; they may cover what the masks took
-// for other tokens (a comment, a string) and end inside what they took for one (`1e5` in a
-// word). Then all the other tokens at once (emitBlockTokens). Returns where the next block
-// starts.
+// Scans the block at `p` with its masks `m`: the tokens that the byte loop scans, in order, each
+// written to its place among the block's tokens. They may cover what the masks took for other
+// tokens (a comment, a string) and end inside what they took for one (`1e5` in a word). Leaves
+// in `tokens` what emitWords and emitOthers write then, and returns where the next block starts.
 [[QM_BLOCK_TARGET, gnu::always_inline]] inline const char* TokenScanner::scanBlock(const char* p, const blocks::BlockMasks& m,
-                                                                               std::int32_t& line)
+                                                                               std::int32_t& line, BlockTokens& tokens)
 {
+    tokens = {0, 0, line, line};
     // Tokens that start at `limit` or later wait for the next block, and so does a word that
     // runs into the last byte: where it ends is not known yet.
     const unsigned limit = std::min(kBlockTokensBefore, 64u - static_cast<unsigned>(_lzcnt_u64(~m.word)));
@@ -985,7 +1016,7 @@ void TokenScanner::run()
     // two-byte punctuator (the third `+` of `+++`).
     const std::uint64_t insideToken = (m.word & (m.word << 1)) | (m.pair << 1);
     const std::size_t first = m_count;
-    BlockTokens tokens{_bzhi_u64(m.starts & ~m.byteLoop, limit), 0, line};
+    tokens.masks = _bzhi_u64(m.starts & ~m.byteLoop, limit);
     const char* next = nullptr;  // where the next block starts, if not after `limit`
     for (std::uint64_t byteLoop = _bzhi_u64(m.byteLoop, limit); byteLoop != 0;) {
         const auto at = static_cast<unsigned>(_tzcnt_u64(byteLoop));
@@ -1017,7 +1048,6 @@ void TokenScanner::run()
         next = p + limit + wordGoesOn + pairGoesOn;
     }
     m_count = first;
-    emitBlockTokens(p, m, tokens);
     line = tokens.lastLine;
     return next;
 }
@@ -1045,20 +1075,18 @@ void TokenScanner::run()
     return stepBytes(p + at, line);
 }
 
-// Emits the words, plain numbers, line feeds and punctuators of the block at `p` that start at
-// the bits of `tokens.masks`, and counts the tokens that the byte loop wrote among them. The
-// vector grows by their number at once and each token is written to its place, the words in
-// one loop, the rest in another: every token of a loop goes through the same instructions,
-// which a jump on the kind of token (what the byte loop does) would mispredict about once per
-// token. A token's place is counted from the masks, its line from the line feeds before it.
-[[QM_BLOCK_TARGET, gnu::always_inline]] inline void TokenScanner::emitBlockTokens(const char* p, const blocks::BlockMasks& m,
-                                                                              const BlockTokens& tokens)
+// Writes the words and plain numbers of the block at `p` that start at the bits of
+// `tokens.masks`, and makes room for the block's other tokens. The vector grows by the block's
+// tokens at once and each is written to its place, counted from the masks, as is its line.
+// Words go through the same instructions whatever they are, and so do the other tokens
+// (emitOthers): a jump on the kind of token, as the byte loop takes, mispredicts about once per
+// token. Returns where the block's tokens start.
+[[QM_BLOCK_TARGET, gnu::always_inline]] inline Token* TokenScanner::emitWords(const char* p, const blocks::BlockMasks& m,
+                                                                          const BlockTokens& tokens)
 {
-    const std::size_t first = m_count;
+    Token* const out = m_tokens.data() + m_count;
     const std::uint64_t all = tokens.masks | tokens.byteLoop;
     m_count += static_cast<std::size_t>(_mm_popcnt_u64(all));
-    Token* const out = m_tokens.data() + first;
-
     for (std::uint64_t words = tokens.masks & m.word; words != 0; words = _blsr_u64(words)) {
         const auto at = static_cast<unsigned>(_tzcnt_u64(words));
         const char* const start = p + at;
@@ -1080,7 +1108,16 @@ void TokenScanner::run()
         const auto at = static_cast<unsigned>(_tzcnt_u64(numbers));
         out[bitsBelow(all, at)].code = p[at] == '0' ? tok::OctalInteger : tok::DecimalInteger;
     }
-    // Line feeds and one-byte punctuators are their own codes; the texts stay empty.
+    return out;
+}
+
+// Writes the line feeds and punctuators of the block at `p` that start at the bits of
+// `tokens.masks`, in their places from `out`. A line feed and a one-byte punctuator are their own
+// codes; the texts stay empty.
+[[QM_BLOCK_TARGET, gnu::always_inline]] inline void TokenScanner::emitOthers(const char* p, const blocks::BlockMasks& m,
+                                                                         const BlockTokens& tokens, Token* out)
+{
+    const std::uint64_t all = tokens.masks | tokens.byteLoop;
     for (std::uint64_t others = tokens.masks & ~m.word; others != 0; others = _blsr_u64(others)) {
         const auto at = static_cast<unsigned>(_tzcnt_u64(others));
         const TokenCode single = static_cast<unsigned char>(p[at]);
@@ -1090,6 +1127,51 @@ void TokenScanner::run()
         token.code = single ^ ((single ^ kPairs.codeAt(p + at)) & -pair);
     }
 }
+
+// emitOthers eight tokens at a time: their positions compressed into the lanes of a vector, their
+// places and lines counted in each lane, their codes looked up there, and line and code written
+// to each token as one scattered 8-byte store.
+[[QM_AVX512_TARGET, gnu::always_inline]] inline void TokenScanner::emitOthersAvx512(const char* p, const blocks::BlockMasks& m,
+                                                                                const BlockTokens& tokens, Token* out)
+{
+    std::uint64_t others = tokens.masks & ~m.word;
+    if (others == 0) {
+        return;
+    }
+    static_assert(offsetof(Token, line) == 0 && offsetof(Token, code) == 4 && sizeof(Token) == 24);
+    const __m512i bytes = _mm512_loadu_si512(p);
+    const __m512i nextBytes = _mm512_loadu_si512(p + 1);
+    const __m512i all = _mm512_set1_epi64(static_cast<long long>(tokens.masks | tokens.byteLoop));
+    const __m512i lineFeeds = _mm512_set1_epi64(static_cast<long long>(m.lineFeed));
+    const __m512i pairs = _mm512_set1_epi64(static_cast<long long>(m.pair));
+    const __m512i one = _mm512_set1_epi64(1);
+    const __m512i lowByte = _mm512_set1_epi64(0xFF);
+    do {
+        const __m512i at = _mm512_cvtepu8_epi64(_mm512_castsi512_si128(
+            _mm512_maskz_compress_epi8(others, _mm512_load_si512(blocks::kByteIndexes.data()))));
+        const auto lanes = static_cast<__mmask8>(_bzhi_u32(0xFF, static_cast<unsigned>(_mm_popcnt_u64(others))));
+        const __m512i below = _mm512_sub_epi64(_mm512_sllv_epi64(one, at), one);
+        const __m512i places = _mm512_popcnt_epi64(_mm512_and_si512(below, all));
+        const __m512i lines = _mm512_add_epi64(_mm512_popcnt_epi64(_mm512_and_si512(below, lineFeeds)),
+                                               _mm512_set1_epi64(tokens.line));
+        const __m512i first = _mm512_and_si512(_mm512_permutexvar_epi8(at, bytes), lowByte);
+        const __m512i second = _mm512_and_si512(_mm512_permutexvar_epi8(at, nextBytes), lowByte);
+        const __m512i slots = _mm512_srli_epi32(
+            _mm512_mullo_epi32(_mm512_or_si512(first, _mm512_slli_epi64(second, 8)), _mm512_set1_epi32(static_cast<int>(kPairs.multiplier()))),
+            32 - PairTable::kBits);
+        const __m512i pairCodes = _mm512_add_epi64(
+            _mm512_and_si512(_mm512_permutex2var_epi8(_mm512_load_si512(kPairs.codeBytes()), slots,
+                                                      _mm512_load_si512(kPairs.codeBytes() + 64)),
+                             lowByte),
+            _mm512_set1_epi64(256));
+        const __mmask8 isPair = _mm512_test_epi64_mask(_mm512_srlv_epi64(pairs, at), one);
+        const __m512i codes = _mm512_mask_blend_epi64(isPair, first, pairCodes);
+        _mm512_mask_i64scatter_epi64(out, lanes, _mm512_add_epi64(places, _mm512_slli_epi64(places, 1)),
+                                     _mm512_or_si512(lines, _mm512_slli_epi64(codes, 32)), 8);
+        others &= ~_pdep_u64(0xFF, others);
+    } while (others != 0);
+}
+#pragma GCC diagnostic pop
 #endif
 
 // A token whose text is [text, textEnd); the input ends at `end`.
