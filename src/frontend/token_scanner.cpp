@@ -249,7 +249,7 @@ inline std::int32_t countLineFeeds(const char* p, const char* end)
 // Reserved and directive words
 
 // A word of up to 16 bytes as two little-endian integers, zero past its end.
-struct alignas(16) WordKey {
+struct WordKey {
     std::uint64_t low = 0;
     std::uint64_t high = 0;
 };
@@ -704,7 +704,6 @@ public:
     const char* codeBytes() const { return m_codeBytes.data(); }
 
 private:
-
     static constexpr std::uint16_t keyOf(char first, char second)
     {
         return static_cast<std::uint16_t>(static_cast<unsigned char>(first) | (static_cast<unsigned char>(second) << 8));
@@ -719,8 +718,8 @@ private:
 
 constexpr PairTable kPairs;
 
-// The block loop reads up to 80 bytes from its position: 64 classified, one more for two-byte
-// punctuators, and the 16 bytes from which a word of a token that starts before byte 62 is copied.
+// The block loop reads up to 80 bytes from its position: 64 classified, two more for two- and
+// three-byte punctuators, and the 16 bytes of a word that starts before byte 62.
 constexpr std::ptrdiff_t kBlockReach = 80;
 // Tokens that start at byte 62 or later wait for the next block: the classification of a
 // two-byte punctuator at byte 63 needs byte 64, that of `->*` two bytes ahead.
@@ -758,8 +757,6 @@ private:
     const char* runBlocksAvx2(const char* p, std::int32_t& line);
     const char* runBlocksAvx512(const char* p, std::int32_t& line);
     bool readyForBlock(const char* p);
-    struct BlockTokens;
-    const char* scanBlock(const char* p, const blocks::BlockMasks& m, std::int32_t& line, BlockTokens& tokens);
     // The tokens of a block that are not yet written: where the words, line feeds and
     // punctuators start (`masks`), where the byte loop wrote a token (`byteLoop`), the line at
     // the block's start and that after its last token.
@@ -769,6 +766,7 @@ private:
         std::int32_t line = 0;
         std::int32_t lastLine = 0;
     };
+    const char* scanBlock(const char* p, const blocks::BlockMasks& m, std::int32_t& line, BlockTokens& tokens);
     Token* emitWords(const char* p, const blocks::BlockMasks& m, const BlockTokens& tokens);
     void emitOthers(const char* p, const blocks::BlockMasks& m, const BlockTokens& tokens, Token* out);
     void emitOthersAvx512(const char* p, const blocks::BlockMasks& m, const BlockTokens& tokens, Token* out);

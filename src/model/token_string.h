@@ -1,8 +1,9 @@
 // TokenString: the text of one token, an immutable value. Texts of up to 15 bytes (most
 // identifiers and numbers) live inside the object; longer ones on the heap, in one of two ways:
 // in an allocation of their own, or in a block that many texts share (TextBlockWriter; the
-// scanner puts its long texts there), which the last TokenString referring to it frees. Copies
-// of a shared text share it too. Keeping the object at 16 bytes keeps a Token at 24 bytes, which
+// scanner puts its long texts there), which is freed once no TokenString refers to it (a thread
+// hands back the references it drops in runs, see DeferredReleases). Copies of a shared text
+// share it too. Keeping the object at 16 bytes keeps a Token at 24 bytes, which
 // bounds the memory that a file's token sequence takes.
 #pragma once
 
@@ -259,8 +260,8 @@ private:
 };
 
 // Copies long texts into blocks that many TokenStrings share, so that a sequence of tokens costs
-// a heap allocation per block instead of one per long text. A block is freed with the last
-// TokenString that refers to it, wherever that lives; the writer itself is for one thread.
+// a heap allocation per block instead of one per long text. A block is freed when no TokenString
+// refers to it any more, wherever they lived; the writer itself is for one thread.
 class TextBlockWriter {
 public:
     TextBlockWriter() = default;
