@@ -756,7 +756,7 @@ private:
     const char* scanOne(const char* p, const char* end, std::int32_t& line);
     const char* runBlocksAvx2(const char* p, std::int32_t& line);
     const char* runBlocksAvx512(const char* p, std::int32_t& line);
-    bool readyForBlock(const char* p);
+    bool atBlock(const char*& p, std::int32_t& line);
     // The tokens of a block that are not yet written: where the words, line feeds and
     // punctuators start (`masks`), where the byte loop wrote a token (`byteLoop`), the line at
     // the block's start and that after its last token.
@@ -951,11 +951,7 @@ void TokenScanner::run()
 // returns where fewer than kBlockReach bytes are left, for the byte loop to finish.
 [[QM_AVX2_TARGET]] const char* TokenScanner::runBlocksAvx2(const char* p, std::int32_t& line)
 {
-    while (m_end - p >= kBlockReach) {
-        if (!readyForBlock(p)) {
-            p = stepBytes(p, line);
-            continue;
-        }
+    while (atBlock(p, line)) {
         const blocks::BlockMasks m = blocks::classifyAvx2(p);
         BlockTokens tokens;
         const char* const next = scanBlock(p, m, line, tokens);
@@ -968,11 +964,7 @@ void TokenScanner::run()
 // The same with the AVX-512 classifier, and the tokens other than words written without a loop.
 [[QM_AVX512_TARGET]] const char* TokenScanner::runBlocksAvx512(const char* p, std::int32_t& line)
 {
-    while (m_end - p >= kBlockReach) {
-        if (!readyForBlock(p)) {
-            p = stepBytes(p, line);
-            continue;
-        }
+    while (atBlock(p, line)) {
         const blocks::BlockMasks m = blocks::classifyAvx512(p);
         BlockTokens tokens;
         const char* const next = scanBlock(p, m, line, tokens);
@@ -982,17 +974,24 @@ void TokenScanner::run()
     return p;
 }
 
-// Makes room for a block's tokens; false when a backslash came last, whose line end (if one
-// follows) the byte loop joins with the next line.
-[[QM_BLOCK_TARGET, gnu::always_inline]] inline bool TokenScanner::readyForBlock(const char* p)
+// Whether a block can start at `p`, after room is made for its tokens: false where fewer than
+// kBlockReach bytes are left. A backslash that came last goes to the byte loop first, which
+// joins its line with the next if a line end follows.
+[[QM_BLOCK_TARGET, gnu::always_inline]] inline bool TokenScanner::atBlock(const char*& p, std::int32_t& line)
 {
-    if (m_count >= m_growAt) {
-        makeRoom(p);
+    while (m_end - p >= kBlockReach) {
+        if (m_count >= m_growAt) {
+            makeRoom(p);
+        }
+        if (m_tokens.size() - m_count < 64) {
+            addPlaceholders();
+        }
+        if (m_count != m_sizeAfterBackslash) {
+            return true;
+        }
+        p = stepBytes(p, line);
     }
-    if (m_tokens.size() - m_count < 64) {
-        addPlaceholders();
-    }
-    return m_count != m_sizeAfterBackslash;
+    return false;
 }
 
 // Scans the block at `p` with its masks `m`: the tokens that the byte loop scans, in order, each
