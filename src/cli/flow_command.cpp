@@ -66,27 +66,8 @@ void writeFlowJson(JsonStreamWriter& out, const std::string& function, const std
     appendIntMember(b, "startColumn", chart.startColumn());
     appendIntMember(b, "width", chart.totalWidth());
     appendIntMember(b, "height", chart.totalHeight());
-    b.append(", \"elements\": [");
-    struct Frame {
-        const detail::FlowElementList* list;
-        std::size_t next;
-    };
-    std::vector<Frame> stack{{&chart.elements(), 0}};
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        if (frame.next == frame.list->size()) {
-            stack.pop_back();
-            // Closes a children list and its element, or the top-level list.
-            b.append(stack.empty() ? "]" : "]}");
-            continue;
-        }
-        const detail::FlowElement& element = (*frame.list)[frame.next];
-        if (frame.next > 0) b.append(", ");
-        ++frame.next;
-        appendElementHead(b, element);
-        stack.push_back({&element.children, 0});
-        out.maybeFlush();
-    }
+    b.append(", \"elements\": ");
+    appendTreeJson(out, chart.elements(), appendElementHead);
     b.append("}\n");
 }
 

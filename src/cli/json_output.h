@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm::cli {
 
@@ -42,5 +43,35 @@ private:
     std::FILE* m_stream;
     std::string m_buffer;
 };
+
+// Appends the items of `roots` and, inside each, its `children` list, as nested JSON lists,
+// without recursion however deep the tree is. `head(out, item)` appends an item's object up to
+// the opening `[` of its children list; the list and the object are closed here.
+template <typename Item, typename Head>
+void appendTreeJson(JsonStreamWriter& out, const std::vector<Item>& roots, Head head)
+{
+    std::string& b = out.buffer();
+    struct Frame {
+        const std::vector<Item>* list;
+        std::size_t next;
+    };
+    b.push_back('[');
+    std::vector<Frame> stack{{&roots, 0}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next == frame.list->size()) {
+            stack.pop_back();
+            // Closes a children list and its item, or the top-level list.
+            b.append(stack.empty() ? "]" : "]}");
+            continue;
+        }
+        const Item& item = (*frame.list)[frame.next];
+        if (frame.next > 0) b.append(", ");
+        ++frame.next;
+        head(b, item);
+        stack.push_back({&item.children, 0});
+        out.maybeFlush();
+    }
+}
 
 }  // namespace qm::cli

@@ -84,27 +84,8 @@ void writeDiagramJson(JsonStreamWriter& out, const macro::MacroDiagram& diagram,
     b.append(std::to_string(size.width));
     b.append(", \"height\": ");
     b.append(std::to_string(size.height));
-    b.append(", \"boxes\": [");
-    struct Frame {
-        const std::vector<macro::MacroBox>* list;
-        std::size_t next;
-    };
-    std::vector<Frame> stack{{&diagram.boxes(), 0}};
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        if (frame.next == frame.list->size()) {
-            stack.pop_back();
-            // Closes a children list and its box, or the top-level list.
-            b.append(stack.empty() ? "]" : "]}");
-            continue;
-        }
-        const macro::MacroBox& box = (*frame.list)[frame.next];
-        if (frame.next > 0) b.append(", ");
-        ++frame.next;
-        appendBoxHead(b, box);
-        stack.push_back({&box.children, 0});
-        out.maybeFlush();
-    }
+    b.append(", \"boxes\": ");
+    appendTreeJson(out, diagram.boxes(), appendBoxHead);
     b.append("}\n");
 }
 
