@@ -530,8 +530,8 @@ inline const char* matchHeaderName(const char* opening, const char* end)
 
 // The first reservation of a token vector. Ordinary source files have one token per 5 to 11
 // bytes (comments make the difference); data tables in source form, one per 2 to 4. Guessing
-// one per 5 makes most vectors large enough at once; makeRoom and the final shrink take care of
-// the others, which keeps the memory near 4 bytes per byte of input.
+// one per 5 makes most vectors large enough at once, and makeRoom takes care of the others; the
+// memory stays near 5 bytes per byte of input.
 constexpr std::size_t kBytesPerTokenGuess = 5;
 // The first reservation stays below 32 MiB: glibc maps a block of that size or more afresh for
 // every allocation, so a vector past it pays for fresh pages on every file instead of reusing
@@ -1470,7 +1470,9 @@ void scanTokens(std::string_view input, CrLf crLf, std::vector<Token>& tokens, c
     tokens.clear();
     tokens.reserve(std::min(input.size() / kBytesPerTokenGuess + 16, kMaxFirstReservation));
     TokenScanner(input, crLf, mode, tokens, diagnostics).run();
-    if (tokens.capacity() > 2 * tokens.size() + 16) {
+    // Only a vector that its tokens fill to less than an eighth is shrunk (a file of comments):
+    // the copy costs more than the memory is worth, as the preprocessor soon replaces the tokens.
+    if (tokens.capacity() > 8 * tokens.size() + 16) {
         tokens.shrink_to_fit();
     }
 }
