@@ -1052,7 +1052,8 @@ void TokenScanner::run()
 
 // A token of the block at `p` that the byte loop scans, at byte `at`, written where m_count
 // points. Line comments and strings without escapes that end inside the block are scanned here
-// from the masks, the others by the byte loop. Returns where the token ends.
+// from the masks, numbers and block comments by their own functions, the others by a step of the
+// byte loop. Returns where the token ends.
 [[QM_BLOCK_TARGET, gnu::always_inline]] inline const char* TokenScanner::scanForByteLoop(const char* p, unsigned at,
                                                                                      const blocks::BlockMasks& m,
                                                                                      std::int32_t& line)
@@ -1062,6 +1063,8 @@ void TokenScanner::run()
         if (const std::uint64_t lineFeeds = m.lineFeed & after) {
             return p + _tzcnt_u64(lineFeeds);
         }
+    } else if ((m.digit >> at) & 1) {
+        return scanNumber(p + at, m_end, line);
     } else if (p[at] == '/' && p[at + 1] == '*') {
         return skipBlockCommentWide(p + at, line);
     } else if (((m.quote >> at) & 1) && p + at >= m_stringFailsBefore) {
