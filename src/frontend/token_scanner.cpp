@@ -1116,20 +1116,34 @@ void TokenScanner::run()
     Token* const out = m_tokens.data() + m_count;
     const std::uint64_t all = tokens.masks | tokens.byteLoop;
     m_count += static_cast<std::size_t>(_mm_popcnt_u64(all));
-    for (std::uint64_t words = tokens.masks & m.word; words != 0; words = _blsr_u64(words)) {
+    // Words of 16 bytes or more, found by halving runs of word bits, have a loop of their own, so
+    // that no word takes a branch on its length.
+    std::uint64_t sixteen = m.word & (m.word >> 1);
+    sixteen &= sixteen >> 2;
+    sixteen &= sixteen >> 4;
+    sixteen &= sixteen >> 8;
+    const std::uint64_t longWords = tokens.masks & sixteen;
+    for (std::uint64_t words = tokens.masks & m.word & ~longWords; words != 0; words = _blsr_u64(words)) {
         const auto at = static_cast<unsigned>(_tzcnt_u64(words));
         const char* const start = p + at;
         const auto length = static_cast<std::size_t>(_tzcnt_u64(~(m.word >> at)));
         const TokenCode keyword = kKeywords.findInBlock(start, length);
         const auto notKeyword = static_cast<TokenCode>(keyword == 0);
         const TokenCode code = keyword | (tok::Identifier & -notKeyword);
-        const std::size_t textLength = length & -static_cast<std::size_t>(notKeyword);
+        ::new (out + bitsBelow(all, at)) Token(tokens.line + bitsBelow(m.lineFeed, at), code,
+                                               model::PaddedText{start, length & -static_cast<std::size_t>(notKeyword)});
+    }
+    for (std::uint64_t words = longWords; words != 0; words = _blsr_u64(words)) {
+        const auto at = static_cast<unsigned>(_tzcnt_u64(words));
+        const char* const start = p + at;
+        const auto length = static_cast<std::size_t>(_tzcnt_u64(~(m.word >> at)));
+        const TokenCode keyword = kKeywords.findInBlock(start, length);  // "reinterpret_cast"
         Token* const token = out + bitsBelow(all, at);
         const std::int32_t tokenLine = tokens.line + bitsBelow(m.lineFeed, at);
-        if (textLength > model::TokenString::kInlineCapacity) [[unlikely]] {
-            ::new (token) Token(tokenLine, code, m_longTexts.add({start, textLength}, static_cast<std::size_t>(m_end - start) / 8));
+        if (keyword == 0) [[likely]] {
+            ::new (token) Token(tokenLine, tok::Identifier, m_longTexts.add({start, length}, static_cast<std::size_t>(m_end - start) / 8));
         } else {
-            ::new (token) Token(tokenLine, code, model::PaddedText{start, textLength});
+            ::new (token) Token(tokenLine, keyword, model::PaddedText{start, 0});
         }
     }
     // Numbers here are digits only: decimal, or octal when a single 0.
