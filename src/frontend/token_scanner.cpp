@@ -1116,8 +1116,9 @@ void TokenScanner::run()
     Token* const out = m_tokens.data() + m_count;
     const std::uint64_t all = tokens.masks | tokens.byteLoop;
     m_count += static_cast<std::size_t>(_mm_popcnt_u64(all));
-    // Words of 16 bytes or more, found by halving runs of word bits, have a loop of their own, so
-    // that no word takes a branch on its length.
+    // Words of 16 bytes or more have a loop of their own, so that no word takes a branch on its
+    // length: folding the word mask onto itself by 1, 2, 4 and 8 bits leaves a bit set where 16
+    // word bytes start.
     std::uint64_t sixteen = m.word & (m.word >> 1);
     sixteen &= sixteen >> 2;
     sixteen &= sixteen >> 4;
@@ -1137,7 +1138,7 @@ void TokenScanner::run()
         const auto at = static_cast<unsigned>(_tzcnt_u64(words));
         const char* const start = p + at;
         const auto length = static_cast<std::size_t>(_tzcnt_u64(~(m.word >> at)));
-        const TokenCode keyword = kKeywords.findInBlock(start, length);  // "reinterpret_cast"
+        const TokenCode keyword = kKeywords.findInBlock(start, length);  // only reinterpret_cast is as long
         Token* const token = out + bitsBelow(all, at);
         const std::int32_t tokenLine = tokens.line + bitsBelow(m.lineFeed, at);
         if (keyword == 0) [[likely]] {
