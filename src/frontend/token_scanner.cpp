@@ -962,7 +962,8 @@ void TokenScanner::run()
     return p;
 }
 
-// The same with the AVX-512 classifier, and the tokens other than words written without a loop.
+// The same with the AVX-512 classifier, and the tokens other than words written without a loop:
+// a function of its own, as its instructions may run only where the processor has them.
 [[QM_AVX512_TARGET]] const char* TokenScanner::runBlocksAvx512(const char* p, std::int32_t& line)
 {
     while (atBlock(p, line)) {
