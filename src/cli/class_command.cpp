@@ -146,9 +146,8 @@ int runClass(const ClassOptions& options)
     }
     frontend::AnalysisEngine& engine = run->engine;
 
-    const model::SymbolEntry* entry = findElement(engine.result(), options.element);
+    const model::SymbolEntry* entry = findElementOrReport(engine.result(), options.element);
     if (!entry) {
-        std::cerr << noSuchElementMessage(options.element) << '\n';
         return kExitInputError;
     }
     if (entry->kind != model::NodeKind::Class && entry->kind != model::NodeKind::Struct &&

@@ -1,6 +1,7 @@
 #include "cli/element_path.h"
 
 #include <charconv>
+#include <iostream>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -73,9 +74,13 @@ const model::SymbolEntry* findElement(const model::SymbolEntry& root, std::strin
     return entry == &root ? nullptr : entry;
 }
 
-std::string noSuchElementMessage(std::string_view path)
+const model::SymbolEntry* findElementOrReport(const model::SymbolEntry& root, std::string_view path)
 {
-    return std::string(path) + ": no such element";
+    const model::SymbolEntry* entry = findElement(root, path);
+    if (!entry) {
+        std::cerr << path << ": no such element\n";
+    }
+    return entry;
 }
 
 }  // namespace qm::cli

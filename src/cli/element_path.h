@@ -15,7 +15,8 @@ namespace qm::cli {
 // digits only belongs to the name, so the operator entry `/` is `A::/` (or `A:://2`).
 const model::SymbolEntry* findElement(const model::SymbolEntry& root, std::string_view path);
 
-// "<path>: no such element"
-std::string noSuchElementMessage(std::string_view path);
+// findElement for a drawing command: when nothing is found, "<path>: no such element" goes to
+// standard error and the result is null.
+const model::SymbolEntry* findElementOrReport(const model::SymbolEntry& root, std::string_view path);
 
 }  // namespace qm::cli

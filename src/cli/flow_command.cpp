@@ -95,9 +95,8 @@ int runFlow(const FlowOptions& options)
     }
     frontend::AnalysisEngine& engine = run->engine;
 
-    const model::SymbolEntry* entry = findElement(engine.result(), options.element);
+    const model::SymbolEntry* entry = findElementOrReport(engine.result(), options.element);
     if (!entry) {
-        std::cerr << noSuchElementMessage(options.element) << '\n';
         return kExitInputError;
     }
     // The flowchart shows the first definition; an entry whose first definition is not a
