@@ -9,7 +9,8 @@ JOBS           ?= $(shell nproc 2>/dev/null || echo 2)
 DEB_PACKAGES := g++ make cmake ninja-build pkg-config \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libcli11-dev nlohmann-json3-dev \
-	qt6-base-dev qt6-svg-dev fonts-liberation2 jq
+	qt6-base-dev qt6-svg-dev fonts-liberation2 jq \
+	ccache xvfb xauth x11-apps
 
 CLI := $(BUILD_DIR)/bin/quillmarsh-cli
 
