@@ -35,7 +35,7 @@
 #include "frontend/log_sink.h"
 #include "model/analysis_node.h"
 #include "model/source_unit.h"
-#include "parser/parse_unit.h"
+#include "parser/make_analysis_engine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -113,8 +113,7 @@ Clock::duration analyse(GeneratedFunction& g)
 {
     g.function = nullptr;
     g.engine.reset();  // the previous run is freed before the clock starts
-    g.engine = std::make_unique<AnalysisEngine>(g.log);
-    g.engine->setParser(qm::parser::parseUnit);
+    g.engine = qm::parser::makeAnalysisEngine(g.log);
     const auto t0 = Clock::now();
     g.engine->runSynchronously(qm::bench::projectSettings({g.path}));
     const auto t1 = Clock::now();

@@ -47,7 +47,7 @@
 #include "macro/theme.h"
 #include "model/node_kind.h"
 #include "model/symbol_table.h"
-#include "parser/parse_unit.h"
+#include "parser/make_analysis_engine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -255,8 +255,7 @@ struct Program {
 Clock::duration analyse(Program& program)
 {
     auto log = std::make_unique<LogSink>();
-    auto engine = std::make_unique<AnalysisEngine>(*log);
-    engine->setParser(qm::parser::parseUnit);
+    auto engine = qm::parser::makeAnalysisEngine(*log);
     const auto t0 = Clock::now();
     engine->runSynchronously(qm::bench::projectSettings(program.files));
     const auto t1 = Clock::now();

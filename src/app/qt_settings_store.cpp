@@ -119,6 +119,12 @@ bool QtSettingsStore::open()
     return reader().status() != QSettings::AccessError;
 }
 
+bool QtSettingsStore::exists()
+{
+    std::error_code ec;
+    return fs::symlink_status(m_path, ec).type() != fs::file_type::not_found;
+}
+
 bool QtSettingsStore::create()
 {
     m_pending.clear();

@@ -38,6 +38,8 @@ public:
 
     // False when the file does not exist, is not a regular file or cannot be read.
     bool open() override;
+    // True when something (even something unreadable) is at the store's path.
+    bool exists() override;
     // Creates the file's folder when it is missing; false when that fails or no file can be
     // created in it. The file itself appears at flush().
     bool create() override;

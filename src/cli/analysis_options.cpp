@@ -4,6 +4,7 @@
 
 #include "frontend/c_numbers.h"
 #include "frontend/option_files.h"
+#include "parser/make_analysis_engine.h"
 #include "project/message_reporter.h"
 #include "project/project_document.h"
 
@@ -115,9 +116,11 @@ bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& set
     return allFound;
 }
 
-AnalysisRun::AnalysisRun() : log([](std::string_view line) { std::cerr << line << '\n'; })
+AnalysisRun::AnalysisRun()
+    : log([](std::string_view line) { std::cerr << line << '\n'; }),
+      engineOwner(parser::makeAnalysisEngine(log)),
+      engine(*engineOwner)
 {
-    installParser(engine);
 }
 
 std::unique_ptr<AnalysisRun> runAnalysis(const AnalysisOptions& options)

@@ -40,10 +40,11 @@ bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& set
 // One finished analysis run with the parser installed; its log lines went to standard error as
 // they were written. The symbol table is engine.result().
 struct AnalysisRun {
-    frontend::LogSink log;
-    frontend::AnalysisEngine engine{log};
-
     AnalysisRun();
+
+    frontend::LogSink log;
+    const std::unique_ptr<frontend::AnalysisEngine> engineOwner;
+    frontend::AnalysisEngine& engine;
 };
 
 // Runs the analysis the options describe, synchronously. Null when an input cannot be read (the

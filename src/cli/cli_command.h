@@ -22,9 +22,6 @@ enum ExitCode : int {
 // Set by the command that the command line chose; main() runs it after parsing.
 using CommandAction = std::function<int()>;
 
-// Gives the engine the parser that turns each unit's tokens into its analysis tree.
-void installParser(frontend::AnalysisEngine& engine);
-
 void addTokensCommand(CLI::App& app, CommandAction& action);
 void addEvalCommand(CLI::App& app, CommandAction& action);
 void addAnalyzeCommand(CLI::App& app, CommandAction& action);

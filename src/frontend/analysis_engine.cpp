@@ -62,6 +62,7 @@ AnalysisEngine::StartResult AnalysisEngine::startRun(RunSettings settings)
         m_thread.join();  // the previous run's thread has finished its work already
     }
     m_settings = std::move(settings);
+    resetRunFlags();
     try {
         m_thread = std::thread([this] {
             // Below the user interface's priority, so that drawing and input go first.
@@ -81,14 +82,21 @@ void AnalysisEngine::runSynchronously(RunSettings settings)
         return;
     }
     m_settings = std::move(settings);
+    resetRunFlags();
     threadBody();
+}
+
+void AnalysisEngine::resetRunFlags()
+{
+    // Before the thread starts: a stop asked for the moment the run was started must not be
+    // forgotten when the thread gets going.
+    m_runFinished = false;
+    m_stopRequested = false;
+    m_progress = 0;
 }
 
 void AnalysisEngine::threadBody()
 {
-    m_runFinished = false;
-    m_stopRequested = false;
-    m_progress = 0;
     try {
         runBody();
     } catch (const std::exception& e) {
@@ -112,7 +120,8 @@ void AnalysisEngine::requestStop()
 
 void AnalysisEngine::stopAndWait()
 {
-    if (m_active) {
+    // A stop already asked for is not asked (and logged) again.
+    if (m_active && !m_stopRequested) {
         requestStop();
     }
     if (m_thread.joinable()) {

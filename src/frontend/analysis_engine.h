@@ -98,6 +98,7 @@ public:
     const std::vector<std::unique_ptr<SourceFile>>& files() const noexcept { return m_files; }
 
 private:
+    void resetRunFlags();
     void threadBody();
     void runBody();
     void dropUnselectedAndChangedFiles();

@@ -330,6 +330,16 @@ ClassClick ClassDiagram::click(draw::Point point, ClickKind kind)
 std::optional<draw::Size> ClassDiagram::draw(draw::Canvas& canvas, const draw::TextMetrics& metrics,
                                              const Theme& theme, DetailSelection& selection, bool remeasure)
 {
+    std::optional<draw::Size> size = prepare(metrics, theme, selection, remeasure);
+    if (selection.entry) {
+        paint(canvas, theme);
+    }
+    return size;
+}
+
+std::optional<draw::Size> ClassDiagram::prepare(const draw::TextMetrics& metrics, const Theme& theme,
+                                                DetailSelection& selection, bool remeasure)
+{
     const bool changed = selection.changed;
     if (changed) {
         setSelection(selection.entry, selection.classRoot);
@@ -340,9 +350,6 @@ std::optional<draw::Size> ClassDiagram::draw(draw::Canvas& canvas, const draw::T
     if (changed || remeasure) {
         size = measureAndLayout(metrics, theme.fonts);
         selection.changed = false;
-    }
-    if (selection.entry) {
-        paint(canvas, theme);
     }
     return size;
 }

@@ -112,6 +112,9 @@ public:
     // has an entry.
     std::optional<draw::Size> draw(draw::Canvas& canvas, const draw::TextMetrics& metrics, const Theme& theme,
                                    DetailSelection& selection, bool remeasure);
+    // The layout half of draw(), for a window that sets its scroll range before it paints.
+    std::optional<draw::Size> prepare(const draw::TextMetrics& metrics, const Theme& theme,
+                                      DetailSelection& selection, bool remeasure);
 
     const ClassNode* root() const noexcept { return m_root.get(); }
     ClassNode* root() noexcept { return m_root.get(); }

@@ -46,9 +46,13 @@ void MacroView::takeTheme(const ThemeFonts& fonts, const ThemeColors& colors)
 
 void MacroView::runStarting()
 {
-    m_selectedBox = nullptr;
+    forgetBoxes();
+    m_diagram.clear();
+    m_result = nullptr;
     m_classRoot = nullptr;
+    m_runFinished = false;
     m_selection.definition = nullptr;
+    m_selection.classRoot = nullptr;
 }
 
 void MacroView::runFinished(const model::SymbolEntry* root)
@@ -92,6 +96,15 @@ draw::Size MacroView::layoutNow(int clientWidth)
 
 bool MacroView::drawDiagram(draw::Canvas& canvas, const draw::TextMetrics& metrics, int clientWidth)
 {
+    if (!prepareDraw(metrics, clientWidth)) {
+        return false;
+    }
+    paintDiagram(canvas);
+    return true;
+}
+
+bool MacroView::prepareDraw(const draw::TextMetrics& metrics, int clientWidth)
+{
     if (m_drawing) {
         return false;
     }
@@ -120,13 +133,19 @@ bool MacroView::drawDiagram(draw::Canvas& canvas, const draw::TextMetrics& metri
     if (laidOut) {
         reselect();
     }
-    if (!m_host.isRunActive()) {
-        paintBoxes(canvas, m_diagram.boxes(), m_theme, m_drawList);
-        if (m_selectedBox) {
-            invertBox(canvas, *m_selectedBox);
-        }
-    }
     return true;
+}
+
+void MacroView::paintDiagram(draw::Canvas& canvas)
+{
+    if (m_drawing || !m_result || m_host.isRunActive()) {
+        return;
+    }
+    const FlagGuard drawing(m_drawing);
+    paintBoxes(canvas, m_diagram.boxes(), m_theme, m_drawList);
+    if (m_selectedBox) {
+        invertBox(canvas, *m_selectedBox);
+    }
 }
 
 void MacroView::reselect()

@@ -79,8 +79,9 @@ public:
     const MacroViewSettings& settings() const noexcept { return m_settings; }
 
     // --- analysis results ------------------------------------------------------------------
-    // A run is about to start: no box stays selected, the class root and the selected
-    // definition are forgotten (the run replaces the nodes they point to).
+    // A run is about to start: the result, every box, the selection, the class root and the
+    // selected definition are forgotten, since the run frees and replaces the nodes and entries
+    // they point to. Nothing is drawn until the run has finished.
     void runStarting();
     // A run has ended with `root` as its symbol table (null when there is none): it becomes the
     // class root, and the next draw rebuilds the diagram from it.
@@ -98,6 +99,11 @@ public:
     // Unless a run is active, the boxes are painted and the selected box inverted. `metrics`
     // measure as `canvas` draws; `clientWidth` is the width available to the layout.
     bool drawDiagram(draw::Canvas& canvas, const draw::TextMetrics& metrics, int clientWidth);
+    // The two halves of drawDiagram, for a window that must set its scroll range (and with it
+    // the painter's offset) between the layout and the painting. prepareDraw returns false when
+    // a draw is already in progress; paintDiagram then must not be called.
+    bool prepareDraw(const draw::TextMetrics& metrics, int clientWidth);
+    void paintDiagram(draw::Canvas& canvas);
 
     // The selected box becomes the first box (in pre-order, folded ones included) whose entry's
     // first definition is the selected definition; none when there is no such box.

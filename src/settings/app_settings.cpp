@@ -117,6 +117,9 @@ bool AppSettings::loadValues()
 {
     std::optional<std::string_view> error;
     if (!m_store.open()) {
+        // A first start has nothing stored yet: the defaults are what the user expects, without
+        // a message that sounds like a fault.
+        if (!m_store.exists()) return false;
         error = kOpenError;
     } else {
         error = readValues(m_store, values);

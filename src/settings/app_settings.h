@@ -87,8 +87,9 @@ public:
     // Reads the values from the store in the order of setting_values.def, stopping at the first
     // that fails; a flag is true only when its stored integer is exactly 1. Values read before
     // the failure keep what was read, the others keep what they had. A failure shows its text
-    // (kOpenError when the store does not exist, kReadIntegerError or kReadStringError when a
-    // value is missing or unreadable) followed by kLoadDefaultSuffix. False after a failure.
+    // (kOpenError when the store cannot be opened, kReadIntegerError or kReadStringError when a
+    // value is missing or unreadable) followed by kLoadDefaultSuffix. False after a failure. A
+    // store that does not exist yet (a first start) keeps the defaults without a message.
     bool loadValues();
 
     // saveFiles(), then saveValues() even when the files failed; true when both succeeded.

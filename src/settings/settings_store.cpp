@@ -5,6 +5,7 @@ namespace qm::settings {
 bool MemorySettingsStore::create()
 {
     if (!creatable) return false;
+    present = true;
     openable = true;
     return true;
 }

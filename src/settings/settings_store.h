@@ -20,6 +20,10 @@ public:
     // Opens the store for reading and writing; false when it does not exist yet (a first start)
     // or cannot be opened at all. The program then keeps its defaults.
     virtual bool open() = 0;
+    // Whether the store is there at all. False at a first start, before anything was saved: the
+    // program then starts with its defaults and says nothing, while a store that is there but
+    // cannot be opened or read is reported.
+    virtual bool exists() = 0;
     // Opens the store for writing, creating it when it does not exist yet; false when that fails.
     virtual bool create() = 0;
     // The stored integer or text of `name`; none when the value is missing or cannot be read
@@ -35,12 +39,13 @@ public:
     virtual bool flush() = 0;
 };
 
-// Values kept in memory. The switches let tests play a broken store: `openable` false is a store
-// that does not exist yet (create() makes it exist), `creatable` false one that cannot be created,
+// Values kept in memory. The switches let tests play a broken store: `present` false is a store
+// that does not exist yet, `openable` false one that cannot be opened (create() makes it both), `creatable` false one that cannot be created,
 // `writable` false one that takes no writes at all, `unwritable` the names whose writes fail and
 // `flushable` false one whose values cannot be made durable.
 class MemorySettingsStore : public SettingsStore {
 public:
+    bool present = true;
     bool openable = true;
     bool creatable = true;
     bool writable = true;
@@ -49,7 +54,8 @@ public:
     std::map<std::string, std::int64_t> integers;
     std::map<std::string, std::string> texts;
 
-    bool open() override { return openable; }
+    bool open() override { return present && openable; }
+    bool exists() override { return present; }
     bool create() override;
     std::optional<std::int64_t> readInteger(const std::string& name) override;
     std::optional<std::string> readText(const std::string& name) override;

@@ -291,6 +291,16 @@ TEST_F(AnalysisEngineTest, StopDuringTheSecondOfFiveFiles)
     EXPECT_THAT(parsed, Not(Contains("a.cpp")));
 }
 
+TEST_F(AnalysisEngineTest, AStopAskedForTheMomentARunStartsIsNotLost)
+{
+    writeEach({"a", "b", "c"});
+    ASSERT_EQ(m_engine.startRun(settings({"a.cpp", "b.cpp", "c.cpp"})), AnalysisEngine::StartResult::Started);
+    m_engine.requestStop();  // before the run's thread may even have started
+    m_engine.stopAndWait();
+    EXPECT_THAT(log(), ElementsAre("Stop request accpet", "Engine stopped."));
+    EXPECT_TRUE(m_parser.files().empty());
+}
+
 TEST_F(AnalysisEngineTest, FileInterruptedByAStopIsAnalysedAgain)
 {
     writeEach({"a", "b", "c"});

@@ -100,10 +100,10 @@ protected:
 TEST_F(AppSettingsTest, FirstStartRunsWithDefaultsAndCreatesTheStoreAtExit)
 {
     MemorySettingsStore store;
-    store.openable = false;  // nothing stored yet
+    store.present = false;  // nothing stored yet: the defaults, and no message about it
     {
         AppSettings settings(store, m_sink, m_files);
-        EXPECT_EQ(m_sink.messages, std::vector<std::string>{"Regstree Open Error. - load default option"});
+        EXPECT_TRUE(m_sink.messages.empty());
         const SettingValues& v = settings.values;
         EXPECT_TRUE(v.autoResizeMacroView && v.autoShowDetailContent && v.showTutorial && v.fixedSizeArrange
                     && v.codeEditButtonShow && v.autoSort && !v.preprocessSameNameFile && !v.showCode);
@@ -121,6 +121,11 @@ TEST_F(AppSettingsTest, FirstStartRunsWithDefaultsAndCreatesTheStoreAtExit)
     AppSettings again(store, m_sink, m_files);
     EXPECT_TRUE(m_sink.messages.empty());
     EXPECT_EQ(again.values, SettingValues{});
+
+    // A store that is there but cannot be opened is a fault worth a word.
+    store.openable = false;
+    AppSettings unreadable(store, m_sink, m_files);
+    EXPECT_EQ(m_sink.messages, std::vector<std::string>{"Regstree Open Error. - load default option"});
 }
 
 TEST_F(AppSettingsTest, ValuesRoundTripUnderTheirNamesInOrder)

@@ -1,0 +1,65 @@
+// UserPrompts: every question the main window asks the user and every message it shows — message
+// boxes and file dialogs. The program answers them with Qt's dialogs (DialogPrompts); tests
+// answer them from a script, so that no modal dialog ever waits for a click that does not come.
+#pragma once
+
+#include "project/message_reporter.h"
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace qm::app {
+
+enum class SaveChoice { Save, Discard, Cancel };
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+
+    // A message box with `text` and an OK button.
+    virtual void message(const QString& text) = 0;
+    // "Save changes to <name>?" with Yes, No and Cancel.
+    virtual SaveChoice askSaveChanges(const QString& name) = 0;
+    // A yes/no question; true for yes.
+    virtual bool askYesNo(const QString& text) = 0;
+
+    // File dialogs; an empty answer (or list) when the user cancelled. `filter` is Qt's filter
+    // text ("Quill Marsh Project files(*.qmp)"), `folder` where the dialog starts.
+    virtual QString openFileName(const QString& caption, const QString& folder, const QString& filter) = 0;
+    virtual QStringList openFileNames(const QString& caption, const QString& folder, const QString& filter) = 0;
+    virtual QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) = 0;
+};
+
+// The real dialogs, each modal over `parent` (which may change once the main window exists).
+class DialogPrompts final : public UserPrompts {
+public:
+    explicit DialogPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget* parent) noexcept { m_parent = parent; }
+
+    void message(const QString& text) override;
+    SaveChoice askSaveChanges(const QString& name) override;
+    bool askYesNo(const QString& text) override;
+    QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
+    QStringList openFileNames(const QString& caption, const QString& folder, const QString& filter) override;
+    QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
+
+private:
+    QWidget* m_parent;
+};
+
+// Shows the project's and the settings' messages through the prompts.
+class PromptReporter final : public project::MessageReporter {
+public:
+    explicit PromptReporter(UserPrompts& prompts) : m_prompts(prompts) {}
+    void show(std::string_view message) override
+    {
+        m_prompts.message(QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
+    }
+
+private:
+    UserPrompts& m_prompts;
+};
+
+}  // namespace qm::app

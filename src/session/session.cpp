@@ -1,0 +1,180 @@
+#include "session/session.h"
+
+#include "frontend/option_files.h"
+#include "parser/make_analysis_engine.h"
+#include "project/file_kind.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace qm::session {
+
+namespace fs = std::filesystem;
+
+Session::Session(settings::AppSettings& settings, project::MessageReporter& messages)
+    : m_settings(settings), m_messages(messages), m_engine(parser::makeAnalysisEngine(m_log))
+{
+}
+
+Session::~Session()
+{
+    m_engine->stopAndWait();
+}
+
+void Session::addObserver(SessionObserver& observer)
+{
+    m_observers.push_back(&observer);
+}
+
+void Session::removeObserver(SessionObserver& observer)
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), &observer), m_observers.end());
+}
+
+template <typename Call>
+void Session::notify(Call call)
+{
+    // A copy: an observer may remove itself while it is told.
+    const std::vector<SessionObserver*> observers = m_observers;
+    for (SessionObserver* observer : observers) {
+        call(*observer);
+    }
+}
+
+frontend::AnalysisEngine::StartResult Session::startRun(bool followAngleIncludes)
+{
+    if (m_engine->isActive()) {
+        return frontend::AnalysisEngine::StartResult::AlreadyRunning;
+    }
+    frontend::RunSettings run;
+    run.files = m_project.runEntries();
+    run.includeDirectories = m_settings.selectedIncludeList();
+    run.macroSeeds = frontend::buildMacroSeeds(m_settings.predefinedWords, m_project.defines());
+    run.followAngleIncludes = followAngleIncludes;
+    run.preprocessSameFile = m_settings.values.preprocessSameNameFile;
+
+    // Nothing may point into the old result once the engine's thread starts freeing it.
+    m_selection.definition = nullptr;
+    m_selection.entry = nullptr;
+    m_selection.classRoot = nullptr;
+    m_selection.changed = true;
+    m_hasResult = false;
+    notify([](SessionObserver& o) { o.runStarting(); });
+    return m_engine->startRun(std::move(run));
+}
+
+bool Session::requestStop()
+{
+    if (!m_engine->isActive()) {
+        return false;
+    }
+    m_engine->requestStop();
+    return true;
+}
+
+void Session::stopAndWait()
+{
+    m_engine->stopAndWait();
+}
+
+bool Session::pollRunFinished()
+{
+    if (m_engine->isActive() || !m_engine->takeRunFinished()) {
+        return false;
+    }
+    m_hasResult = true;
+    const model::SymbolEntry& root = m_engine->result();
+    notify([&root](SessionObserver& o) { o.runFinished(root); });
+    return true;
+}
+
+std::optional<int> Session::pollProgress()
+{
+    int position = 0;
+    if (m_engine->isActive() && !m_engine->stopRequested()) {
+        position = m_engine->progressPercent();
+    }
+    if (position == m_progressShown) {
+        return std::nullopt;
+    }
+    m_progressShown = position;
+    return position;
+}
+
+const model::SymbolEntry* Session::result() const noexcept
+{
+    if (!m_hasResult || m_engine->isActive()) {
+        return nullptr;
+    }
+    return &m_engine->result();
+}
+
+void Session::clearResults()
+{
+    m_engine->stopAndWait();
+    m_engine->takeRunFinished();  // a run that ended unseen has nothing left to show
+    m_selection.definition = nullptr;
+    m_selection.entry = nullptr;
+    m_selection.classRoot = nullptr;
+    m_selection.changed = true;
+    m_hasResult = false;
+    notify([](SessionObserver& o) { o.resultCleared(); });
+    m_engine->clearAll();
+}
+
+void Session::newProject()
+{
+    clearResults();
+    m_project.newProject();
+    m_projectPath.clear();
+}
+
+bool Session::openProject(const std::string& path)
+{
+    return openProject(path, m_messages);
+}
+
+bool Session::openProject(const std::string& path, project::MessageReporter& messages)
+{
+    clearResults();
+    const bool opened = m_project.open(path, messages);
+    m_projectPath = opened ? path : std::string();
+    if (!opened) {
+        m_project.setModified(false);
+    }
+    return opened;
+}
+
+bool Session::saveProject(const std::string& path)
+{
+    if (!m_project.save(path, m_messages)) {
+        return false;
+    }
+    m_projectPath = path;
+    return true;
+}
+
+void Session::addPath(const std::string& path)
+{
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        m_project.addFolder(path, true, m_log);
+        return;
+    }
+    if (m_project.addByKind(path, m_log) == project::AddOutcome::Ignored) {
+        m_log.writeLine(path + ": skipped (not a C or C++ source file)");
+    }
+}
+
+void Session::appendFiles(const std::vector<std::string>& paths)
+{
+    m_project.appendFiles(paths, m_log);
+}
+
+void Session::dropFiles(const std::vector<std::string>& paths)
+{
+    m_project.drop(paths, m_log);
+}
+
+}  // namespace qm::session
