@@ -138,6 +138,9 @@ CMainFrame::~CMainFrame()
     }
     if (m_help) delete m_help;
     if (m_tutorial) delete m_tutorial;
+    // The views watch the document's session: they go before it does.
+    delete m_outer;
+    m_outer = nullptr;
 }
 
 // --- construction ------------------------------------------------------------------------------
