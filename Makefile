@@ -36,7 +36,7 @@ deps:
 	fi
 
 $(BUILD_DIR)/build.ninja: CMakeLists.txt
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_TESTS=OFF
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=OFF
 
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -64,6 +64,15 @@ run: build
 	@$(CLI) class examples/example.qmp --class $(CLASS_EXAMPLE) -o out/class-Food.png > out/class-Food.json 2> out/class-Food.log \
 		|| { cat out/class-Food.log; exit 1; }
 	@echo "Class diagram of $(CLASS_EXAMPLE): out/class-Food.png"
+	@echo
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		echo "Opening the window on the example project (close it to finish)."; \
+		$(BUILD_DIR)/bin/quillmarsh --draw examples/example.qmp; \
+	else \
+		echo "No display here, so the window was not opened. In a desktop session, open it with"; \
+		echo "  $(BUILD_DIR)/bin/quillmarsh --draw examples/example.qmp"; \
+		echo "or see it without a screen: make screenshot (writes docs/window.png)."; \
+	fi
 
 # Functions of the example project whose flowcharts `make run` draws into out/: a switch with a
 # loop in one case, a loop with nested decisions, a do-while loop with continue and try.
@@ -81,6 +90,15 @@ pictures: build
 		|| { cat $(BUILD_DIR)/pictures.log; exit 1; }
 	$(CLI) class examples/example.qmp --class $(CLASS_EXAMPLE) -o docs/class.png > /dev/null 2> $(BUILD_DIR)/pictures.log \
 		|| { cat $(BUILD_DIR)/pictures.log; exit 1; }
+
+# The README's picture of the main window: the example project drawn, every box unfolded and a
+# function picked, taken on a virtual screen.
+.PHONY: screenshot
+screenshot: build
+	cmake --build $(BUILD_DIR) --target quillmarsh-screenshot -j $(JOBS)
+	@mkdir -p docs $(BUILD_DIR)/screenshot-config
+	QUILLMARSH_CONFIG_DIR=$(BUILD_DIR)/screenshot-config xvfb-run -a -s '-screen 0 1600x1000x24' \
+		$(BUILD_DIR)/bin/quillmarsh-screenshot examples/example.qmp advance docs/window.png
 
 # Tests build with AddressSanitizer and UndefinedBehaviorSanitizer in a tree of their own.
 $(TEST_BUILD_DIR)/build.ninja: CMakeLists.txt
