@@ -1,0 +1,311 @@
+// The desktop program under load, on Qt's offscreen platform: the main window shown at 1600 x
+// 1000 while a run analyses the corpus (JUCE's modules by default).
+//
+//   responsiveness  a 10 ms timer on the user-interface thread during the run: the longest gap
+//                   between two ticks (target: at most 100 ms)
+//   stop            20 runs stopped at random moments: the time from the request until the run
+//                   has ended (target: 99th percentile at most 200 ms)
+//   repaint         the unfolded macro diagram of the corpus, one repaint of the whole window at
+//                   ten scroll positions, against a plain fill of the same area (target: at most
+//                   1/60 s a repaint)
+//   memory          the peak memory of the program after drawing the corpus against that of
+//                   `quillmarsh-cli analyze` over the same folder, each in a child process of its
+//                   own (target: at most 1.2)
+//
+// --smoke runs each part once over a few generated files (the CTest smoke test); --corpus=DIR
+// names another folder. Times of the user-interface thread are its CPU time, so other programs on
+// the machine do not count; gaps and stop latencies are wall-clock time, as a user sees them.
+#include "app/control_bar.h"
+#include "app/main_frame.h"
+#include "app/pane_splitter.h"
+#include "app/total_view.h"
+#include "app/user_prompts.h"
+#include "bench_support.h"
+#include "settings/app_settings.h"
+#include "settings/settings_store.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using qm::bench::CpuClock;
+
+constexpr const char* kProgram = "gui_bench";
+constexpr std::string_view kWindowRunFlag = "--window-run=";
+
+// Prompts that nobody answers: every message is kept for the log of the benchmark.
+class SilentPrompts final : public qm::app::UserPrompts {
+public:
+    void message(const QString& text) override { std::cerr << kProgram << ": message: " << text.toStdString() << '\n'; }
+    qm::app::SaveChoice askSaveChanges(const QString&) override { return qm::app::SaveChoice::Discard; }
+    bool askYesNo(const QString&) override { return false; }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QStringList openFileNames(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+// The main window over settings of its own, as at a first start.
+struct Window {
+    Window()
+        : config(qm::bench::TempDir("qm-gui-bench-")),
+          settings(store, reporter,
+                   qm::settings::OptionFilePaths{config.dir() / "predefined.ini", config.dir() / "Include.ini"})
+    {
+        ::setenv("QUILLMARSH_CONFIG_DIR", config.dir().c_str(), 1);
+        settings.values.showTutorial = false;
+        frame = std::make_unique<qm::app::CMainFrame>(settings, store, prompts);
+        frame->start({});
+        frame->resize(1600, 1000);
+        QCoreApplication::processEvents();
+    }
+    ~Window() { frame->session().stopAndWait(); }
+
+    qm::bench::TempDir config;
+    qm::settings::MemorySettingsStore store;
+    qm::project::RecordingReporter reporter;
+    SilentPrompts prompts;
+    qm::settings::AppSettings settings;
+    std::unique_ptr<qm::app::CMainFrame> frame;
+};
+
+void processUntil(const std::function<bool()>& done)
+{
+    while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Lets the window take the end of a run: the log, the new diagram, the enabled states.
+void settle(qm::app::CMainFrame& frame)
+{
+    processUntil([&] { return !frame.session().isRunActive(); });
+    frame.document().pollLog();
+    frame.totalView()->viewport()->repaint();
+}
+
+std::string formatMs(double ms)
+{
+    std::ostringstream out;
+    out.precision(ms < 10 ? 2 : 1);
+    out << std::fixed << ms << " ms";
+    return out.str();
+}
+
+// The longest gap between two ticks of a 10 ms timer while the window's run analyses `folder`.
+void measureResponsiveness(Window& w, const std::string& folder)
+{
+    std::vector<qint64> ticks;
+    QElapsedTimer clock;
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, [&] { ticks.push_back(clock.nsecsElapsed()); });
+    w.frame->session().addPath(folder);
+    clock.start();
+    timer.start(10);
+    w.frame->draw();
+    processUntil([&] { return !w.frame->session().isRunActive(); });
+    const double runMs = clock.nsecsElapsed() / 1e6;
+    timer.stop();
+    qint64 longest = 0;
+    int over = 0;
+    for (std::size_t i = 1; i < ticks.size(); ++i) {
+        const qint64 gap = ticks[i] - ticks[i - 1];
+        longest = std::max(longest, gap);
+        over += gap > 100'000'000;
+    }
+    const auto rebuild0 = CpuClock::now();
+    settle(*w.frame);
+    const double rebuildMs = qm::bench::seconds(CpuClock::now() - rebuild0) * 1e3;
+    std::cout << "responsiveness: run " << formatMs(runMs) << ", " << ticks.size() << " ticks, longest gap "
+              << formatMs(longest / 1e6) << " (target <= 100 ms), gaps over 100 ms: " << over
+              << "; the diagram's rebuild after the run: " << formatMs(rebuildMs) << '\n';
+}
+
+// One repaint of the whole macro view at ten scroll positions of the unfolded diagram, against
+// filling the same area.
+void measureRepaint(Window& w)
+{
+    qm::app::CTotalView& view = *w.frame->totalView();
+    w.frame->innerSplitter()->setMode(2);  // the macro view gets the whole width
+    w.frame->outerSplitter()->setMode(2);
+    // A window whose diagram area is 1600 x 1000.
+    QCoreApplication::processEvents();
+    const QSize extra = w.frame->size() - view.viewport()->size();
+    w.frame->resize(QSize(1600, 1000) + extra);
+    QCoreApplication::processEvents();
+    w.frame->unfoldAll();
+    view.viewport()->repaint();
+    const QSize area = view.viewport()->size();
+    const int positions = 10;
+    CpuClock::duration painting{};
+    for (int i = 0; i < positions; ++i) {
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() * i / (positions - 1));
+        const auto t0 = CpuClock::now();
+        view.viewport()->repaint();
+        painting += CpuClock::now() - t0;
+    }
+    // The reference: a widget of the same size that fills itself, repainted the same way.
+    class Filler : public QWidget {
+    protected:
+        void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), QColor(250, 250, 240)); }
+    } filler;
+    filler.resize(area);
+    filler.show();
+    processUntil([&] { return filler.isVisible(); });
+    QCoreApplication::processEvents();
+    filler.repaint();
+    CpuClock::duration filling{};
+    for (int i = 0; i < positions; ++i) {
+        const auto t0 = CpuClock::now();
+        filler.repaint();
+        filling += CpuClock::now() - t0;
+    }
+    const double repaintMs = qm::bench::seconds(painting) * 1e3 / positions;
+    const double fillMs = qm::bench::seconds(filling) * 1e3 / positions;
+    std::cout << "repaint: " << area.width() << " x " << area.height() << " of a diagram of "
+              << view.scrollSize().width << " x " << view.scrollSize().height << ": " << formatMs(repaintMs)
+              << " a repaint (target <= 16.7 ms), " << formatMs(fillMs) << " a plain fill, ratio "
+              << (fillMs > 0 ? repaintMs / fillMs : 0) << '\n';
+    w.frame->innerSplitter()->setMode(1);
+    w.frame->outerSplitter()->setMode(1);
+}
+
+// `count` runs, each stopped after a random time within the run's first `spanMs`.
+void measureStops(Window& w, int count, int spanMs)
+{
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> delay(20, std::max(21, spanMs));
+    std::vector<double> latencies;
+    for (int i = 0; i < count; ++i) {
+        w.frame->session().clearResults();
+        w.frame->draw();
+        QElapsedTimer wait;
+        wait.start();
+        const int ms = delay(random);
+        processUntil([&] { return wait.elapsed() >= ms || !w.frame->session().isRunActive(); });
+        if (!w.frame->session().isRunActive()) {
+            continue;  // the run ended before its stop: nothing to measure
+        }
+        QElapsedTimer clock;
+        clock.start();
+        w.frame->stop();
+        processUntil([&] { return !w.frame->session().isRunActive(); });
+        latencies.push_back(clock.nsecsElapsed() / 1e6);
+        settle(*w.frame);
+    }
+    std::sort(latencies.begin(), latencies.end());
+    if (latencies.empty()) {
+        std::cout << "stop: every run ended before its stop\n";
+        return;
+    }
+    const auto percentile = [&](double p) {
+        const std::size_t index = std::min(latencies.size() - 1, static_cast<std::size_t>(p * latencies.size()));
+        return latencies[index];
+    };
+    std::cout << "stop: " << latencies.size() << " stops, median " << formatMs(percentile(0.5)) << ", 99th percentile "
+              << formatMs(percentile(0.99)) << " (target <= 200 ms), longest " << formatMs(latencies.back()) << '\n';
+}
+
+// The child of the memory comparison: the window draws `folder` and the program ends.
+int windowRun(const std::string& folder)
+{
+    Window w;
+    w.frame->session().addPath(folder);
+    w.frame->draw();
+    settle(*w.frame);
+    return w.frame->totalView()->model().diagram().boxes().empty() ? 1 : 0;
+}
+
+void measureMemory(const std::string& folder)
+{
+    const std::string self = qm::bench::selfExecutable();
+    const std::string cli = (fs::path(self).parent_path() / "quillmarsh-cli").string();
+    const auto window = qm::bench::runMeasured({self, std::string(kWindowRunFlag) + folder}, "/dev/null", "/dev/null",
+                                               kProgram);
+    const auto command = qm::bench::runMeasured({cli, "analyze", folder, "--dump", "symbols"}, "/dev/null",
+                                                "/dev/null", kProgram);
+    if (!window || !command) {
+        std::cout << "memory: a child run failed\n";
+        return;
+    }
+    std::cout << "memory: window " << window->peakRssBytes / qm::bench::kMega << " MB, quillmarsh-cli analyze "
+              << command->peakRssBytes / qm::bench::kMega << " MB, ratio "
+              << static_cast<double>(window->peakRssBytes) / static_cast<double>(command->peakRssBytes)
+              << " (target <= 1.2)\n";
+}
+
+// A few generated sources for the smoke test.
+std::string smokeFolder(const fs::path& dir)
+{
+    for (int f = 0; f < 12; ++f) {
+        std::string text;
+        for (int i = 0; i < 200; ++i) {
+            text += "namespace n" + std::to_string(f) + " { int g" + std::to_string(i) +
+                    "(int a) { for (int k = 0; k < a; ++k) { if (k) a--; } return a; } }\n";
+        }
+        qm::bench::writeFile(dir / ("s" + std::to_string(f) + ".cpp"), text);
+    }
+    return dir.string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (const int status = qm::bench::runMeasuringMode(argc, argv); status >= 0) {
+        return status;
+    }
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    std::string corpus;
+    bool smoke = false;
+    std::string windowFolder;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--smoke") {
+            smoke = true;
+        } else if (arg.rfind("--corpus=", 0) == 0) {
+            corpus = std::string(arg.substr(9));
+        } else if (arg.rfind(kWindowRunFlag, 0) == 0) {
+            windowFolder = std::string(arg.substr(kWindowRunFlag.size()));
+        } else if (arg == "--help") {
+            std::cout << "usage: gui_bench [--corpus=DIR] [--smoke]\n";
+            return 0;
+        } else {
+            std::cerr << kProgram << ": unknown argument " << arg << '\n';
+            return 2;
+        }
+    }
+    QApplication application(argc, argv);
+    if (!windowFolder.empty()) {
+        return windowRun(windowFolder);
+    }
+    qm::bench::TempDir scratch("qm-gui-smoke-");
+    if (smoke) {
+        corpus = smokeFolder(scratch.dir());
+    } else if (corpus.empty()) {
+        const char* env = std::getenv("QM_BENCH_CORPUS");
+        corpus = env && *env ? env : qm::bench::kDefaultCorpus;
+    }
+    if (!fs::is_directory(corpus)) {
+        std::cerr << kProgram << ": " << corpus << ": no such folder (bench/corpora.sh prepares the corpora)\n";
+        return 1;
+    }
+    std::cout << "gui_bench over " << corpus << '\n';
+    {
+        Window w;
+        measureResponsiveness(w, corpus);
+        measureRepaint(w);
+        measureStops(w, smoke ? 2 : 20, smoke ? 50 : 3000);
+    }
+    measureMemory(corpus);
+    return 0;
+}
