@@ -108,7 +108,7 @@ TEST(FlowDrawPlan, LoopsWithBreakContinueAndDoWhile)
                                        // the for body, entered from the top box
                                        "normal 1,2>1,3 If via arrow\n"
                                        "no 1,3>1,4 If arrow\n"
-                                       "yes 1,3>1,2 Continue via arrow\n"  // back to the top box
+                                       "yes 1,3>1,6 Continue via arrow\n"  // to the end box, where the step runs
                                        "no 1,4>1,5 Stmt arrow\n"
                                        "yes 1,4>1,6 Break via arrow\n"  // to the end box
                                        "normal 1,5>1,6 Do arrow\n"
