@@ -374,16 +374,44 @@ void FlowPainter::drawLines(FlowCell cell, std::span<const std::string> lines)
     const int left = g.X(cell.col) + xOffset + 2;
     const int boxTop = g.Y(cell.row) + yOffset;
 
-    m_canvas.setTextColor(draw::kBlack);
+    // Which lines fit; when one does not, the last line shown ends in ".." as a cut line does,
+    // so that the reader knows the box holds more than it shows.
+    std::vector<bool> shown(lines.size(), false);
+    std::size_t lastShown = lines.size();
+    bool leftOut = false;
     int y = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (y + sizes[i].height >= g.boxHeight) {  // a later, lower line may still fit
+            leftOut = true;
+            continue;
+        }
+        shown[i] = true;
+        lastShown = i;
+        y += sizes[i].height;
+    }
+
+    m_canvas.setTextColor(draw::kBlack);
+    const int boxRight = g.X(cell.col) + g.boxWidth - 2;
+    y = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!shown[i]) continue;
         const draw::Size s = sizes[i];
-        if (y + s.height >= g.boxHeight) continue;  // a later, lower line may still fit
         const int top = boxTop + y;
         if (s.width > g.boxWidth - 4) {
             const Rect clip = Rect::fromEdges(left, top, left + g.boxWidth - m_dotsWidth - 4, top + s.height);
             m_canvas.drawTextClipped({left, top}, lines[i], clip);
             m_canvas.drawText({g.X(cell.col) + xOffset + g.boxWidth - m_dotsWidth - 2, top}, "..");
+        } else if (leftOut && i == lastShown) {
+            const int blank = m_canvas.textSize(" ").width;
+            if (left + s.width + blank + m_dotsWidth <= boxRight) {
+                m_canvas.drawText({left, top}, lines[i]);
+                m_canvas.drawText({left + s.width + blank, top}, "..");
+            } else {
+                // No room for the dots behind the line: it is cut where they begin.
+                const int dotsLeft = boxRight - m_dotsWidth;
+                m_canvas.drawTextClipped({left, top}, lines[i], Rect::fromEdges(left, top, dotsLeft, top + s.height));
+                m_canvas.drawText({dotsLeft, top}, "..");
+            }
         } else {
             m_canvas.drawText({left, top}, lines[i]);
         }

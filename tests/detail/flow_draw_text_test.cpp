@@ -77,8 +77,9 @@ TEST(FlowDrawLines, CentredBlockCutLinesAndAnOverfullBox)
     EXPECT_TRUE(linesStartingWith(bench.canvas, "line").empty());
 
     // Four lines are 52 high: no offsets, the box is overfull. Two lines fit (26 + 13 < 40 but
-    // 39 + 13 does not): the third is drawn, the fourth left out. A line wider than 76 is cut
-    // at the box's right side and followed by "..", and the tick marks the box's bottom centre.
+    // 39 + 13 does not): the third is drawn, the fourth left out, and the third ends in ".." to
+    // say so. A line wider than 76 is cut at the box's right side and followed by "..", and the
+    // tick marks the box's bottom centre.
     bench.canvas.clear();
     const std::string four[] = {"a ;", std::string(14, 'w'), "c ;", "d ;"};
     p.drawLines({1, 1}, four);
@@ -87,10 +88,30 @@ TEST(FlowDrawLines, CentredBlockCutLinesAndAnOverfullBox)
                                          at(102, 93, std::string(14, 'w')) + " clip=102,93 64x13",
                                          at(166, 93, ".."),
                                          at(102, 106, "c ;"),
+                                         at(126, 106, ".."),  // a blank after the line
                                      }));
     EXPECT_EQ(linesStartingWith(bench.canvas, "line"),
               (std::vector<std::string>{"line 140,116 140,118 pen=solid:1:RGB(0,0,0)"}));
     for (const std::string& line : bench.texts()) EXPECT_NE(line.find("color=RGB(0,0,0)"), std::string::npos);
+
+    // When the last line shown has no room for the dots behind it, it is cut where they begin
+    // (the block is 72 wide: x offset 2, dots at 180 - 2 - 12).
+    bench.canvas.clear();
+    const std::string wide[] = {"a ;", "b ;", std::string(12, 'w'), "d ;"};
+    p.drawLines({1, 1}, wide);
+    EXPECT_EQ(placed(bench.texts()), (std::vector<std::string>{
+                                         at(104, 80, "a ;"),
+                                         at(104, 93, "b ;"),
+                                         at(104, 106, std::string(12, 'w')) + " clip=104,106 62x13",
+                                         at(166, 106, ".."),
+                                     }));
+    // Three lines fill the box (overfull: a tick) but all of them show: no dots.
+    bench.canvas.clear();
+    const std::string three[] = {"a ;", "b ;", "c ;"};
+    p.drawLines({1, 1}, three);
+    EXPECT_EQ(placed(bench.texts()),
+              (std::vector<std::string>{at(131, 80, "a ;"), at(131, 93, "b ;"), at(131, 106, "c ;")}));
+    EXPECT_EQ(linesStartingWith(bench.canvas, "line").size(), 1u);
 }
 
 TEST(FlowCaptions, BranchLoopAndCaseCaptionsWhereTheyBelong)
