@@ -99,7 +99,8 @@ void FlowPainter::drawTerminals()
     const FlowCell start = m_chart.startCell();
     m_shapes.ellipseShape(m_geometry.box(start), colors::kTerminal);
     m_shapes.ellipseShape(m_geometry.box(m_chart.endCell()), colors::kTerminal);
-    drawConnector(FlowConnector{start, FlowCell{start.col, 1}, ConnectorStyle::Normal, NodeKind::Unknown, false, true});
+    drawConnector(
+        FlowConnector{start, FlowCell{start.col, 1}, ConnectorStyle::Normal, NodeKind::Unknown, false, true, std::nullopt});
 }
 
 void FlowPainter::drawConnector(const FlowConnector& connector)
@@ -141,10 +142,13 @@ void FlowPainter::drawShapes()
             m_shapes.roundBox(m_geometry.box(FlowCell{e.col, e.endRow()}), colors::kLoop);
             break;
         case NodeKind::SwitchStatement:
+        case NodeKind::TryStatement:
             m_shapes.hexagon(box, colors::kSwitch);
             break;
         case NodeKind::CaseStatement:
         case NodeKind::DefaultStatement:
+        case NodeKind::JustBrace:
+        case NodeKind::CatchStatement:
             m_shapes.shadedRect(box, colors::kCase);
             break;
         case NodeKind::ExpressionStatement:
@@ -199,8 +203,22 @@ void FlowPainter::drawCaptions()
             drawLoopCaption(e);
         } else if (isCaseKind(e.kind)) {
             drawCaseLabel(e);
+        } else if (e.kind == NodeKind::SwitchStatement) {
+            drawNoMatchCaption(e);
         }
     }
+}
+
+void FlowPainter::drawNoMatchCaption(const FlowElement& switchElement)
+{
+    // Above the edge, just left of where it turns down past the last case.
+    const FlowGeometry& g = m_geometry;
+    const std::string& no = m_parameters.noCaption;
+    const draw::Size s = m_canvas.textSize(no);
+    const int turn = g.RX(std::int64_t{switchElement.col} + std::max(switchElement.rightWidth, 1) - 1) + g.gap() + 1;
+    m_canvas.setTextColor(colors::kDarkRed);
+    m_canvas.drawText({turn - s.width - 3, g.MY(switchElement.row) - s.height}, no);
+    m_canvas.setTextColor(draw::kBlack);
 }
 
 void FlowPainter::drawBranchCaptions(const FlowCaption& caption)
@@ -290,6 +308,18 @@ void FlowPainter::drawBoxTexts(const FlowElement& e)
         if (boxIsVisible(top)) {
             m_canvas.setTextColor(draw::kBlack);
             fitText(top, conditionText(*node), true);
+        }
+        break;
+    case NodeKind::TryStatement:
+        if (boxIsVisible(top)) {
+            m_canvas.setTextColor(draw::kBlack);
+            fitText(top, "try", true);
+        }
+        break;
+    case NodeKind::CatchStatement:
+        if (boxIsVisible(top)) {
+            m_canvas.setTextColor(draw::kBlack);
+            fitText(top, catchText(*node), false);
         }
         break;
     case NodeKind::WhileStatement:

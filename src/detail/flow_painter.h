@@ -104,6 +104,7 @@ private:
     void drawBranchCaptions(const FlowCaption& caption);
     void drawLoopCaption(const FlowElement& loop);
     void drawCaseLabel(const FlowElement& element);
+    void drawNoMatchCaption(const FlowElement& switchElement);
     void drawBoxTexts(const FlowElement& element);
     bool boxIsVisible(FlowCell cell) const { return m_shapes.isVisible(m_geometry.box(cell)); }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace qm::detail {
 namespace {
 
@@ -148,6 +150,26 @@ TEST(FlowCaptions, BranchLoopAndCaseCaptionsWhereTheyBelong)
     EXPECT_NE(captions[1].find("color=RGB(128,0,0)"), std::string::npos);
     EXPECT_NE(captions[4].find("color=RGB(0,0,128)"), std::string::npos);
     EXPECT_NE(captions[7].find("color=RGB(0,128,128)"), std::string::npos);
+}
+
+TEST(FlowTexts, TryHandlersAndTheNoMatchCaptionOfASwitch)
+{
+    // try at (1,1) over its block at (0,2) and the handler at (2,2); the switch at (1,4) has
+    // cases in columns 0 and 2 and takes columns up to 3.
+    ParsedFunction f("void f(int n)\n{\n    try {\n        a();\n    } catch (...) {\n        b();\n    }\n"
+                     "    switch (n) { case 1: x(); break; case 2: y(); }\n}\n");
+    draw::FixedTextMetrics metrics(6, 13);
+    draw::RecordingCanvas canvas(draw::RecordingCanvas::kUnbounded, 32, &metrics);
+    paintFlowchart(canvas, f.chart, 4);
+    const std::vector<std::string> texts = placed(linesStartingWith(canvas, "text"));
+    auto has = [&](const std::string& line) { return std::find(texts.begin(), texts.end(), line) != texts.end(); };
+    // "try" centred in the hexagon; the handler's head cut in its box (78 >= 80 - 4).
+    EXPECT_TRUE(has(at(131, 93, "try")));
+    EXPECT_TRUE(has(at(202, 173, "catch ( ... )") + " clip=202,173 64x13"));
+    EXPECT_TRUE(has(at(266, 173, "..")));
+    // "N" above the switch's "no case matched" edge, left of where it turns down at 391.
+    EXPECT_TRUE(has(at(382, 327, "N")));
+    EXPECT_NE(canvas.text().find("\"N\" font=Arial:17cell color=RGB(128,0,0)"), std::string::npos);
 }
 
 TEST(FlowTexts, ScaleOneIsSilentAndScaleSixteenWritesWords)
