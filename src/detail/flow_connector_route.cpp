@@ -29,7 +29,33 @@ ConnectorRoute routeConnector(const FlowConnector& connector, const FlowGeometry
         return route;
     }
 
+    if (connector.besideColumn) {
+        // Right from the source, along the gap right of the element it passes by, into the side
+        // of the target that faces that gap.
+        const int p = *connector.besideColumn;
+        const int x = g.RX(p) + gap + 1;
+        route.points = {{g.RX(a), g.MY(b)}, {x, g.MY(b)}, {x, g.MY(d)}};
+        if (c > p) {
+            route.points.push_back({g.X(c), g.MY(d)});
+            if (connector.arrow) arrow({g.X(c), g.MY(d)}, ArrowDirection::Right);
+        } else {
+            route.points.push_back({g.RX(c), g.MY(d)});
+            if (connector.arrow) arrow({g.RX(c), g.MY(d)}, ArrowDirection::Left);
+        }
+        return route;
+    }
+
     const NodeKind kind = connector.targetKind;
+    if (kind == NodeKind::ContinueStatement && d > b) {
+        // A continue goes down to its loop's end box, which it enters from above as the end of
+        // the body does: left out of the source, down half a gap left of it (clear of the back
+        // edge further left), then across the gap above the end box.
+        const int x = g.X(a) - gap / 2;
+        const int above = g.Y(d) - gap / 2;
+        route.points = {{g.X(a), g.MY(b)}, {x, g.MY(b)}, {x, above}, {g.CX(c), above}, {g.CX(c), g.Y(d)}};
+        arrow({g.CX(c), g.Y(d)}, ArrowDirection::Down);
+        return route;
+    }
     if (kind == NodeKind::BreakStatement || kind == NodeKind::ReturnStatement || kind == NodeKind::GotoStatement ||
         kind == NodeKind::ContinueStatement) {
         // Breaks, returns and gotos leave by the right side, continues by the left.

@@ -27,9 +27,14 @@ struct ConnectorRoute {
 // The route of `connector` from the shape in its `from` cell to its `to` cell, first match wins:
 //  - a back edge runs along its row into the target's left side, or, when the rows differ and
 //    the target lies to the right, down the gap right of its source column and then right;
+//  - passing a column by: right from the source, down (or up) the gap right of that column, then
+//    into the target's left or right side;
+//  - into a continue whose loop's end box lies below: left from the source, down half a gap left
+//    of it, across the gap above the end box and down into it;
 //  - into a break, return or goto (the `to` cell is the jump's target): right from the source,
 //    down (or up) the gap right of it, then into the target's left or right side;
-//  - into a continue: the same along the gap left of the source;
+//  - into a continue outside any loop (to the Start terminal): the same along the gap left of
+//    the source;
 //  - otherwise: straight down in one column; straight across in one row; with viaSide across
 //    from the source's near side to above the target and down into it; up the gap left of a
 //    target that lies above and to the right; else down to just above the target row, across,

@@ -30,6 +30,12 @@ std::vector<std::string> detailPopupLines(const FlowElement& element)
     }
     case NodeKind::SwitchStatement:
         return {"Switch Statement", conditionText(*node)};
+    case NodeKind::TryStatement:
+        return {"Try Statement"};
+    case NodeKind::JustBrace:
+        return {"Try Block"};
+    case NodeKind::CatchStatement:
+        return {"Catch Statement", conditionText(*node)};
     case NodeKind::ExpressionStatement: {
         std::vector<std::string> lines{"Statement(s)"};
         for (const model::AnalysisNode* n : element.nodes) {

@@ -4,7 +4,9 @@
 // Each list is walked knowing its parent element and that element's cell P, the cell C where
 // control goes when the list ends and the kind K of what is there. A list first gets the edge
 // that enters it from P; then each element joins the one after it (or C), and its own lists are
-// walked in turn. A loop's edges out of its end box and its back edge follow its body.
+// walked in turn. A loop's edges out of its end box and its back edge follow its body. The
+// branches of a try all lead to what follows the try; a statement box that ends in a `throw`
+// leads to the End terminal, as a return does.
 #include "detail/flow_draw_plan.h"
 
 #include "detail/flowchart.h"
@@ -31,6 +33,9 @@ bool isDrawnKind(NodeKind kind) noexcept
     case NodeKind::SwitchStatement:
     case NodeKind::CaseStatement:
     case NodeKind::DefaultStatement:
+    case NodeKind::TryStatement:
+    case NodeKind::JustBrace:
+    case NodeKind::CatchStatement:
     case NodeKind::ExpressionStatement:
         return true;
     default:
@@ -43,7 +48,19 @@ namespace {
 bool hasShape(NodeKind kind) noexcept
 {
     return kind == NodeKind::IfStatement || kind == NodeKind::ElseIfStatement || isLoopKind(kind) ||
-           kind == NodeKind::SwitchStatement || isCaseKind(kind) || kind == NodeKind::ExpressionStatement;
+           isMultiwayKind(kind) || isSideBySideKind(kind) || kind == NodeKind::ExpressionStatement;
+}
+
+bool hasDefault(const FlowElement& switchElement)
+{
+    return std::any_of(switchElement.children.begin(), switchElement.children.end(),
+                       [](const FlowElement& e) { return e.kind == NodeKind::DefaultStatement; });
+}
+
+// The last column a switch takes, right of which its "no case matched" edge runs.
+int lastColumn(const FlowElement& e)
+{
+    return e.col + std::max(e.rightWidth, 1) - 1;
 }
 
 bool isBranchKind(NodeKind kind) noexcept
@@ -95,6 +112,7 @@ public:
 
     void walk(const FlowElementList& body, FlowCell start, FlowCell end)
     {
+        m_end = end;
         m_stack.push_back(Frame::forList(body, ListContext{nullptr, start, end, NodeKind::Unknown}));
         while (!m_stack.empty()) {
             if (m_stack.back().loop) {
@@ -144,11 +162,13 @@ private:
         }
     };
 
-    void connect(FlowCell from, FlowCell to, ConnectorStyle style, NodeKind targetKind, bool viaSide, bool arrow)
+    void connect(FlowCell from, FlowCell to, ConnectorStyle style, NodeKind targetKind, bool viaSide, bool arrow,
+                 std::optional<int> besideColumn = std::nullopt)
     {
-        m_connectors.push_back(FlowConnector{from, to, style, targetKind, viaSide, arrow});
-        m_connectorBounds.push_back(CellBounds{std::min(from.col, to.col), std::max(from.col, to.col),
-                                               std::min(from.row, to.row), std::max(from.row, to.row)});
+        m_connectors.push_back(FlowConnector{from, to, style, targetKind, viaSide, arrow, besideColumn});
+        const int right = std::max({from.col, to.col, besideColumn.value_or(from.col)});
+        m_connectorBounds.push_back(CellBounds{std::min(from.col, to.col), right, std::min(from.row, to.row),
+                                               std::max(from.row, to.row)});
     }
 
     // The edge from the list's parent into its first element, or to where control goes after the
@@ -175,6 +195,8 @@ private:
             break;
         case NodeKind::CaseStatement:
         case NodeKind::DefaultStatement:
+        case NodeKind::JustBrace:
+        case NodeKind::CatchStatement:
             connect(c.parentCell, to, ConnectorStyle::Normal, toKind, false, true);
             break;
         default:
@@ -225,6 +247,15 @@ private:
             break;
         }
         case NodeKind::SwitchStatement:
+            // Without a default, control goes on after the switch when no case matches: a "no"
+            // edge around the right of the cases. It comes before the edges into the cases,
+            // which are drawn over the part of the row it shares with them.
+            if (!hasDefault(e)) {
+                connect(e.cell(), nextCell, ConnectorStyle::No, nextKind, false, true, lastColumn(e));
+            }
+            pushList(e, e.cell(), nextCell, nextKind);
+            break;
+        case NodeKind::TryStatement:
             pushList(e, e.cell(), nextCell, nextKind);
             break;
         case NodeKind::CaseStatement:
@@ -232,8 +263,18 @@ private:
             connect(context.parentCell, e.cell(), ConnectorStyle::Normal, e.kind, true, true);
             pushList(e, e.cell(), nextCell, nextKind);
             break;
+        case NodeKind::JustBrace:
+        case NodeKind::CatchStatement:
+            // A try's branch ends where the try ends, whichever branch ran.
+            connect(context.parentCell, e.cell(), ConnectorStyle::Normal, e.kind, true, true);
+            pushList(e, e.cell(), context.after, context.afterKind);
+            break;
         case NodeKind::ExpressionStatement:
-            connect(e.cell(), nextCell, ConnectorStyle::Normal, nextKind, false, true);
+            if (endsWithThrow(e)) {
+                connect(e.cell(), m_end, ConnectorStyle::Normal, NodeKind::ReturnStatement, false, true);
+            } else {
+                connect(e.cell(), nextCell, ConnectorStyle::Normal, nextKind, false, true);
+            }
             break;
         default:
             break;
@@ -276,10 +317,15 @@ private:
             // In the gap above the box.
             m_captions.push_back(FlowCaption{&e, nullptr, NodeKind::Unknown});
             m_captionBounds.push_back(CellBounds{e.col, e.col, e.row - 1, e.row});
+        } else if (e.kind == NodeKind::SwitchStatement && !hasDefault(e)) {
+            // Above the "no case matched" edge, where it turns down right of the cases.
+            m_captions.push_back(FlowCaption{&e, nullptr, NodeKind::Unknown});
+            m_captionBounds.push_back(CellBounds{e.col, lastColumn(e) + 1, e.row, e.row});
         }
     }
 
     std::vector<Frame> m_stack;
+    FlowCell m_end;
     std::vector<FlowConnector>& m_connectors;
     std::vector<CellBounds>& m_connectorBounds;
     std::vector<const FlowElement*>& m_shapes;

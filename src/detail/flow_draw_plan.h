@@ -9,6 +9,7 @@
 #include "model/node_kind.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace qm::detail {
@@ -23,6 +24,9 @@ enum class ConnectorStyle { Normal, Yes, No, Back };
 // of the element it leads to chooses the route: jumps (break, return, goto) run along the right
 // of their source, a continue along its left; `viaSide` leaves the source by the side nearest the
 // target and enters the target from above. Unknown stands for "none of the flowchart's kinds".
+// With `besideColumn` the connector passes a wide element by on its right: it leaves the source
+// to the right, runs down (or up) the gap right of that column and enters the target from the
+// side (a switch's "no case matched" edge, around the switch's cases).
 struct FlowConnector {
     FlowCell from;
     FlowCell to;
@@ -30,13 +34,15 @@ struct FlowConnector {
     model::NodeKind targetKind = model::NodeKind::Unknown;
     bool viaSide = false;
     bool arrow = false;
+    std::optional<int> besideColumn;
 
     friend bool operator==(const FlowConnector&, const FlowConnector&) = default;
 };
 
-// The captions of one element: "yes" and "no" beside an if or else-if shape, the loop caption
-// beside a loop's back edge, the label above a case. Where a branch caption goes depends on the
-// elements around the shape.
+// The captions of one element: "yes" and "no" beside an if or else-if shape, "no" beside the
+// "no case matched" edge of a switch without default, the loop caption beside a loop's back
+// edge, the label above a case. Where a branch caption goes depends on the elements around the
+// shape.
 struct FlowCaption {
     const FlowElement* element = nullptr;
     // If and else-if: the element after this one in its list (null when it is the last), and the
@@ -56,8 +62,8 @@ public:
 
     // Every connector, in the order they are drawn.
     const std::vector<FlowConnector>& connectors() const noexcept { return m_connectors; }
-    // Every element with a shape (if, else if, loops, switch, case, default, statement box), an
-    // element before its children.
+    // Every element with a shape (if, else if, loops, switch, case, default, try and its
+    // branches, statement box), an element before its children.
     const std::vector<const FlowElement*>& shapes() const noexcept { return m_shapes; }
     // Every element with captions, an element before its children.
     const std::vector<FlowCaption>& captions() const noexcept { return m_captions; }

@@ -31,6 +31,18 @@ model::NodeKind FlowElement::firstNodeKind() const noexcept
     return nodes.empty() || nodes.front() == nullptr ? kind : nodes.front()->kind;
 }
 
+bool isThrowStatement(const model::AnalysisNode& node) noexcept
+{
+    return node.kind == model::NodeKind::ExpressionStatement && !node.tokens.empty() && node.tokens.front() &&
+           node.tokens.front()->code == model::tok::Throw;
+}
+
+bool endsWithThrow(const FlowElement& element) noexcept
+{
+    return element.kind == model::NodeKind::ExpressionStatement && !element.nodes.empty() && element.nodes.back() &&
+           isThrowStatement(*element.nodes.back());
+}
+
 int axisOffset(const FlowElementList& list) noexcept
 {
     int offset = 0;

@@ -60,6 +60,26 @@ constexpr bool isCaseKind(model::NodeKind kind) noexcept
     return kind == model::NodeKind::CaseStatement || kind == model::NodeKind::DefaultStatement;
 }
 
+// The branches of a try statement once the passes have grouped it: the try's own block (kept as a
+// [Just Brace] element that shows the try node) and one [catch statement] per handler.
+constexpr bool isTryBranchKind(model::NodeKind kind) noexcept
+{
+    return kind == model::NodeKind::JustBrace || kind == model::NodeKind::CatchStatement;
+}
+
+// Elements laid side by side in the row below their parent: the cases of a switch and the
+// branches of a try.
+constexpr bool isSideBySideKind(model::NodeKind kind) noexcept
+{
+    return isCaseKind(kind) || isTryBranchKind(kind);
+}
+
+// Elements whose children stand side by side below their shape: switch and try.
+constexpr bool isMultiwayKind(model::NodeKind kind) noexcept
+{
+    return kind == model::NodeKind::SwitchStatement || kind == model::NodeKind::TryStatement;
+}
+
 constexpr bool isJumpKind(model::NodeKind kind) noexcept
 {
     using model::NodeKind;
@@ -67,13 +87,20 @@ constexpr bool isJumpKind(model::NodeKind kind) noexcept
            kind == NodeKind::ReturnStatement || kind == NodeKind::GotoStatement;
 }
 
-// The kinds whose shape stands on their list's axis: If, the loops, Switch, Expression statement.
+// The kinds whose shape stands on their list's axis: If, the loops, Switch, Try, Expression
+// statement.
 constexpr bool isAxisKind(model::NodeKind kind) noexcept
 {
     using model::NodeKind;
-    return kind == NodeKind::IfStatement || isLoopKind(kind) || kind == NodeKind::SwitchStatement ||
+    return kind == NodeKind::IfStatement || isLoopKind(kind) || isMultiwayKind(kind) ||
            kind == NodeKind::ExpressionStatement;
 }
+
+// Whether `node` is a `throw` statement (`throw x;`, `throw;`): control does not go on after it.
+bool isThrowStatement(const model::AnalysisNode& node) noexcept;
+
+// Whether the element is a statement box whose last statement is a `throw`.
+bool endsWithThrow(const FlowElement& element) noexcept;
 
 // How far a list's axis lies right of its left edge: the largest `leftWidth` among the list's
 // axis elements, 0 when there is none. Loops draw their back edge one column left of the axis

@@ -99,7 +99,8 @@ void FlowPainter::drawTerminals()
     const FlowCell start = m_chart.startCell();
     m_shapes.ellipseShape(m_geometry.box(start), colors::kTerminal);
     m_shapes.ellipseShape(m_geometry.box(m_chart.endCell()), colors::kTerminal);
-    drawConnector(FlowConnector{start, FlowCell{start.col, 1}, ConnectorStyle::Normal, NodeKind::Unknown, false, true});
+    drawConnector(
+        FlowConnector{start, FlowCell{start.col, 1}, ConnectorStyle::Normal, NodeKind::Unknown, false, true, std::nullopt});
 }
 
 void FlowPainter::drawConnector(const FlowConnector& connector)
@@ -141,10 +142,13 @@ void FlowPainter::drawShapes()
             m_shapes.roundBox(m_geometry.box(FlowCell{e.col, e.endRow()}), colors::kLoop);
             break;
         case NodeKind::SwitchStatement:
+        case NodeKind::TryStatement:
             m_shapes.hexagon(box, colors::kSwitch);
             break;
         case NodeKind::CaseStatement:
         case NodeKind::DefaultStatement:
+        case NodeKind::JustBrace:
+        case NodeKind::CatchStatement:
             m_shapes.shadedRect(box, colors::kCase);
             break;
         case NodeKind::ExpressionStatement:
@@ -199,8 +203,22 @@ void FlowPainter::drawCaptions()
             drawLoopCaption(e);
         } else if (isCaseKind(e.kind)) {
             drawCaseLabel(e);
+        } else if (e.kind == NodeKind::SwitchStatement) {
+            drawNoMatchCaption(e);
         }
     }
+}
+
+void FlowPainter::drawNoMatchCaption(const FlowElement& switchElement)
+{
+    // Above the edge, just left of where it turns down past the last case.
+    const FlowGeometry& g = m_geometry;
+    const std::string& no = m_parameters.noCaption;
+    const draw::Size s = m_canvas.textSize(no);
+    const int turn = g.RX(std::int64_t{switchElement.col} + std::max(switchElement.rightWidth, 1) - 1) + g.gap() + 1;
+    m_canvas.setTextColor(colors::kDarkRed);
+    m_canvas.drawText({turn - s.width - 3, g.MY(switchElement.row) - s.height}, no);
+    m_canvas.setTextColor(draw::kBlack);
 }
 
 void FlowPainter::drawBranchCaptions(const FlowCaption& caption)
@@ -292,6 +310,18 @@ void FlowPainter::drawBoxTexts(const FlowElement& e)
             fitText(top, conditionText(*node), true);
         }
         break;
+    case NodeKind::TryStatement:
+        if (boxIsVisible(top)) {
+            m_canvas.setTextColor(draw::kBlack);
+            fitText(top, "try", true);
+        }
+        break;
+    case NodeKind::CatchStatement:
+        if (boxIsVisible(top)) {
+            m_canvas.setTextColor(draw::kBlack);
+            fitText(top, catchText(*node), false);
+        }
+        break;
     case NodeKind::WhileStatement:
         m_canvas.setTextColor(draw::kBlack);
         if (boxIsVisible(top)) fitText(top, conditionText(*node), false);
@@ -374,16 +404,44 @@ void FlowPainter::drawLines(FlowCell cell, std::span<const std::string> lines)
     const int left = g.X(cell.col) + xOffset + 2;
     const int boxTop = g.Y(cell.row) + yOffset;
 
-    m_canvas.setTextColor(draw::kBlack);
+    // Which lines fit; when one does not, the last line shown ends in ".." as a cut line does,
+    // so that the reader knows the box holds more than it shows.
+    std::vector<bool> shown(lines.size(), false);
+    std::size_t lastShown = lines.size();
+    bool leftOut = false;
     int y = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (y + sizes[i].height >= g.boxHeight) {  // a later, lower line may still fit
+            leftOut = true;
+            continue;
+        }
+        shown[i] = true;
+        lastShown = i;
+        y += sizes[i].height;
+    }
+
+    m_canvas.setTextColor(draw::kBlack);
+    const int boxRight = g.X(cell.col) + g.boxWidth - 2;
+    y = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!shown[i]) continue;
         const draw::Size s = sizes[i];
-        if (y + s.height >= g.boxHeight) continue;  // a later, lower line may still fit
         const int top = boxTop + y;
         if (s.width > g.boxWidth - 4) {
             const Rect clip = Rect::fromEdges(left, top, left + g.boxWidth - m_dotsWidth - 4, top + s.height);
             m_canvas.drawTextClipped({left, top}, lines[i], clip);
             m_canvas.drawText({g.X(cell.col) + xOffset + g.boxWidth - m_dotsWidth - 2, top}, "..");
+        } else if (leftOut && i == lastShown) {
+            const int blank = m_canvas.textSize(" ").width;
+            if (left + s.width + blank + m_dotsWidth <= boxRight) {
+                m_canvas.drawText({left, top}, lines[i]);
+                m_canvas.drawText({left + s.width + blank, top}, "..");
+            } else {
+                // No room for the dots behind the line: it is cut where they begin.
+                const int dotsLeft = boxRight - m_dotsWidth;
+                m_canvas.drawTextClipped({left, top}, lines[i], Rect::fromEdges(left, top, dotsLeft, top + s.height));
+                m_canvas.drawText({dotsLeft, top}, "..");
+            }
         } else {
             m_canvas.drawText({left, top}, lines[i]);
         }

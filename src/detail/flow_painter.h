@@ -81,7 +81,8 @@ public:
     void fitText(FlowCell cell, std::string_view text, bool hexagon);
     // `lines` one below the other in the box of `cell`, in black, the block centred where it
     // fits; a line too wide is cut and followed by "..", lines that do not fit below are left
-    // out, and a box that is too full gets a short tick at its bottom centre.
+    // out and the last line shown then ends in "..", and a box that is too full gets a short
+    // tick at its bottom centre.
     void drawLines(FlowCell cell, std::span<const std::string> lines);
 
     // The detail box of the element under the mouse, when a shape is under it and the cell is
@@ -103,6 +104,7 @@ private:
     void drawBranchCaptions(const FlowCaption& caption);
     void drawLoopCaption(const FlowElement& loop);
     void drawCaseLabel(const FlowElement& element);
+    void drawNoMatchCaption(const FlowElement& switchElement);
     void drawBoxTexts(const FlowElement& element);
     bool boxIsVisible(FlowCell cell) const { return m_shapes.isVisible(m_geometry.box(cell)); }
 

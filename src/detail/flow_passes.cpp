@@ -170,6 +170,22 @@ int placeDanglingElse(FlowElement& before, FlowElement& orphan)
     return answer;
 }
 
+// The try that a handler standing right behind `element` belongs to: `element` itself, or the try
+// that ends the statements it governs without braces, as in `if (a) try {...} catch (...) {...}`
+// or `case 1: try {...} catch (...) {...}`. Null when there is none. Tries of inner lists have
+// their block element already.
+FlowElement* tryThatEnds(FlowElement& element)
+{
+    FlowElement* x = &element;
+    while (x->kind != NodeKind::TryStatement) {
+        if (x->hasBody || x->children.empty()) {
+            return nullptr;
+        }
+        x = &x->children.back();
+    }
+    return x;
+}
+
 }  // namespace
 
 FlowElementList convertStatements(const AnalysisNode& function)
@@ -210,20 +226,6 @@ void replaceBraceBlocks(FlowElementList& root)
     });
 }
 
-void replaceExceptionBlocks(FlowElementList& root)
-{
-    auto isException = [](const FlowElement& element) {
-        return element.kind == NodeKind::TryStatement || element.kind == NodeKind::CatchStatement;
-    };
-    spliceTopDown(root, isException, [](const FlowElement& element, FlowElementList&) {
-        switch (element.kind) {
-        case NodeKind::TryStatement: return Splice::ByChildren;
-        case NodeKind::CatchStatement: return Splice::Drop;
-        default: return Splice::Keep;
-        }
-    });
-}
-
 void attachDanglingElses(FlowElementList& root)
 {
     rewriteAllLists(root, [](FlowElementList& list, NodeKind) {
@@ -260,6 +262,48 @@ void splitLabels(FlowElementList& root)
         mark.kind = NodeKind::ExpressionStatement;
         out.push_back(std::move(mark));
         return Splice::ByChildren;
+    });
+}
+
+void groupTryHandlers(FlowElementList& root)
+{
+    rewriteAllLists(root, [](FlowElementList& list, NodeKind) {
+        const bool hasException = std::any_of(list.begin(), list.end(), [](const FlowElement& e) {
+            return e.kind == NodeKind::TryStatement || e.kind == NodeKind::CatchStatement;
+        });
+        if (!hasException) {
+            return;
+        }
+        // `try {a;} catch (E&) {b;} catch (...) {c;}` arrives as three siblings: the try's
+        // statements move into a block element, and the handlers join it as further branches.
+        FlowElementList out;
+        out.reserve(list.size());
+        FlowElement* currentTry = nullptr;
+        bool afterCatch = false;
+        for (FlowElement& element : list) {
+            if (element.kind == NodeKind::CatchStatement) {
+                if (!afterCatch && !out.empty()) {
+                    currentTry = tryThatEnds(out.back());
+                }
+                afterCatch = true;
+                if (currentTry) {
+                    currentTry->children.push_back(std::move(element));
+                }
+                continue;
+            }
+            afterCatch = false;
+            currentTry = nullptr;
+            out.push_back(std::move(element));
+            FlowElement& kept = out.back();
+            if (kept.kind == NodeKind::TryStatement && !kept.nodes.empty() && kept.nodes.front()) {
+                FlowElement block(*kept.nodes.front());
+                block.kind = NodeKind::JustBrace;
+                block.children = std::move(kept.children);
+                kept.children.clear();
+                kept.children.push_back(std::move(block));
+            }
+        }
+        list = std::move(out);
     });
 }
 
@@ -351,7 +395,8 @@ void mergeStatementRuns(FlowElementList& root)
             out.reserve(list.size());
             for (FlowElement& element : list) {
                 if (element.kind == NodeKind::ExpressionStatement && !out.empty() &&
-                    out.back().kind == NodeKind::ExpressionStatement && !element.nodes.empty()) {
+                    out.back().kind == NodeKind::ExpressionStatement && !element.nodes.empty() &&
+                    !endsWithThrow(out.back())) {
                     out.back().nodes.push_back(element.nodes.front());
                     continue;
                 }

@@ -15,8 +15,6 @@ FlowElementList convertStatements(const model::AnalysisNode& function);
 // Every brace block ([Just Brace]) is replaced in place by its statements.
 void replaceBraceBlocks(FlowElementList& list);
 
-// Every `try` is replaced in place by its statements; every `catch` is removed with its block.
-void replaceExceptionBlocks(FlowElementList& list);
 
 // An `else` or `else if` that the statement parser left behind an `if` written without braces is
 // moved into that `if`'s body behind the innermost `if` that can take it, so that
@@ -27,6 +25,12 @@ void attachDanglingElses(FlowElementList& list);
 // statements the label governed.
 void splitLabels(FlowElementList& list);
 
+// A `try` and the `catch` handlers that follow it become one try element whose children are its
+// branches, side by side like the cases of a switch: the try's block (a [Just Brace] element
+// that shows the try node and holds the block's statements), then each handler with its
+// statements. A handler with no `try` before it is removed with its block. Works at every level.
+void groupTryHandlers(FlowElementList& list);
+
 // In every switch body, case labels written one after another become side-by-side cases, and the
 // statements after a case label become that case's children.
 void spreadSwitchCases(FlowElementList& list);
@@ -35,7 +39,8 @@ void spreadSwitchCases(FlowElementList& list);
 // nodes.
 void joinDoWhile(FlowElementList& list);
 
-// Consecutive plain statements become one element that shows all their nodes.
+// Consecutive plain statements become one element that shows all their nodes; a `throw` ends its
+// run, since nothing after it in the box would run.
 void mergeStatementRuns(FlowElementList& list);
 
 }  // namespace qm::detail

@@ -23,6 +23,11 @@ std::string statementText(const model::AnalysisNode& node)
     return model::TokenText(node.tokens, true);
 }
 
+std::string catchText(const model::AnalysisNode& node)
+{
+    return "catch ( " + conditionText(node) + " )";
+}
+
 std::string caseLabelText(const model::AnalysisNode& node)
 {
     const auto* detail = node.detailAs<model::ConditionDetail>();

@@ -24,6 +24,9 @@ ForHeaderText forHeaderText(const model::AnalysisNode& node);
 // The node's own tokens: `x = 1 ;`.
 std::string statementText(const model::AnalysisNode& node);
 
+// A handler's head as its box shows it: `catch ( const E & e )`, `catch ( ... )`.
+std::string catchText(const model::AnalysisNode& node);
+
 // The value of a case, unspaced: `1` for `case 1:`, `A::B` for `case A::B:`.
 std::string caseLabelText(const model::AnalysisNode& node);
 

@@ -68,7 +68,7 @@ public:
     static void placeList(FlowElementList& list, int leftEdge, int firstRow);
 
     // Gives every jump element the cell of its target: return the End terminal, continue its
-    // loop's top box (Start outside loops), goto the statement box that shows its label (cell
+    // loop's end box (Start outside loops), goto the statement box that shows its label (cell
     // (0, 0) when there is none), break the place where control continues.
     void resolveJumps();
 

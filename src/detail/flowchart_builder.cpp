@@ -17,9 +17,9 @@ void FlowchartBuilder::build(const model::AnalysisNode& function)
         m_root.children = convertStatements(function);
         FlowElementList& body = m_root.children;
         replaceBraceBlocks(body);
-        replaceExceptionBlocks(body);
         attachDanglingElses(body);
         splitLabels(body);
+        groupTryHandlers(body);
         spreadSwitchCases(body);
         joinDoWhile(body);
         mergeStatementRuns(body);

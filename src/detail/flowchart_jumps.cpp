@@ -53,13 +53,14 @@ void Flowchart::resolveJumps()
     const FlowCell start = startCell();
     const FlowCell end = endCell();
 
-    // One walk gives returns the End terminal and continues the top box of their innermost loop,
-    // and finds the labels and the gotos. A goto goes to the first statement box, in depth-first
+    // One walk gives returns the End terminal and continues the end box of their innermost loop
+    // (where a for loop's step and a do loop's condition are; a continue runs them before the
+    // next round), and finds the labels and the gotos. A goto goes to the first statement box, in depth-first
     // order, that shows its label. Gotos are resolved before the breaks, since a break may go to
     // where a goto that follows goes.
     std::unordered_map<std::string, FlowCell> labels;
     std::vector<FlowElement*> gotos;
-    walkElements(elements, start, [&](FlowElementList& list, std::size_t index, const FlowCell& loopTop) {
+    walkElements(elements, start, [&](FlowElementList& list, std::size_t index, const FlowCell& loopEnd) {
         FlowElement& e = list[index];
         switch (e.kind) {
         case NodeKind::ReturnStatement:
@@ -67,8 +68,8 @@ void Flowchart::resolveJumps()
             e.row = end.row;
             break;
         case NodeKind::ContinueStatement:
-            e.col = loopTop.col;
-            e.row = loopTop.row;
+            e.col = loopEnd.col;
+            e.row = loopEnd.row;
             break;
         case NodeKind::GotoStatement:
             gotos.push_back(&e);
@@ -85,7 +86,7 @@ void Flowchart::resolveJumps()
         default:
             break;
         }
-        return std::optional<FlowCell>(isLoopKind(e.kind) ? e.cell() : loopTop);
+        return std::optional<FlowCell>(isLoopKind(e.kind) ? FlowCell{e.col, e.endRow()} : loopEnd);
     });
     for (FlowElement* e : gotos) {
         const std::string* label = e->nodes.empty() || !e->nodes.front() ? nullptr : labelOf(*e->nodes.front());
@@ -111,6 +112,14 @@ void Flowchart::resolveJumps()
                      if (e.kind == NodeKind::SwitchStatement) {
                          const FlowCell next = continuation(list, index, context, false);
                          return std::optional<BreakContext>(BreakContext{next, next});
+                     }
+                     if (e.kind == NodeKind::TryStatement) {
+                         // Every branch of a try goes on after the try, not into the next branch.
+                         return std::optional<BreakContext>(
+                             BreakContext{context.breakTo, continuation(list, index, context, false)});
+                     }
+                     if (isTryBranchKind(e.kind)) {
+                         return std::optional<BreakContext>(context);
                      }
                      const bool chain = e.kind == NodeKind::IfStatement || e.kind == NodeKind::ElseIfStatement;
                      return std::optional<BreakContext>(

@@ -4,7 +4,8 @@
 // and to the left, ending in the column just left of the axis; `else if` and `else` branches step
 // to the right, one row lower per branch. A loop's body lies straight below its top box and is
 // closed by an end box; the extra column left of the body carries the back edge. The cases of a
-// switch stand side by side in the row below the switch, spread around its axis.
+// switch stand side by side in the row below the switch, spread around its axis; so do the
+// branches of a try (its block, then its handlers).
 #include "detail/flowchart.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ namespace {
 bool measuresChildren(NodeKind kind) noexcept
 {
     return kind == NodeKind::IfStatement || kind == NodeKind::ElseIfStatement || kind == NodeKind::ElseStatement ||
-           isLoopKind(kind) || kind == NodeKind::SwitchStatement || isCaseKind(kind);
+           isLoopKind(kind) || isMultiwayKind(kind) || isSideBySideKind(kind);
 }
 
 // Sets the size of an element whose children's list has extent `body`.
@@ -45,12 +46,15 @@ void sizeFromBody(FlowElement& e, const ListExtent& body)
         e.height = body.rows + 2;
         break;
     case NodeKind::SwitchStatement:
+    case NodeKind::TryStatement:
         e.leftWidth = body.left;
         e.rightWidth = std::max(body.right, 1);
         e.height = body.rows + 2;
         break;
     case NodeKind::CaseStatement:
     case NodeKind::DefaultStatement:
+    case NodeKind::JustBrace:
+    case NodeKind::CatchStatement:
         e.leftWidth = body.left;
         e.rightWidth = std::max(body.right + 1, 2);
         e.height = body.rows;
@@ -95,6 +99,7 @@ public:
         case NodeKind::WhileStatement:
         case NodeKind::DoStatement:
         case NodeKind::SwitchStatement:
+        case NodeKind::TryStatement:
         case NodeKind::ExpressionStatement:
             x.left = std::max(x.left, e.leftWidth);
             x.right = std::max(x.right, e.rightWidth);
@@ -102,6 +107,8 @@ public:
             break;
         case NodeKind::CaseStatement:
         case NodeKind::DefaultStatement:
+        case NodeKind::JustBrace:
+        case NodeKind::CatchStatement:
             addCase(e, index);
             break;
         default:
@@ -210,6 +217,7 @@ void placeOneList(FlowElementList& list, int leftEdge, int firstRow, std::vector
             row += e.height;
             break;
         case NodeKind::SwitchStatement:
+        case NodeKind::TryStatement:
             e.col = axis;
             e.row = row;
             queue(e, axis - e.leftWidth, row + 1);
@@ -217,6 +225,8 @@ void placeOneList(FlowElementList& list, int leftEdge, int firstRow, std::vector
             break;
         case NodeKind::CaseStatement:
         case NodeKind::DefaultStatement:
+        case NodeKind::JustBrace:
+        case NodeKind::CatchStatement:
             e.col = caseCursor + axisOffset(e.children);
             e.row = firstRow;
             queue(e, caseCursor, firstRow + 1);

@@ -112,6 +112,21 @@ TEST_F(FlowCommandTest, CellsOfRepresentativeFunctions)
     EXPECT_EQ(flow({m_source, "--function", "ns::S::run/2", "--scale", "1"})["width"], 3 * 50);
 }
 
+TEST_F(FlowCommandTest, TryHandlersAreBranchesOfTheTry)
+{
+    write("t.cpp", "int t(int n)\n{\n    try {\n        n = g(n);\n    } catch (const E& e) {\n        throw;\n"
+                   "    } catch (...) {\n        n = 0;\n    }\n    return n;\n}\n");
+    json doc = flow({path("t.cpp"), "--function", "t"});
+    EXPECT_EQ(cells(doc["elements"]), "51 2,1 2/4/3 [try]\n"
+                                      "  2 0,2 0/2/1 [try]\n"
+                                      "    53 0,3 0/1/1 [n = g ( n ) ;]\n"
+                                      "  52 2,2 0/2/1 [catch ( const E & e )]\n"
+                                      "    53 2,3 0/1/1 [throw ;]\n"
+                                      "  52 4,2 0/2/1 [catch ( ... )]\n"
+                                      "    53 4,3 0/1/1 [n = 0 ;]\n"
+                                      "45 2,4 0/0/0 [return n ;]\n");
+}
+
 TEST_F(FlowCommandTest, MissingElementsThingsThatAreNoFunctionAndBadOptions)
 {
     auto r = runCli({"flow", m_source, "--function", "ns::nothing"});
@@ -154,6 +169,20 @@ TEST_F(FlowCommandTest, HostileFunctions)
     doc = flow({path("sw.cpp"), "--function", "sw"});
     EXPECT_EQ(doc["elements"][0]["children"].size(), 2000u);
     EXPECT_EQ(doc["gridWidth"], 4000);
+
+    // try blocks nested as deep: each level is a try (51) whose block (2) holds the next one.
+    std::string tries = "void tries()\n{\n";
+    for (int i = 0; i < 10000; ++i) tries += "try {\n";
+    tries += "x();\n";
+    for (int i = 0; i < 10000; ++i) tries += "} catch (...) { h(); }\n";
+    write("tries.cpp", tries + "}\n");
+    doc = flow({path("tries.cpp"), "--function", "tries"});
+    depth = 0;
+    for (const json* e = &doc["elements"]; !e->empty() && (*e)[0]["kind"] == 51; e = &(*e)[0]["children"][0]["children"]) {
+        ASSERT_EQ((*e)[0]["children"][0]["kind"], 2);
+        ++depth;
+    }
+    EXPECT_GT(depth, 100);
 
     // A goto to a label that does not exist points at cell (0, 0); a body of directives only
     // gives an empty chart.

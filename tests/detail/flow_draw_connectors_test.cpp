@@ -32,7 +32,7 @@ std::string routeText(const FlowConnector& connector)
 
 FlowConnector connector(FlowCell from, FlowCell to, ConnectorStyle style, NodeKind kind, bool viaSide, bool arrow)
 {
-    return FlowConnector{from, to, style, kind, viaSide, arrow};
+    return FlowConnector{from, to, style, kind, viaSide, arrow, std::nullopt};
 }
 
 TEST(FlowConnectorRoute, EveryRuleAtScaleFour)
@@ -53,11 +53,25 @@ TEST(FlowConnectorRoute, EveryRuleAtScaleFour)
               "180,260 191,260 191,500 180,500 >L180,500");
     EXPECT_EQ(routeText(connector({2, 5}, {0, 1}, ConnectorStyle::Yes, NodeKind::GotoStatement, true, true)),
               "280,420 291,420 291,100 80,100 >L80,100");
-    // A continue runs up the gap left of its source.
+    // A continue goes down to its loop's end box: half a gap left of its source, across the gap
+    // above the end box and into its top. Up to the Start terminal (outside any loop) it runs
+    // up the gap left of its source.
+    EXPECT_EQ(routeText(connector({1, 3}, {1, 6}, ConnectorStyle::Yes, NodeKind::ContinueStatement, true, true)),
+              "100,260 95,260 95,475 140,475 140,480 >D140,480");
+    EXPECT_EQ(routeText(connector({2, 3}, {1, 6}, normal, NodeKind::ContinueStatement, false, false)),
+              "200,260 195,260 195,475 140,475 140,480 >D140,480");
     EXPECT_EQ(routeText(connector({1, 4}, {1, 2}, normal, NodeKind::ContinueStatement, false, false)),
               "100,340 89,340 89,180 100,180 >R100,180");
     EXPECT_EQ(routeText(connector({2, 4}, {1, 2}, normal, NodeKind::ContinueStatement, false, false)),
               "200,340 189,340 189,180 180,180 >L180,180");
+    // Passing a column by: right along the row, down (or up) the gap right of that column, into
+    // the side of the target that faces the gap; the head only when asked for.
+    FlowConnector around = connector({1, 1}, {1, 4}, ConnectorStyle::No, NodeKind::ExpressionStatement, false, true);
+    around.besideColumn = 3;
+    EXPECT_EQ(routeText(around), "180,100 391,100 391,340 180,340 >L180,340");
+    around.to = {5, 0};
+    around.arrow = false;
+    EXPECT_EQ(routeText(around), "180,100 391,100 391,20 500,20 ");
     // Everything else: straight down, straight across, via the side, up the gap left of a target
     // above, or down-across-down; heads only when asked for.
     EXPECT_EQ(routeText(connector({1, 1}, {1, 1}, normal, none, false, true)), "");
@@ -108,7 +122,7 @@ TEST(FlowDrawPlan, LoopsWithBreakContinueAndDoWhile)
                                        // the for body, entered from the top box
                                        "normal 1,2>1,3 If via arrow\n"
                                        "no 1,3>1,4 If arrow\n"
-                                       "yes 1,3>1,2 Continue via arrow\n"  // back to the top box
+                                       "yes 1,3>1,6 Continue via arrow\n"  // to the end box, where the step runs
                                        "no 1,4>1,5 Stmt arrow\n"
                                        "yes 1,4>1,6 Break via arrow\n"  // to the end box
                                        "normal 1,5>1,6 Do arrow\n"
@@ -160,6 +174,42 @@ TEST(FlowDrawPlan, SwitchWithFallThroughBreakGotoAndElseIfChain)
                                            "no 4,3>5,4 Stmt via arrow\n"  // the else, from the last shape
                                            "normal 5,4>1,5 Stmt arrow\n"
                                            "normal 1,5>1,6 - arrow\n");
+}
+
+TEST(FlowDrawPlan, TryHandlersSwitchWithoutDefaultAndThrow)
+{
+    // The try's block and each handler hang from the try like cases; each ends after the try.
+    ParsedFunction tryCatch("int f(int n)\n{\n    try {\n        n = g(n);\n    } catch (const E& e) {\n"
+                            "        n = -1;\n    } catch (...) {\n    }\n    return n;\n}\n");
+    EXPECT_EQ(connectorsText(tryCatch.chart), "normal 2,1>0,2 Brace via arrow\n"
+                                              "normal 0,2>0,3 Stmt arrow\n"
+                                              "normal 0,3>2,4 Return arrow\n"  // to the return after the try
+                                              "normal 2,1>2,2 Catch via arrow\n"
+                                              "normal 2,2>2,3 Stmt arrow\n"
+                                              "normal 2,3>2,4 Return arrow\n"
+                                              "normal 2,1>4,2 Catch via arrow\n"
+                                              "normal 4,2>2,4 Return arrow\n");  // an empty handler
+
+    // Without a default, "no case matched" runs around the cases to what follows the switch.
+    ParsedFunction sw("void f(int n)\n{\n    switch (n) {\n    case 1: a(); break;\n    case 2: b();\n    }\n"
+                      "    c();\n}\n");
+    EXPECT_EQ(connectorsText(sw.chart), "no 1,1>1,4 Stmt arrow beside 3\n"  // drawn under the case edges
+                                        "normal 1,1>0,2 Case via arrow\n"
+                                        "normal 0,2>0,3 Stmt arrow\n"
+                                        "normal 0,3>1,4 Break arrow\n"
+                                        "normal 1,1>2,2 Case via arrow\n"
+                                        "normal 2,2>2,3 Stmt arrow\n"
+                                        "normal 2,3>1,4 Stmt arrow\n"
+                                        "normal 1,4>1,5 - arrow\n");
+
+    // A throw ends its box's path at End, as a return does; what follows it starts a new box.
+    ParsedFunction thrower("void f(int n)\n{\n    if (n < 0) {\n        log(n);\n        throw Bad(n);\n"
+                           "        n = 0;\n    }\n    use(n);\n}\n");
+    EXPECT_EQ(connectorsText(thrower.chart), "no 1,1>1,4 Stmt arrow\n"
+                                             "yes 1,1>0,2 Stmt via arrow\n"
+                                             "normal 0,2>1,5 Return arrow\n"  // log (n); throw Bad (n);
+                                             "normal 0,3>1,4 Stmt arrow\n"    // n = 0; never entered
+                                             "normal 1,4>1,5 - arrow\n");
 }
 
 TEST(FlowDrawPlan, ElementsThatTakeNoCellsArePassedBy)

@@ -31,6 +31,14 @@ TEST(FlowDetailPopup, LinesByKind)
     EXPECT_EQ(detailPopupLines(e[5].children[0]), (Lines{"Nothing"}));  // a case
     EXPECT_EQ(detailPopupLines(e[6]), (Lines{"Nothing"}));              // a return
 
+    ParsedFunction t("void f()\n{\n    try {\n        a();\n    } catch (const E& e) {\n    }\n}\n");
+    const FlowElement& tryElement = t.chart.elements().at(0);
+    ASSERT_EQ(tryElement.children.size(), 2u);
+    EXPECT_EQ(detailPopupLines(tryElement), (Lines{"Try Statement"}));
+    EXPECT_EQ(detailPopupLines(tryElement.children[0]), (Lines{"Try Block"}));
+    EXPECT_EQ(detailPopupLines(tryElement.children[1]), (Lines{"Catch Statement", "const E & e"}));
+    EXPECT_EQ(sourceLinesOf(tryElement.children[1]), (SourceLineRange{5, 5}));
+
     // The statement run covers lines 7 and 8; an element whose node has no tokens covers none.
     EXPECT_EQ(sourceLinesOf(e[5].children[0].children[0]), (SourceLineRange{7, 8}));
     EXPECT_EQ(sourceLinesOf(e[0]), (SourceLineRange{3, 3}));

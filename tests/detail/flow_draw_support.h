@@ -47,7 +47,8 @@ inline std::string cellText(FlowCell cell)
     return std::to_string(cell.col) + "," + std::to_string(cell.row);
 }
 
-// `yes 1,1>0,2 Stmt via arrow`: style, cells, the kind that routes it (`-` for none), flags.
+// `yes 1,1>0,2 Stmt via arrow`: style, cells, the kind that routes it (`-` for none), flags,
+// and the column a connector passes by (`beside 3`).
 inline std::string connectorText(const FlowConnector& c)
 {
     static const char* const styles[] = {"normal", "yes", "no", "back"};
@@ -56,6 +57,7 @@ inline std::string connectorText(const FlowConnector& c)
     out += c.targetKind == model::NodeKind::Unknown ? std::string("-") : test_trees::shortKindName(c.targetKind);
     if (c.viaSide) out += " via";
     if (c.arrow) out += " arrow";
+    if (c.besideColumn) out += " beside " + std::to_string(*c.besideColumn);
     return out;
 }
 

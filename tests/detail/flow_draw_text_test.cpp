@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace qm::detail {
 namespace {
 
@@ -77,8 +79,9 @@ TEST(FlowDrawLines, CentredBlockCutLinesAndAnOverfullBox)
     EXPECT_TRUE(linesStartingWith(bench.canvas, "line").empty());
 
     // Four lines are 52 high: no offsets, the box is overfull. Two lines fit (26 + 13 < 40 but
-    // 39 + 13 does not): the third is drawn, the fourth left out. A line wider than 76 is cut
-    // at the box's right side and followed by "..", and the tick marks the box's bottom centre.
+    // 39 + 13 does not): the third is drawn, the fourth left out, and the third ends in ".." to
+    // say so. A line wider than 76 is cut at the box's right side and followed by "..", and the
+    // tick marks the box's bottom centre.
     bench.canvas.clear();
     const std::string four[] = {"a ;", std::string(14, 'w'), "c ;", "d ;"};
     p.drawLines({1, 1}, four);
@@ -87,10 +90,30 @@ TEST(FlowDrawLines, CentredBlockCutLinesAndAnOverfullBox)
                                          at(102, 93, std::string(14, 'w')) + " clip=102,93 64x13",
                                          at(166, 93, ".."),
                                          at(102, 106, "c ;"),
+                                         at(126, 106, ".."),  // a blank after the line
                                      }));
     EXPECT_EQ(linesStartingWith(bench.canvas, "line"),
               (std::vector<std::string>{"line 140,116 140,118 pen=solid:1:RGB(0,0,0)"}));
     for (const std::string& line : bench.texts()) EXPECT_NE(line.find("color=RGB(0,0,0)"), std::string::npos);
+
+    // When the last line shown has no room for the dots behind it, it is cut where they begin
+    // (the block is 72 wide: x offset 2, dots at 180 - 2 - 12).
+    bench.canvas.clear();
+    const std::string wide[] = {"a ;", "b ;", std::string(12, 'w'), "d ;"};
+    p.drawLines({1, 1}, wide);
+    EXPECT_EQ(placed(bench.texts()), (std::vector<std::string>{
+                                         at(104, 80, "a ;"),
+                                         at(104, 93, "b ;"),
+                                         at(104, 106, std::string(12, 'w')) + " clip=104,106 62x13",
+                                         at(166, 106, ".."),
+                                     }));
+    // Three lines fill the box (overfull: a tick) but all of them show: no dots.
+    bench.canvas.clear();
+    const std::string three[] = {"a ;", "b ;", "c ;"};
+    p.drawLines({1, 1}, three);
+    EXPECT_EQ(placed(bench.texts()),
+              (std::vector<std::string>{at(131, 80, "a ;"), at(131, 93, "b ;"), at(131, 106, "c ;")}));
+    EXPECT_EQ(linesStartingWith(bench.canvas, "line").size(), 1u);
 }
 
 TEST(FlowCaptions, BranchLoopAndCaseCaptionsWhereTheyBelong)
@@ -127,6 +150,26 @@ TEST(FlowCaptions, BranchLoopAndCaseCaptionsWhereTheyBelong)
     EXPECT_NE(captions[1].find("color=RGB(128,0,0)"), std::string::npos);
     EXPECT_NE(captions[4].find("color=RGB(0,0,128)"), std::string::npos);
     EXPECT_NE(captions[7].find("color=RGB(0,128,128)"), std::string::npos);
+}
+
+TEST(FlowTexts, TryHandlersAndTheNoMatchCaptionOfASwitch)
+{
+    // try at (1,1) over its block at (0,2) and the handler at (2,2); the switch at (1,4) has
+    // cases in columns 0 and 2 and takes columns up to 3.
+    ParsedFunction f("void f(int n)\n{\n    try {\n        a();\n    } catch (...) {\n        b();\n    }\n"
+                     "    switch (n) { case 1: x(); break; case 2: y(); }\n}\n");
+    draw::FixedTextMetrics metrics(6, 13);
+    draw::RecordingCanvas canvas(draw::RecordingCanvas::kUnbounded, 32, &metrics);
+    paintFlowchart(canvas, f.chart, 4);
+    const std::vector<std::string> texts = placed(linesStartingWith(canvas, "text"));
+    auto has = [&](const std::string& line) { return std::find(texts.begin(), texts.end(), line) != texts.end(); };
+    // "try" centred in the hexagon; the handler's head cut in its box (78 >= 80 - 4).
+    EXPECT_TRUE(has(at(131, 93, "try")));
+    EXPECT_TRUE(has(at(202, 173, "catch ( ... )") + " clip=202,173 64x13"));
+    EXPECT_TRUE(has(at(266, 173, "..")));
+    // "N" above the switch's "no case matched" edge, left of where it turns down at 391.
+    EXPECT_TRUE(has(at(382, 327, "N")));
+    EXPECT_NE(canvas.text().find("\"N\" font=Arial:17cell color=RGB(128,0,0)"), std::string::npos);
 }
 
 TEST(FlowTexts, ScaleOneIsSilentAndScaleSixteenWritesWords)

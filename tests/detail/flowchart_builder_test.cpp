@@ -12,6 +12,12 @@ namespace {
 using namespace test_trees;
 using model::NodeKind;
 
+const model::Token& throwToken()
+{
+    static const model::Token token{1, model::tok::Throw, {}};
+    return token;
+}
+
 std::string built(const AnalysisNode& function)
 {
     FlowchartBuilder builder;
@@ -47,15 +53,66 @@ TEST(FlowchartBuilder, ConvertsFunctionsOnlyAndLeavesOutDirectives)
     EXPECT_EQ(built(t.function()), "");
 }
 
-TEST(FlowchartBuilder, ReplacesBracesAndTryBlocksAndDropsCatchBlocks)
+TEST(FlowchartBuilder, ReplacesBracesAndGivesATryItsHandlersAsBranches)
 {
     StatementTrees t;
+    auto catchNode = [&](std::string name, auto&&... children) {
+        return t.withCondition(NodeKind::CatchStatement, std::move(name), true, std::forward<decltype(children)>(children)...);
+    };
+    // a; { b; { c; } } try { d; if (i) try { e; } } catch (E) { kept; return; } g;
     AnalysisNode f = t.function(
         t.stmt("a"), t.node(NodeKind::JustBrace, "", true, t.stmt("b"), t.node(NodeKind::JustBrace, "", true, t.stmt("c"))),
         t.node(NodeKind::TryStatement, "try", true, t.stmt("d"),
                t.withCondition(NodeKind::IfStatement, "i", true, t.node(NodeKind::TryStatement, "try", true, t.stmt("e")))),
-        t.withCondition(NodeKind::CatchStatement, "catch", true, t.stmt("lost"), t.returnStmt()), t.stmt("g"));
-    EXPECT_EQ(built(f), "Stmt a|b|c|d\nIf i\n  Stmt e\nStmt g\n");
+        catchNode("E", t.stmt("kept"), t.returnStmt()), t.stmt("g"));
+    EXPECT_EQ(built(f), "Stmt a|b|c\n"
+                        "Try try\n"
+                        "  Brace try\n"  // the try's own block, first of the branches
+                        "    Stmt d\n"
+                        "    If i\n"
+                        "      Try try\n"
+                        "        Brace try\n"
+                        "          Stmt e\n"
+                        "  Catch E\n"
+                        "    Stmt kept\n"
+                        "    Return return\n"
+                        "Stmt g\n");
+
+    // Every handler after a try is one of its branches, also after a label and inside a case;
+    // handlers that follow no try are dropped with their blocks.
+    // x; again: try { y; } catch (A) {} catch (...) { goto again; } catch (B) { z; }
+    EXPECT_EQ(built(t.function(catchNode("orphan", t.stmt("lost")), t.stmt("x"),
+                               t.label("again", false, t.node(NodeKind::TryStatement, "try", true, t.stmt("y"))),
+                               catchNode("A"), catchNode("...", t.gotoStmt("again")), catchNode("B", t.stmt("z")),
+                               t.stmt("w"), catchNode("late"))),
+              "Stmt x|again:\n"
+              "Try try\n"
+              "  Brace try\n"
+              "    Stmt y\n"
+              "  Catch A\n"
+              "  Catch ...\n"
+              "    Goto goto\n"
+              "  Catch B\n"
+              "    Stmt z\n"
+              "Stmt w\n");
+    EXPECT_EQ(built(t.function(t.withCondition(
+                  NodeKind::SwitchStatement, "s", true,
+                  t.withCondition(NodeKind::CaseStatement, "1", false, t.node(NodeKind::TryStatement, "try", true)),
+                  catchNode("E", t.breakStmt())))),
+              "Switch s\n  Case 1\n    Try try\n      Brace try\n      Catch E\n        Break break\n");
+}
+
+TEST(FlowchartBuilder, AThrowEndsItsStatementBox)
+{
+    StatementTrees t;
+    auto throwStmt = [&](std::string what) {
+        AnalysisNode n = t.stmt(what);
+        n.tokens.insert(n.tokens.begin(), &throwToken());
+        return n;
+    };
+    // a; throw x; b; throw; c;  Nothing after a throw shares its box.
+    EXPECT_EQ(built(t.function(t.stmt("a"), throwStmt("x"), t.stmt("b"), throwStmt(";"), t.stmt("c"))),
+              "Stmt a|throw x\nStmt b|throw ;\nStmt c\n");
 }
 
 TEST(FlowchartBuilder, GivesAnElseToTheInnermostIfWithoutBraces)

@@ -1,5 +1,6 @@
 // Hostile statement trees: nesting far deeper than any call stack allows, huge switch bodies,
 // jumps to nowhere, details of the wrong type. Nothing may crash, and the result stays exact.
+#include "detail/flow_draw_plan.h"
 #include "detail/flowchart.h"
 #include "detail/flowchart_builder.h"
 
@@ -93,12 +94,10 @@ TEST(FlowchartHostile, DeepLoopsBracesLabelsAndTryBlocks)
     EXPECT_EQ(inner->children.front().cell(), (FlowCell{inner->col, inner->endRow()}));
     EXPECT_EQ(inner->cell(), (FlowCell{kDepth, kDepth}));
 
-    // Braces in braces, try in try, and a label chain all flatten into one run.
+    // Braces in braces and a label chain flatten into one run.
     int n = 0;
     AnalysisNode body = nest(t.stmt("x"), kDepth, [&](int i) {
-        return i % 3 == 0 ? t.node(NodeKind::JustBrace, "", true)
-             : i % 3 == 1 ? t.node(NodeKind::TryStatement, "try", true)
-                          : t.label("l" + std::to_string(n++), false);
+        return i % 2 == 0 ? t.node(NodeKind::JustBrace, "", true) : t.label("l" + std::to_string(n++), false);
     });
     Built flat(t.function(std::move(body), t.gotoStmt("l0"), t.gotoStmt("l" + std::to_string(n - 1))));
     ASSERT_EQ(flat.chart.elements().size(), 3u);
@@ -126,6 +125,42 @@ TEST(FlowchartHostile, TwoThousandCaseLabelsInARow)
         ASSERT_EQ(c.children.empty(), i + 1 < kCases) << i;
     }
     EXPECT_EQ(sw.children.back().children[0].cell(), (FlowCell{2 * kCases - 2, 3}));
+    // Without a default, "no case matched" leads past the last case to the End terminal.
+    const FlowConnector& none = built.chart.drawPlan().connectors().at(0);
+    EXPECT_EQ(none.style, ConnectorStyle::No);
+    EXPECT_EQ(none.from, sw.cell());
+    EXPECT_EQ(none.to, built.chart.endCell());
+    EXPECT_EQ(none.besideColumn, std::optional<int>(2 * kCases - 1));
+}
+
+TEST(FlowchartHostile, TryBlocksNestedInTryBlocksEachWithAHandler)
+{
+    StatementTrees t;
+    // try { try { ... try { x; } catch (E) { h; } ... } catch (E) { h; } } catch (E) { h; }
+    AnalysisNode inner = t.stmt("x");
+    for (int i = 0; i < kDepth; ++i) {
+        AnalysisNode tryNode = t.node(NodeKind::TryStatement, "try", true);
+        tryNode.children.push_back(std::move(inner));
+        AnalysisNode brace = t.node(NodeKind::JustBrace, "", true);
+        brace.children.push_back(std::move(tryNode));
+        brace.children.push_back(t.withCondition(NodeKind::CatchStatement, "E", true, t.stmt("h")));
+        inner = std::move(brace);
+    }
+    Built built(t.function(std::move(inner)));
+    EXPECT_TRUE(built.log.empty());
+    // Every level is a try whose block holds the next try, beside its handler.
+    const FlowElement* level = &built.chart.elements().at(0);
+    int depth = 0;
+    while (level->kind == NodeKind::TryStatement) {
+        ASSERT_EQ(level->children.size(), 2u) << depth;
+        ASSERT_EQ(level->children[1].kind, NodeKind::CatchStatement) << depth;
+        level = &level->children[0].children.at(0);
+        ++depth;
+    }
+    EXPECT_EQ(depth, kDepth);
+    EXPECT_EQ(level->kind, NodeKind::ExpressionStatement);
+    EXPECT_EQ(built.chart.gridHeight(), 2 * kDepth + 1);
+    EXPECT_FALSE(built.chart.drawPlan().connectors().empty());
 }
 
 TEST(FlowchartHostile, MissingLabelsAndDetailsOfTheWrongTypeAreQuiet)

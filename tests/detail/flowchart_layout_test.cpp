@@ -168,6 +168,7 @@ TEST_F(FlowchartLayout, SwitchCasesStandSideBySideAroundTheAxis)
 TEST_F(FlowchartLayout, JumpsTakeTheCellOfTheirTarget)
 {
     // a; again: b; while (w) { if (i) continue; if (j) break; switch (s) { case 1: break; } }
+    // The continue goes to the loop's end box, where the next round starts.
     // switch (u) { case 2: break; } c; goto again; goto nowhere; continue; break; return;
     Chart chart(t.function(
         t.stmt("a"), t.label("again", false, t.stmt("b")),
@@ -179,7 +180,7 @@ TEST_F(FlowchartLayout, JumpsTakeTheCellOfTheirTarget)
     EXPECT_EQ(chart.cells(), "Stmt a|again:|b @1,1 0/1/1\n"
                              "While w @1,2 1/2/6\n"
                              "  If i @1,3 0/1/1\n"
-                             "    Continue continue @1,2 0/0/0\n"
+                             "    Continue continue @1,7 0/0/0\n"
                              "  If j @1,4 0/1/1\n"
                              "    Break break @1,7 0/0/0\n"
                              "  Switch s @1,5 0/2/2\n"
@@ -226,6 +227,43 @@ TEST_F(FlowchartLayout, BreaksFollowTheControlFlowAroundNestedSwitches)
                                     t.stmt("x"))));
     const FlowElement& body = last.chart.elements()[0];
     EXPECT_EQ(body.children[0].children[0].children[0].children[0].children[0].cell(), body.children[1].cell());
+}
+
+TEST_F(FlowchartLayout, TryBranchesStandSideBySideAndAllGoOnAfterTheTry)
+{
+    auto catchNode = [&](std::string name, auto&&... children) {
+        return t.withCondition(NodeKind::CatchStatement, std::move(name), true, std::forward<decltype(children)>(children)...);
+    };
+    // try { a; } catch (A) { b; c; } catch (...) {}  d;  The try's block and its handlers are
+    // spread around the try's axis as the cases of a switch are.
+    Chart chart(t.function(t.node(NodeKind::TryStatement, "try", true, t.stmt("a")),
+                           catchNode("A", t.stmt("b"), t.stmt("c")), catchNode("..."), t.stmt("d")));
+    EXPECT_EQ(chart.cells(), "Try try @2,1 2/4/3\n"
+                             "  Brace try @0,2 0/2/1\n"
+                             "    Stmt a @0,3 0/1/1\n"
+                             "  Catch A @2,2 0/2/1\n"
+                             "    Stmt b|c @2,3 0/1/1\n"
+                             "  Catch ... @4,2 0/2/0\n"
+                             "Stmt d @2,4 0/1/1\n");
+    EXPECT_EQ(chart.grid(), "6x4 start 2");
+    EXPECT_EQ(chart.chart.elementAt(2, 1), &chart.chart.elements()[0]);
+    EXPECT_EQ(chart.chart.elementAt(4, 2), &chart.chart.elements()[0].children[2]);
+
+    // while (w) { try { if (i) break; switch (s) { case 1: break; } } catch (E) { x; continue; } y; }
+    // The break of the switch that ends the try's block goes past the handler to y; a break or
+    // continue in a branch leaves the loop as it would anywhere in the loop's body.
+    Chart loop(t.function(whileNode(
+        "w",
+        t.node(NodeKind::TryStatement, "try", true, t.withCondition(NodeKind::IfStatement, "i", false, t.breakStmt()),
+               switchNode("s", caseNode("1", t.breakStmt()))),
+        catchNode("E", t.stmt("x"), t.continueStmt()), t.stmt("y"))));
+    const FlowElement& w = loop.chart.elements()[0];
+    const FlowElement& tryElement = w.children[0];
+    const FlowElement& block = tryElement.children[0];
+    const FlowCell endBox{w.col, w.endRow()};
+    EXPECT_EQ(block.children[1].children[0].children[0].cell(), w.children[1].cell());
+    EXPECT_EQ(block.children[0].children[0].cell(), endBox);
+    EXPECT_EQ(tryElement.children[1].children[1].cell(), endBox);
 }
 
 TEST_F(FlowchartLayout, ScaleParameters)

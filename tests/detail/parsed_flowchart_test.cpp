@@ -64,7 +64,7 @@ TEST(ParsedFlowchart, StatementRunsLoopsAndTheClosingWhileOfADoLoop)
                              "  If if ( i == 3 ) @1,6 0/1/1\n"
                              "    Break break ; @1,8 0/0/0\n"
                              "  If if ( i == 4 ) @1,7 0/1/1\n"
-                             "    Continue continue ; @1,5 0/0/0\n"
+                             "    Continue continue ; @1,8 0/0/0\n"  // the end box: the step
                              "Return return n ; @1,9 0/0/0\n");
     EXPECT_EQ(chart.chart.gridHeight(), 8);
 }
@@ -98,7 +98,12 @@ TEST(ParsedFlowchart, DanglingElseSwitchLabelsAndExceptions)
                              "    Break break ;\n"
                              "  Default default :\n"
                              "    Stmt other ( ) ;\n"
-                             "Stmt again :|open ( ) ;\n");
+                             "Stmt again :\n"
+                             "Try try\n"
+                             "  Brace try\n"
+                             "    Stmt open ( ) ;\n"
+                             "  Catch catch ( ... )\n"
+                             "    Goto goto again ;\n");
 }
 
 }  // namespace
