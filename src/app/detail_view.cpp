@@ -1,5 +1,6 @@
 #include "app/detail_view.h"
 
+#include "detail/print_pagination.h"
 #include "draw/qt_canvas.h"
 
 #include <QMouseEvent>
@@ -96,6 +97,25 @@ void CDetailView::invalidate()
 void CDetailView::selectCodeLines(int firstLine, int lastLine)
 {
     emit codeLinesHovered(firstLine, lastLine);
+}
+
+draw::Size CDetailView::printSize() const
+{
+    // What the last paint drew: nothing without a picked definition.
+    if (!m_session.selection().definition || m_session.selection().changed) {
+        return {};
+    }
+    return m_model.totalSize();
+}
+
+void CDetailView::printSlice(draw::Canvas& canvas)
+{
+    m_model.paint(canvas, m_theme());
+}
+
+std::string_view CDetailView::noImageMessage() const
+{
+    return detail::kFlowViewNoImage;
 }
 
 void CDetailView::runStarting()

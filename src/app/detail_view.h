@@ -3,6 +3,7 @@
 // class), sets its scroll bars from the picture's size, and forwards the mouse and the wheel.
 #pragma once
 
+#include "app/print/printable_view.h"
 #include "draw/qt_text_metrics.h"
 #include "macro/theme.h"
 #include "session/detail_view.h"
@@ -14,7 +15,10 @@
 
 namespace qm::app {
 
-class CDetailView : public QAbstractScrollArea, public session::DetailViewHost, public session::SessionObserver {
+class CDetailView : public QAbstractScrollArea,
+                    public session::DetailViewHost,
+                    public session::SessionObserver,
+                    public PrintableView {
     Q_OBJECT
 
 public:
@@ -34,6 +38,12 @@ public:
     void redrawNow() override;
     void invalidate() override;
     void selectCodeLines(int firstLine, int lastLine) override;
+
+    // --- PrintableView: the flowchart or class diagram, on white ----------------------------
+    draw::Size printSize() const override;
+    draw::Rgb printBackground() const override { return draw::kWhite; }
+    void printSlice(draw::Canvas& canvas) override;
+    std::string_view noImageMessage() const override;
 
     // --- SessionObserver --------------------------------------------------------------------
     void runStarting() override;

@@ -1,13 +1,17 @@
 #include "app/main_frame.h"
 
+#include "app/code_window_dialog.h"
+#include "app/code_wnd.h"
 #include "app/control_bar.h"
 #include "app/detail_view.h"
 #include "app/help_window.h"
 #include "app/info_view.h"
 #include "app/pane_splitter.h"
+#include "app/print/diagram_printer.h"
 #include "app/total_view.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -49,6 +53,13 @@ CMainFrame::CMainFrame(settings::AppSettings& settings, settings::SettingsStore&
     m_doc = new CQuillmarshDoc(settings, m_reporter, this);
 
     createPanes();
+    createCodeWindow();
+    m_printer = new DiagramPrinter(m_prompts, this);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        for (QWidget* view : {static_cast<QWidget*>(m_totalView), static_cast<QWidget*>(m_detailView)}) {
+            if (now && (now == view || view->isAncestorOf(now))) m_lastDiagram = view;
+        }
+    });
     createActions();
     createMenus();
     createToolBars();
@@ -106,6 +117,19 @@ void CMainFrame::createPanes()
     connect(m_totalView, &CTotalView::detailHoverCleared, this, [this] { m_detailView->model().clearHover(); });
 }
 
+void CMainFrame::createCodeWindow()
+{
+    m_codeWindow = new CodeWindowDialog(m_settings, [this](const QString& text) { m_prompts.message(text); }, this);
+    connect(m_totalView, &CTotalView::codeFileRequested, this,
+            [this](const std::string& path) { m_codeWindow->openFile(path); });
+    connect(m_totalView, &CTotalView::codeLinesRequested, this,
+            [this](int first, int last) { m_codeWindow->selectLines(first, last, false); });
+    connect(m_totalView, &CTotalView::codeResetRequested, this, [this] { m_codeWindow->clear(false); });
+    // The statement under the mouse in the flowchart lights up in the code window.
+    connect(m_detailView, &CDetailView::codeLinesHovered, this,
+            [this](int first, int last) { m_codeWindow->selectLines(first, last, true); });
+}
+
 QAction* CMainFrame::makeAction(const QString& text, const QString& shortcut, void (CMainFrame::*slot)())
 {
     auto* action = new QAction(text, this);
@@ -130,10 +154,10 @@ void CMainFrame::createActions()
     connect(m_saveAction, &QAction::triggered, this, [this] { saveProject(); });
     m_saveAsAction = makeAction(menuText("Save Project &As...\tCtrl+A"), "Ctrl+A", nullptr);
     connect(m_saveAsAction, &QAction::triggered, this, [this] { saveProjectAs(); });
-    // Printing comes with its own dialogs; until then the entries are there but greyed.
-    m_printAction = makeAction(QStringLiteral("&Print..."), "Ctrl+P", nullptr);
-    m_printPreviewAction = makeAction(QStringLiteral("Print Pre&view"), QString(), nullptr);
-    m_printSetupAction = makeAction(QStringLiteral("P&rint Setup..."), QString(), nullptr);
+    m_printAction = makeAction(QStringLiteral("&Print..."), "Ctrl+P", &CMainFrame::printDiagram);
+    m_printPreviewAction = makeAction(QStringLiteral("Print Pre&view"), QString(), &CMainFrame::printPreview);
+    m_printSetupAction = makeAction(QStringLiteral("P&rint Setup..."), QString(), &CMainFrame::printSetup);
+    m_exportAction = makeAction(QStringLiteral("Export &Picture..."), QString(), &CMainFrame::exportPicture);
     m_exitAction = makeAction(QStringLiteral("E&xit"), QString(), nullptr);
     connect(m_exitAction, &QAction::triggered, this, &QWidget::close);
 
@@ -155,6 +179,7 @@ void CMainFrame::createActions()
     m_statusBarAction->setChecked(true);
     m_codeAction = makeAction(menuText("&Code\tF9"), "F9", nullptr);
     m_codeAction->setCheckable(true);
+    connect(m_codeAction, &QAction::triggered, this, [this](bool on) { showCodeWindow(on); });
 
     struct Pane {
         const char* text;
@@ -206,7 +231,7 @@ void CMainFrame::createMenus()
     m_fileMenu->addSeparator();
     m_fileMenu->addActions({m_saveAction, m_saveAsAction});
     m_fileMenu->addSeparator();
-    m_fileMenu->addActions({m_printAction, m_printPreviewAction, m_printSetupAction});
+    m_fileMenu->addActions({m_printAction, m_printPreviewAction, m_printSetupAction, m_exportAction});
     m_recentSeparator = m_fileMenu->addSeparator();
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(m_exitAction);
@@ -314,9 +339,7 @@ void CMainFrame::connectControlBar()
     c.fileName->setChecked(m_totalView->showFileName());
     connect(c.fileName, &QCheckBox::toggled, m_totalView, &CTotalView::setShowFileName);
     c.parseVcHeader->setChecked(false);
-    // The code window comes with its own commands; until then its switch is greyed.
-    c.code->setEnabled(false);
-    m_codeAction->setEnabled(false);
+    connect(c.code, &QCheckBox::clicked, this, [this](bool on) { showCodeWindow(on); });
 
     connect(c.flowWider, &QPushButton::clicked, m_paneActions[2], &QAction::trigger);
     connect(c.flowNarrower, &QPushButton::clicked, m_paneActions[3], &QAction::trigger);
@@ -386,6 +409,14 @@ void CMainFrame::focusNextPane(int step)
     }
     const int next = ((current < 0 ? 0 : current + step) % 3 + 3) % 3;
     panes[next]->setFocus(Qt::ShortcutFocusReason);
+}
+
+void CMainFrame::showCodeWindow(bool shown)
+{
+    m_settings.values.showCode = shown;
+    m_codeWindow->setVisible(shown);
+    m_codeAction->setChecked(shown);
+    m_controlBar->code->setChecked(shown);
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event)

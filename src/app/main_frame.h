@@ -30,6 +30,9 @@ class QToolBar;
 namespace qm::app {
 
 class CDetailView;
+class CodeWindowDialog;
+class DiagramPrinter;
+class PrintableView;
 class CInfoView;
 class CTotalView;
 class ControlBar;
@@ -69,6 +72,7 @@ public:
     QProgressBar* progressBar() const noexcept { return m_progress; }
     QLabel* statusLabel() const noexcept { return m_status; }
     const settings::RecentFiles& recentFiles() const noexcept { return m_recent; }
+    CodeWindowDialog* codeWindow() const noexcept { return m_codeWindow; }
     HelpWindow* helpWindow() const noexcept { return m_help; }
     HelpWindow* tutorialWindow() const noexcept { return m_tutorial; }
 
@@ -82,6 +86,8 @@ public:
     void setAutoSort(bool on);
     void setAutoResize(bool on);
     void setScale(int scale);
+    // Shows or hides the code window; "Show Code" and the "Code" check follow.
+    void showCodeWindow(bool shown);
 
     void newProject();
     void openProject();
@@ -96,6 +102,15 @@ public:
     void openFromWorkspace();
     // Files dropped on the window.
     void dropPaths(const QStringList& paths);
+
+    // Printing and picture export of the diagram view that had the focus last (the macro view
+    // when neither had it).
+    void printDiagram();
+    void printPreview();
+    void printSetup();
+    void exportPicture();
+    PrintableView& activeDiagram();
+    DiagramPrinter& diagramPrinter() noexcept { return *m_printer; }
 
     void showHelp();
     void showTutorial();
@@ -113,6 +128,7 @@ protected:
 
 private:
     void createPanes();
+    void createCodeWindow();
     void createActions();
     void createMenus();
     void createToolBars();
@@ -150,6 +166,9 @@ private:
     QLabel* m_status = nullptr;
     QPushButton* m_upButton = nullptr;
     QPushButton* m_downButton = nullptr;
+    CodeWindowDialog* m_codeWindow = nullptr;
+    DiagramPrinter* m_printer = nullptr;
+    QPointer<QWidget> m_lastDiagram;  // the diagram view that had the focus last
     QPointer<HelpWindow> m_help;
     QPointer<HelpWindow> m_tutorial;
 
@@ -171,6 +190,7 @@ private:
     QAction* m_printAction = nullptr;
     QAction* m_printPreviewAction = nullptr;
     QAction* m_printSetupAction = nullptr;
+    QAction* m_exportAction = nullptr;
     QAction* m_exitAction = nullptr;
     QAction* m_cutAction = nullptr;
     QAction* m_copyAction = nullptr;
@@ -192,9 +212,6 @@ private:
     QAction* m_aboutAction = nullptr;
 
     settings::RecentFiles m_recent;
-    // The code window's placement as it was read, written back unchanged until the code window
-    // keeps its own.
-    settings::WindowPlacement m_codePlacement{0, 1, -1, -1, -1, -1, 120, 120, 720, 620};
     bool m_closing = false;
 };
 

@@ -2,12 +2,15 @@
 // (new, open, save, append, import, drops, recent files).
 #include "app/main_frame.h"
 
+#include "app/code_window_dialog.h"
 #include "app/control_bar.h"
 #include "app/detail_view.h"
 #include "app/info_view.h"
 #include "app/pane_splitter.h"
+#include "app/print/diagram_printer.h"
 #include "app/total_view.h"
 #include "macro/theme_folder.h"
+#include "draw/qt_picture_export.h"
 #include "project/file_kind.h"
 
 #include <QAction>
@@ -100,6 +103,37 @@ void CMainFrame::start(const StartOptions& options)
     }
 }
 
+namespace {
+
+// A placement's normal rectangle, kept on `screen`: a placement from another screen, or garbage,
+// must not put a window out of reach.
+QRect reachableRect(const settings::WindowPlacement& placement, QSize fallback)
+{
+    QRect normal(QPoint(placement.left, placement.top), QPoint(placement.right - 1, placement.bottom - 1));
+    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                          : QRect(0, 0, 1600, 1000);
+    if (normal.width() < 200 || normal.height() < 100 || !screen.intersects(normal)) {
+        normal = QRect(screen.topLeft() + QPoint(40, 40), fallback).intersected(screen);
+    }
+    normal.setSize(normal.size().boundedTo(screen.size()));
+    return normal;
+}
+
+settings::WindowPlacement placementOf(const QWidget& window)
+{
+    settings::WindowPlacement placement;
+    placement.showCommand = window.isMaximized() ? kShowMaximized : (window.isMinimized() ? kShowMinimized : kShowNormal);
+    placement.minimizedX = placement.minimizedY = placement.maximizedX = placement.maximizedY = -1;
+    const QRect normal = window.normalGeometry().isValid() ? window.normalGeometry() : window.geometry();
+    placement.left = normal.left();
+    placement.top = normal.top();
+    placement.right = normal.left() + normal.width();
+    placement.bottom = normal.top() + normal.height();
+    return placement;
+}
+
+}  // namespace
+
 void CMainFrame::restorePlacements()
 {
     const std::optional<settings::WindowPlacements> placements = settings::loadWindowPlacements(m_profile);
@@ -108,16 +142,8 @@ void CMainFrame::restorePlacements()
         show();
         return;
     }
-    m_codePlacement = placements->codeWindow;
     const settings::WindowPlacement& main = placements->mainWindow;
-    QRect normal(QPoint(main.left, main.top), QPoint(main.right - 1, main.bottom - 1));
-    // A placement from another screen, or garbage, must not put the window out of reach.
-    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
-                                                          : QRect(0, 0, 1600, 1000);
-    if (normal.width() < 200 || normal.height() < 150 || !screen.intersects(normal)) {
-        normal = QRect(screen.topLeft() + QPoint(40, 40), QSize(1200, 800)).intersected(screen);
-    }
-    normal.setSize(normal.size().boundedTo(screen.size()));
+    const QRect normal = reachableRect(main, QSize(1200, 800));
     resize(normal.size());
     move(normal.topLeft());
     const bool maximized = main.showCommand == kShowMaximized ||
@@ -127,19 +153,21 @@ void CMainFrame::restorePlacements()
     } else {
         show();
     }
+    // The code window goes where it was, and shows itself again (without taking the focus) when
+    // it was open.
+    const QRect code = reachableRect(placements->codeWindow, QSize(760, 400));
+    m_codeWindow->resize(code.size());
+    m_codeWindow->move(code.topLeft());
+    if (m_settings.values.showCode) {
+        m_codeWindow->setAttribute(Qt::WA_ShowWithoutActivating);
+        showCodeWindow(true);
+        m_codeWindow->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    }
 }
 
 void CMainFrame::savePlacements()
 {
-    settings::WindowPlacement main;
-    main.showCommand = isMaximized() ? kShowMaximized : (isMinimized() ? kShowMinimized : kShowNormal);
-    main.minimizedX = main.minimizedY = main.maximizedX = main.maximizedY = -1;
-    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    main.left = normal.left();
-    main.top = normal.top();
-    main.right = normal.left() + normal.width();
-    main.bottom = normal.top() + normal.height();
-    if (!settings::saveWindowPlacements(m_profile, {main, m_codePlacement}, isMaximized())) {
+    if (!settings::saveWindowPlacements(m_profile, {placementOf(*this), placementOf(*m_codeWindow)}, isMaximized())) {
         // Nothing else is lost: the next start shows the window where the system puts it.
         session().log().writeLine("The window placement could not be saved.");
     }
@@ -174,6 +202,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     if (m_help) m_help->close();
     if (m_tutorial) m_tutorial->close();
+    m_codeWindow->hide();
     event->accept();
 }
 
@@ -193,6 +222,7 @@ void CMainFrame::openFromCommandLine(const std::string& given)
         return;
     }
     session().newProject();
+    m_codeWindow->clear(true);
     session().addPath(path);
     refreshTitle();
 }
@@ -281,7 +311,7 @@ void CMainFrame::updateCommandStates()
     // gives them back at once, though the run takes a moment to end.
     const bool busy = active && !session().isStopping();
     for (QAction* action : {m_newAction, m_openAction, m_openWorkspaceAction, m_appendAction, m_saveAction,
-                            m_saveAsAction}) {
+                            m_saveAsAction, m_printAction, m_printPreviewAction, m_printSetupAction, m_exportAction}) {
         action->setEnabled(!busy);
     }
     for (QAction* action : m_recentActions) {
@@ -289,9 +319,8 @@ void CMainFrame::updateCommandStates()
     }
     m_fileMenu->menuAction()->setEnabled(!busy);
     m_optionMenu->menuAction()->setEnabled(!busy);
-    for (QAction* action : {m_printAction, m_printPreviewAction, m_printSetupAction, m_generalAction,
-                            m_directoryAction, m_predefinedAction, m_visualSettingAction, m_infoAction,
-                            m_cutAction, m_pasteAction}) {
+    for (QAction* action : {m_generalAction, m_directoryAction, m_predefinedAction, m_visualSettingAction,
+                            m_infoAction, m_cutAction, m_pasteAction}) {
         action->setEnabled(false);
     }
     m_drawAction->setEnabled(!busy);
@@ -357,6 +386,7 @@ void CMainFrame::newProject()
         return;
     }
     session().newProject();
+    m_codeWindow->clear(true);
     refreshTitle();
 }
 
@@ -380,6 +410,7 @@ bool CMainFrame::openProjectFile(const QString& path, project::MessageReporter& 
 {
     const std::string file = QFile::encodeName(path).toStdString();
     const bool opened = session().openProject(file, messages);
+    m_codeWindow->clear(true);
     if (opened) {
         m_recent.add(file);
     } else {
@@ -441,6 +472,7 @@ void CMainFrame::openFromWorkspace()
         return;
     }
     session().newProject();
+    m_codeWindow->clear(true);
     session().addPath(QFile::encodeName(path).toStdString());
     refreshTitle();
 }
@@ -492,6 +524,60 @@ void CMainFrame::rebuildRecentMenu()
         });
         m_fileMenu->insertAction(m_recentSeparator, action);
         m_recentActions.push_back(action);
+    }
+}
+
+}  // namespace qm::app
+
+namespace qm::app {
+
+// --- printing and pictures ---------------------------------------------------------------------
+
+PrintableView& CMainFrame::activeDiagram()
+{
+    if (m_lastDiagram == m_detailView) {
+        return *m_detailView;
+    }
+    return *m_totalView;
+}
+
+void CMainFrame::printDiagram()
+{
+    m_printer->print(activeDiagram(), this);
+}
+
+void CMainFrame::printPreview()
+{
+    m_printer->printPreview(activeDiagram(), this);
+}
+
+void CMainFrame::printSetup()
+{
+    m_printer->printSetup(this);
+}
+
+void CMainFrame::exportPicture()
+{
+    PrintableView& view = activeDiagram();
+    const draw::Size size = view.printSize();
+    if (size.width <= 0 || size.height <= 0) {
+        m_prompts.message(fromUtf8(std::string(view.noImageMessage())));
+        return;
+    }
+    QString path = m_prompts.saveFileName(
+        QStringLiteral("Export Picture"), QDir(lastFolder()).filePath(QStringLiteral("diagram.png")),
+        QStringLiteral("PNG picture (*.png);;SVG picture (*.svg);;PDF document (*.pdf)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += QStringLiteral(".png");
+    }
+    try {
+        draw::exportPicture(QFile::encodeName(path).toStdString(), size,
+                            [&view](draw::Canvas& canvas) { view.printSlice(canvas); }, view.printBackground());
+    } catch (const std::exception& e) {
+        m_prompts.message(QString::fromUtf8(e.what()));
     }
 }
 

@@ -2,7 +2,12 @@
 // the program does, on a project, draws it, unfolds every box, picks a function as a click
 // would, and saves what the window shows as PNG.
 //
-//   quillmarsh-screenshot PROJECT FUNCTION OUT.png   (run it under a display, e.g. xvfb-run)
+//   quillmarsh-screenshot PROJECT FUNCTION OUT.png [CODE.png]   (under a display, e.g. xvfb-run)
+//
+// With CODE.png it also opens the code window, hovers the flowchart's second shape and saves
+// what the code window shows.
+#include "app/code_window_dialog.h"
+#include "app/detail_view.h"
 #include "app/main_frame.h"
 #include "app/pane_splitter.h"
 #include "app/total_view.h"
@@ -53,8 +58,8 @@ void click(QWidget* target, QPoint at)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::cerr << "usage: quillmarsh-screenshot PROJECT FUNCTION OUT.png\n";
+    if (argc != 4 && argc != 5) {
+        std::cerr << "usage: quillmarsh-screenshot PROJECT FUNCTION OUT.png [CODE.png]\n";
         return 2;
     }
     QApplication application(argc, argv);
@@ -91,6 +96,25 @@ int main(int argc, char** argv)
     if (!frame.grab().save(QString::fromLocal8Bit(argv[3]))) {
         std::cerr << argv[3] << ": cannot write file\n";
         return 1;
+    }
+    if (argc == 5) {
+        frame.showCodeWindow(true);
+        qm::app::CDetailView& detail = *frame.detailView();
+        detail.horizontalScrollBar()->setValue(0);
+        detail.verticalScrollBar()->setValue(0);
+        const qm::detail::Flowchart* chart = detail.model().flowchart();
+        if (chart) {
+            // The shape below Start: the function's first statement or decision.
+            const QPoint at(chart->startColumn() * chart->parameters().cellWidth + 10, chart->parameters().cellHeight + 10);
+            QMouseEvent move(QEvent::MouseMove, QPointF(at), detail.viewport()->mapToGlobal(QPointF(at)), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(detail.viewport(), &move);
+        }
+        waitFor([] { return false; }, 500);
+        if (!frame.codeWindow()->grab().save(QString::fromLocal8Bit(argv[4]))) {
+            std::cerr << argv[4] << ": cannot write file\n";
+            return 1;
+        }
     }
     frame.close();
     return 0;

@@ -1,5 +1,6 @@
 #include "app/total_view.h"
 
+#include "detail/print_pagination.h"
 #include "draw/qt_canvas.h"
 #include "macro/macro_style.h"
 
@@ -117,9 +118,47 @@ void CTotalView::clearDetailHover()
     emit detailHoverCleared();
 }
 
+void CTotalView::openCodeFile(const std::string& path)
+{
+    emit codeFileRequested(path);
+}
+
+void CTotalView::markCodeLines(int firstLine, int lastLine)
+{
+    emit codeLinesRequested(firstLine, lastLine);
+}
+
+void CTotalView::resetCodeWindow()
+{
+    emit codeResetRequested();
+}
+
 void CTotalView::log(std::string_view line)
 {
     m_session.log().writeLine(line);
+}
+
+draw::Size CTotalView::printSize() const
+{
+    if (!m_model.result() || m_session.isRunActive() || m_model.diagram().boxes().empty()) {
+        return {};
+    }
+    return m_scrollSize;
+}
+
+draw::Rgb CTotalView::printBackground() const
+{
+    return macro::drawColor(m_model.theme().colors.background);
+}
+
+void CTotalView::printSlice(draw::Canvas& canvas)
+{
+    m_model.paintCopy(canvas);
+}
+
+std::string_view CTotalView::noImageMessage() const
+{
+    return detail::kMacroViewNoImage;
 }
 
 void CTotalView::runStarting()

@@ -4,6 +4,7 @@
 // for redraws, scroll changes and log lines.
 #pragma once
 
+#include "app/print/printable_view.h"
 #include "draw/qt_text_metrics.h"
 #include "macro/macro_view.h"
 #include "session/session.h"
@@ -14,7 +15,10 @@
 
 namespace qm::app {
 
-class CTotalView : public QAbstractScrollArea, public macro::MacroViewHost, public session::SessionObserver {
+class CTotalView : public QAbstractScrollArea,
+                   public macro::MacroViewHost,
+                   public session::SessionObserver,
+                   public PrintableView {
     Q_OBJECT
 
 public:
@@ -41,7 +45,16 @@ public:
     void invalidate() override;
     void redrawDetailNow() override;
     void clearDetailHover() override;
+    void openCodeFile(const std::string& path) override;
+    void markCodeLines(int firstLine, int lastLine) override;
+    void resetCodeWindow() override;
     void log(std::string_view line) override;
+
+    // --- PrintableView: the whole diagram, on the theme's background ------------------------
+    draw::Size printSize() const override;
+    draw::Rgb printBackground() const override;
+    void printSlice(draw::Canvas& canvas) override;
+    std::string_view noImageMessage() const override;
 
     // --- SessionObserver --------------------------------------------------------------------
     void runStarting() override;
@@ -52,6 +65,11 @@ signals:
     // The picked element changed: the detail view must repaint (and forget its hover state).
     void detailRedrawRequested();
     void detailHoverCleared();
+    // The picked element's file is to be shown in the code window, with its lines marked; or the
+    // code window is to forget its file (the pick was dropped).
+    void codeFileRequested(const std::string& path);
+    void codeLinesRequested(int firstLine, int lastLine);
+    void codeResetRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -148,6 +148,18 @@ void MacroView::paintDiagram(draw::Canvas& canvas)
     }
 }
 
+void MacroView::paintCopy(draw::Canvas& canvas)
+{
+    if (!m_result || m_host.isRunActive()) {
+        return;
+    }
+    std::vector<MacroBox*> drawList;
+    paintBoxes(canvas, m_diagram.boxes(), m_theme, drawList);
+    if (m_selectedBox) {
+        invertBox(canvas, *m_selectedBox);
+    }
+}
+
 void MacroView::reselect()
 {
     MacroBox* found = nullptr;

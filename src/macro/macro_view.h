@@ -104,6 +104,9 @@ public:
     // a draw is already in progress; paintDiagram then must not be called.
     bool prepareDraw(const draw::TextMetrics& metrics, int clientWidth);
     void paintDiagram(draw::Canvas& canvas);
+    // The diagram as paintDiagram draws it, for paper and picture files: the boxes the last paint
+    // met (which hit tests use) stay as they are. Nothing while a run is active or without a result.
+    void paintCopy(draw::Canvas& canvas);
 
     // The selected box becomes the first box (in pre-order, folded ones included) whose entry's
     // first definition is the selected definition; none when there is no such box.
