@@ -11,7 +11,6 @@
 #include "app/total_view.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -55,11 +54,11 @@ CMainFrame::CMainFrame(settings::AppSettings& settings, settings::SettingsStore&
     createPanes();
     createCodeWindow();
     m_printer = new DiagramPrinter(m_prompts, this);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        for (QWidget* view : {static_cast<QWidget*>(m_totalView), static_cast<QWidget*>(m_detailView)}) {
-            if (now && (now == view || view->isAncestorOf(now))) m_lastDiagram = view;
-        }
-    });
+    // Printing and export act on the diagram view that was clicked or focused last.
+    for (QAbstractScrollArea* view : {static_cast<QAbstractScrollArea*>(m_totalView), static_cast<QAbstractScrollArea*>(m_detailView)}) {
+        view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
+    }
     createActions();
     createMenus();
     createToolBars();
@@ -409,6 +408,18 @@ void CMainFrame::focusNextPane(int step)
     }
     const int next = ((current < 0 ? 0 : current + step) % 3 + 3) % 3;
     panes[next]->setFocus(Qt::ShortcutFocusReason);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress) {
+        if (watched == m_detailView || watched == m_detailView->viewport()) {
+            m_lastDiagram = m_detailView;
+        } else if (watched == m_totalView || watched == m_totalView->viewport()) {
+            m_lastDiagram = m_totalView;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::showCodeWindow(bool shown)

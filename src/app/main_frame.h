@@ -103,8 +103,8 @@ public:
     // Files dropped on the window.
     void dropPaths(const QStringList& paths);
 
-    // Printing and picture export of the diagram view that had the focus last (the macro view
-    // when neither had it).
+    // Printing and picture export of the diagram view that was clicked or focused last (the
+    // macro view when neither was).
     void printDiagram();
     void printPreview();
     void printSetup();
@@ -125,6 +125,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createPanes();
@@ -168,7 +169,7 @@ private:
     QPushButton* m_downButton = nullptr;
     CodeWindowDialog* m_codeWindow = nullptr;
     DiagramPrinter* m_printer = nullptr;
-    QPointer<QWidget> m_lastDiagram;  // the diagram view that had the focus last
+    QPointer<QWidget> m_lastDiagram;  // the diagram view that was clicked or focused last
     QPointer<HelpWindow> m_help;
     QPointer<HelpWindow> m_tutorial;
 

@@ -108,8 +108,9 @@ void AnalysisEngine::threadBody()
         buildResult();
         m_running = false;
     }
-    m_active = false;
+    // Finished before inactive: whoever sees the engine inactive finds the run's end there too.
     m_runFinished = true;
+    m_active = false;
 }
 
 void AnalysisEngine::requestStop()

@@ -87,7 +87,8 @@ public:
     void rebuildResult();
 
     bool isActive() const noexcept { return m_active.load(); }
-    // True once after each finished run: the views rebuild their diagrams when it is set.
+    // True once after each finished run: the views rebuild their diagrams when it is set. It is
+    // set before the engine stops being active.
     bool takeRunFinished() noexcept { return m_runFinished.exchange(false); }
     bool runFinished() const noexcept { return m_runFinished.load(); }
     int progressPercent() const noexcept { return m_progress.load(); }

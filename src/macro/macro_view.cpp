@@ -2,6 +2,9 @@
 
 #include "macro/macro_view_paint.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace qm::macro {
 
 namespace {
@@ -19,6 +22,22 @@ bool isScopeOrGroup(std::int32_t kind)
 bool isClassLike(model::NodeKind kind)
 {
     return kind == model::NodeKind::Class || kind == model::NodeKind::Struct || kind == model::NodeKind::Union;
+}
+
+// The line of the last token of `node` and everything nested in it: a function's node holds its
+// head, its statements are its children.
+int lastLineOf(const model::AnalysisNode& node)
+{
+    int last = node.tokens.empty() ? 0 : node.tokens.back()->line;
+    std::vector<const model::AnalysisNode*> pending;
+    for (const model::AnalysisNode& child : node.children) pending.push_back(&child);
+    while (!pending.empty()) {
+        const model::AnalysisNode* next = pending.back();
+        pending.pop_back();
+        if (!next->tokens.empty()) last = std::max(last, next->tokens.back()->line);
+        for (const model::AnalysisNode& child : next->children) pending.push_back(&child);
+    }
+    return last;
 }
 
 // Restores a flag when a scope ends, exceptions included.
@@ -46,6 +65,7 @@ void MacroView::takeTheme(const ThemeFonts& fonts, const ThemeColors& colors)
 
 void MacroView::runStarting()
 {
+    m_expandAfterBuild.reset();
     forgetBoxes();
     m_diagram.clear();
     m_result = nullptr;
@@ -117,6 +137,10 @@ bool MacroView::prepareDraw(const draw::TextMetrics& metrics, int clientWidth)
         forgetBoxes();
         m_diagram.buildBoxes(*m_result);
         m_diagram.measureBoxes(metrics, m_theme.fonts);
+        if (m_expandAfterBuild) {
+            m_diagram.setExpandedAll(*m_expandAfterBuild);
+            m_expandAfterBuild.reset();
+        }
         m_host.setScrollSize(layoutNow(clientWidth));
         m_runFinished = false;
         laidOut = true;
@@ -260,7 +284,7 @@ void MacroView::select(MacroBox& box, draw::Point point)
                 m_host.openCodeFile(entry.definitionFiles.front());
             }
             if (!definition->tokens.empty()) {
-                m_host.markCodeLines(definition->tokens.front()->line, definition->tokens.back()->line);
+                m_host.markCodeLines(definition->tokens.front()->line, lastLineOf(*definition));
             }
             m_host.clearDetailHover();
             m_host.log(entry.name + std::string(kSelectedSuffix));
@@ -318,7 +342,12 @@ void MacroView::setAllExpanded(bool expanded)
     }
     const FlagGuard busy(m_foldBusy);
     clearSelection();
-    m_diagram.setExpandedAll(expanded);
+    if (m_runFinished) {
+        // The boxes of the new result are made at the next draw: they are folded or unfolded then.
+        m_expandAfterBuild = expanded;
+    } else {
+        m_diagram.setExpandedAll(expanded);
+    }
     m_relayoutPending = true;
     m_host.redrawNow();
 }

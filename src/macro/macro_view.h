@@ -13,6 +13,7 @@
 #include "macro/macro_diagram.h"
 #include "macro/theme.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -184,6 +185,8 @@ private:
     bool m_themeChanged = false;
     bool m_relayoutPending = false;
     bool m_sortOncePending = false;
+    // Fold or Unfold asked for after a run ended and before its boxes were made.
+    std::optional<bool> m_expandAfterBuild;
     bool m_foldBusy = false;
     // Held for the whole of a draw: a draw that finds it set (a redraw asked for from inside a
     // draw) returns without drawing.

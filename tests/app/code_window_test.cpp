@@ -8,6 +8,7 @@
 #include "app/print/diagram_printer.h"
 #include "app/print/margin_dialog.h"
 
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QPrinter>
 #include <QToolButton>
@@ -196,7 +197,7 @@ TEST_F(FrameTest, DiagramsPrintAcrossPagesInsideTheMarginsAndExportAsPictures)
     // Empty views refuse, with their messages.
     frame->printDiagram();
     EXPECT_THAT(prompts.messages, ::testing::Contains("Macro-view have No Image to print."));
-    frame->detailView()->setFocus();
+    QTest::mouseClick(frame->detailView()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     frame->exportPicture();
     EXPECT_THAT(prompts.messages, ::testing::Contains("Flow-view have No Image to print."));
 
@@ -204,7 +205,7 @@ TEST_F(FrameTest, DiagramsPrintAcrossPagesInsideTheMarginsAndExportAsPictures)
     ASSERT_TRUE(frame->openProjectFile(QString::fromStdString(exampleProject())));
     frame->draw();
     ASSERT_TRUE(waitForRunEnd());
-    frame->totalView()->setFocus();
+    QTest::mouseClick(frame->totalView()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
     for (const char* name : {"macro.png", "macro.svg", "macro.pdf"}) {
         prompts.files = {QString::fromStdString(file(name))};
         frame->exportPicture();

@@ -358,6 +358,24 @@ TEST_F(MacroViewTest, TheSelectionFollowsItsDefinitionThroughLayoutsAndIsDropped
     EXPECT_EQ(view.classRoot(), nullptr);
 }
 
+TEST_F(MacroViewTest, UnfoldRightAfterARunAppliesToTheNewBoxes)
+{
+    // The run's boxes are made at the next draw; an Unfold before it is kept for them.
+    view.runFinished(&table.root);
+    view.unfoldAll();
+    draw();
+    bool allOpen = true;
+    visitBoxes(view.diagram().boxes(), [&](const MacroBox& b) { return allOpen = allOpen && (b.expanded || !b.hasChildren()); });
+    EXPECT_TRUE(allOpen);
+    // A run starting in between forgets it.
+    view.runFinished(&table.root);
+    view.unfoldAll();
+    view.runStarting();
+    view.runFinished(&table.root);
+    draw();
+    EXPECT_FALSE(box("N").expanded);
+}
+
 TEST_F(MacroViewTest, FoldAllUnfoldAllAndResizing)
 {
     view.unfoldAll();
