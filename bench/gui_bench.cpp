@@ -11,22 +11,32 @@
 //   memory          the peak memory of the program after drawing the corpus against that of
 //                   `quillmarsh-cli analyze` over the same folder, each in a child process of its
 //                   own (target: at most 1.2)
+//   code window     a generated 5 MB source opened in the code window (read, colour, first paint)
+//                   against analysing it; a repaint after scrolling in it against the same in a
+//                   5 KB file (targets: below 1 and about 1)
+//   printing        the unfolded diagram printed to PDF against drawing it on screen: peak memory
+//                   of two child processes (target: below 1.5)
 //
 // --smoke runs each part once over a few generated files (the CTest smoke test); --corpus=DIR
 // names another folder. Times of the user-interface thread are its CPU time, so other programs on
 // the machine do not count; gaps and stop latencies are wall-clock time, as a user sees them.
+#include "app/code_window_dialog.h"
+#include "app/code_wnd.h"
 #include "app/control_bar.h"
+#include "app/print/diagram_printer.h"
 #include "app/main_frame.h"
 #include "app/pane_splitter.h"
 #include "app/total_view.h"
 #include "app/user_prompts.h"
 #include "bench_support.h"
+#include "parser/make_analysis_engine.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -43,6 +53,7 @@ using qm::bench::CpuClock;
 
 constexpr const char* kProgram = "gui_bench";
 constexpr std::string_view kWindowRunFlag = "--window-run=";
+constexpr std::string_view kPrintRunFlag = "--print-run=";
 
 // Prompts that nobody answers: every message is kept for the log of the benchmark.
 class SilentPrompts final : public qm::app::UserPrompts {
@@ -217,14 +228,100 @@ void measureStops(Window& w, int count, double runMs)
               << formatMs(percentile(0.99)) << " (target <= 200 ms), longest " << formatMs(latencies.back()) << '\n';
 }
 
-// The child of the memory comparison: the window draws `folder` and the program ends.
-int windowRun(const std::string& folder)
+// The child of the memory comparisons: the window draws `folder`; with `pdf`, it then unfolds
+// the diagram, paints it on screen and prints it to that file.
+int windowRun(const std::string& folder, const std::string& pdf, bool print)
 {
     Window w;
     w.frame->session().addPath(folder);
     w.frame->draw();
     settle(*w.frame);
-    return w.frame->totalView()->model().diagram().boxes().empty() ? 1 : 0;
+    if (w.frame->totalView()->model().diagram().boxes().empty()) return 1;
+    if (pdf.empty()) return 0;
+    w.frame->unfoldAll();
+    w.frame->totalView()->viewport()->repaint();
+    if (!print) return 0;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    return w.frame->diagramPrinter().printTo(printer, *w.frame->totalView()) ? 0 : 1;
+}
+
+void measurePrinting(const std::string& folder, const fs::path& scratch)
+{
+    const std::string self = qm::bench::selfExecutable();
+    const std::string pdf = (scratch / "diagram.pdf").string();
+    const auto screen = qm::bench::runMeasured({self, std::string(kPrintRunFlag) + "screen:" + pdf + ":" + folder},
+                                               "/dev/null", "/dev/null", kProgram);
+    const auto paper = qm::bench::runMeasured({self, std::string(kPrintRunFlag) + "print:" + pdf + ":" + folder},
+                                              "/dev/null", "/dev/null", kProgram);
+    if (!screen || !paper) {
+        std::cout << "printing: a child run failed\n";
+        return;
+    }
+    std::error_code ec;
+    std::cout << "printing: the unfolded diagram on screen " << screen->peakRssBytes / qm::bench::kMega
+              << " MB, printed to PDF (" << fs::file_size(pdf, ec) / qm::bench::kMega << " MB of PDF) "
+              << paper->peakRssBytes / qm::bench::kMega << " MB, ratio "
+              << static_cast<double>(paper->peakRssBytes) / static_cast<double>(screen->peakRssBytes)
+              << " (target < 1.5)\n";
+}
+
+// A C++ source of about `bytes` bytes.
+std::string generatedSource(std::size_t bytes)
+{
+    std::string text;
+    for (int i = 0; text.size() < bytes; ++i) {
+        const std::string n = std::to_string(i);
+        text += "// helper " + n + "\nint helper" + n + "(int a, const char* s)\n{\n    if (a > " + n +
+                ") {\n        return a * 2; /* doubled */\n    }\n    while (*s) ++s;\n    return a + \"" + n + "\"[0];\n}\n";
+    }
+    return text;
+}
+
+void measureCodeWindow(Window& w, const fs::path& scratch, std::size_t bytes)
+{
+    const std::string big = (scratch / "big.cpp").string();
+    const std::string small = (scratch / "small.cpp").string();
+    qm::bench::writeFile(big, generatedSource(bytes));
+    qm::bench::writeFile(small, generatedSource(5000));
+    qm::app::CodeWindowDialog& code = *w.frame->codeWindow();
+    w.frame->showCodeWindow(true);
+    code.resize(760, 400);
+    QCoreApplication::processEvents();
+
+    auto t0 = CpuClock::now();
+    code.openFile(big);
+    code.codeText()->viewport()->repaint();
+    const double openSeconds = qm::bench::seconds(CpuClock::now() - t0);
+
+    qm::frontend::LogSink log;
+    auto engine = qm::parser::makeAnalysisEngine(log);
+    t0 = CpuClock::now();
+    engine->runSynchronously(qm::bench::projectSettings({big}));
+    const double analyseSeconds = qm::bench::seconds(CpuClock::now() - t0);
+
+    const auto repaintAfterScroll = [&](int repeats) {
+        qm::detail::CodeView& model = code.codeText()->model();
+        CpuClock::duration total{};
+        for (int i = 0; i < repeats; ++i) {
+            model.setFirstLine(model.maxFirstLine() * (i % 10) / 10);
+            const auto start = CpuClock::now();
+            code.codeText()->viewport()->repaint();
+            total += CpuClock::now() - start;
+        }
+        return qm::bench::seconds(total) / repeats;
+    };
+    const double bigRepaint = repaintAfterScroll(50);
+    code.openFile(small);
+    code.codeText()->viewport()->repaint();
+    const double smallRepaint = repaintAfterScroll(50);
+    w.frame->showCodeWindow(false);
+    std::cout << "code window: " << bytes / qm::bench::kMega << " MB opened (read, colour, first paint) in "
+              << formatMs(openSeconds * 1e3) << " against " << formatMs(analyseSeconds * 1e3)
+              << " analysing it, ratio " << openSeconds / analyseSeconds << " (target < 1); a repaint after scrolling "
+              << formatMs(bigRepaint * 1e3) << " against " << formatMs(smallRepaint * 1e3) << " in a 5 KB file, ratio "
+              << bigRepaint / smallRepaint << " (target about 1)\n";
 }
 
 void measureMemory(const std::string& folder)
@@ -270,6 +367,8 @@ int main(int argc, char** argv)
     std::string corpus;
     bool smoke = false;
     std::string windowFolder;
+    std::string printMode;
+    std::string printPdf;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--smoke") {
@@ -278,6 +377,14 @@ int main(int argc, char** argv)
             corpus = std::string(arg.substr(9));
         } else if (arg.rfind(kWindowRunFlag, 0) == 0) {
             windowFolder = std::string(arg.substr(kWindowRunFlag.size()));
+        } else if (arg.rfind(kPrintRunFlag, 0) == 0) {
+            // MODE:PDF:FOLDER
+            const std::string spec(arg.substr(kPrintRunFlag.size()));
+            const std::size_t first = spec.find(':');
+            const std::size_t second = spec.find(':', first + 1);
+            printMode = spec.substr(0, first);
+            printPdf = spec.substr(first + 1, second - first - 1);
+            windowFolder = spec.substr(second + 1);
         } else if (arg == "--help") {
             std::cout << "usage: gui_bench [--corpus=DIR] [--smoke]\n";
             return 0;
@@ -288,7 +395,7 @@ int main(int argc, char** argv)
     }
     QApplication application(argc, argv);
     if (!windowFolder.empty()) {
-        return windowRun(windowFolder);
+        return windowRun(windowFolder, printPdf, printMode == "print");
     }
     qm::bench::TempDir scratch("qm-gui-smoke-");
     if (smoke) {
@@ -307,7 +414,9 @@ int main(int argc, char** argv)
         const double runMs = measureResponsiveness(w, corpus);
         measureRepaint(w);
         measureStops(w, smoke ? 2 : 20, runMs);
+        measureCodeWindow(w, scratch.dir(), smoke ? 200'000 : 5'000'000);
     }
     measureMemory(corpus);
+    measurePrinting(corpus, scratch.dir());
     return 0;
 }
