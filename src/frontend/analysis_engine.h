@@ -103,8 +103,10 @@ private:
     void runBody();
     void dropUnselectedAndChangedFiles();
     void getOrCreateFile(const std::string& path);
-    void readUnit(model::SourceUnit& unit);
+    void processUnit(model::SourceUnit& unit, SourceFile& file, int depth, std::string_view announce);
     void preprocessFramed(model::SourceUnit& unit, SourceFile& file, int depth);
+    void replayDirectives(model::SourceUnit& unit, SourceFile& file, int depth,
+                          const std::vector<model::Token>& directives);
     std::unique_ptr<model::SourceUnit> includeFile(SourceFile& file, const std::string& path, int userFile, int depth);
     void parseUnits(model::SourceUnit& root);
     void destroyFile(std::unique_ptr<SourceFile> file);
