@@ -300,7 +300,11 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     if (!sameFile && !m_registry.directives(unit.fileName, unit.stamp)) {
         m_registry.setDirectives(unit.fileName, unit.stamp, std::move(lines));
     }
-    m_registry.recordOutcome(unit.fileName, unit.stamp, state, {holder, file.macros.changesSince(mark)});
+    // A project file's own table state is the seeds alone, which another file including it
+    // hardly ever has: its definitions are not worth keeping for that.
+    if (depth > 0) {
+        m_registry.recordOutcome(unit.fileName, unit.stamp, state, {holder, file.macros.changesSince(mark)});
+    }
 }
 
 // Runs the preprocessor over the directive lines of a file version read before: the macro table
