@@ -95,12 +95,14 @@ constexpr std::string_view kChildFlag = "--child-analyse=";
 // program then exits with status 1.
 bool g_failed = false;
 
-// How the project is made and run (the flags --headers, --words and --same-file); the child of
-// the memory benchmark is started with the same flags.
+// How the project is made and run (the flags --headers, --words, --same-file, --include-dir and
+// --angle); the child of the memory benchmark is started with the same flags.
 struct RunChoice {
     bool headers = false;   // headers are project files too, as a folder input gives them
     bool words = false;     // the default predefined words, as a first start and the CLI have them
     bool sameFile = false;  // "Preprocessing Same Name File"
+    std::vector<std::string> includeDirs;  // --include-dir=DIR, in order
+    bool angle = false;                    // follow #include <...> ("Parsing VC Header")
 };
 RunChoice g_choice;
 
@@ -109,6 +111,8 @@ RunSettings runSettings(const std::vector<std::string>& files)
     RunSettings settings = qm::bench::projectSettings(files);
     if (g_choice.words) settings.macroSeeds = qm::frontend::defaultPredefinedWords();
     settings.preprocessSameFile = g_choice.sameFile;
+    settings.includeDirectories = g_choice.includeDirs;
+    settings.followAngleIncludes = g_choice.angle;
     return settings;
 }
 
@@ -118,6 +122,8 @@ std::vector<std::string> choiceFlags()
     if (g_choice.headers) flags.push_back("--headers");
     if (g_choice.words) flags.push_back("--words");
     if (g_choice.sameFile) flags.push_back("--same-file");
+    if (g_choice.angle) flags.push_back("--angle");
+    for (const std::string& dir : g_choice.includeDirs) flags.push_back("--include-dir=" + dir);
     return flags;
 }
 
@@ -694,6 +700,8 @@ Options parseOptions(int& argc, char** argv)
                     "  --words       the default predefined words are seeded, as the CLI and a first\n"
                     "                start of the desktop program do\n"
                     "  --same-file   \"Preprocessing Same Name File\" on\n"
+                    "  --include-dir=DIR  an include directory of the run (repeatable, in order)\n"
+                    "  --angle       follow #include <...> through the include directories\n"
                     "Only the child-process benchmark, e.g. for a large corpus:\n"
                     "  %s --corpus=DIR --benchmark_filter='^memory/'\n",
                     program, kDefaultCorpus, program);
@@ -710,6 +718,10 @@ Options parseOptions(int& argc, char** argv)
             g_choice.words = true;
         } else if (arg == "--same-file") {
             g_choice.sameFile = true;
+        } else if (arg == "--angle") {
+            g_choice.angle = true;
+        } else if (arg.starts_with("--include-dir=")) {
+            g_choice.includeDirs.emplace_back(arg.substr(14));
         } else {
             return false;
         }

@@ -223,7 +223,9 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
     }
     try {
         processUnit(root, *file, 0, "Parsing: " + path);
-        file->macros.clearJournal();
+        // The table has done its work: nothing reads it once the file is preprocessed, and a
+        // table per file of everything its headers define adds up over a project.
+        file->macros = MacroTable();
         parseUnits(root);
     } catch (...) {
         destroyFile(std::move(file));  // its units are registered already
@@ -285,7 +287,9 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
         // Read only for its macros: its declarations are shown by the unit that holds it.
         std::vector<model::Token>().swap(unit.tokens);
         m_registry.setDirectives(unit.fileName, unit.stamp, std::move(lines));
-        m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark)});
+        if (m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) {
+            m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark)});
+        }
         return;
     }
     unit.tokens.shrink_to_fit();
@@ -302,7 +306,7 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     }
     // A project file's own table state is the seeds alone, which another file including it
     // hardly ever has: its definitions are not worth keeping for that.
-    if (depth > 0) {
+    if (depth > 0 && m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) {
         m_registry.recordOutcome(unit.fileName, unit.stamp, state, {holder, file.macros.changesSince(mark)});
     }
 }
@@ -321,7 +325,7 @@ void AnalysisEngine::replayDirectives(SourceUnit& unit, SourceFile& file, int de
     std::erase_if(unit.includedUnits, [](const std::unique_ptr<SourceUnit>& nested) {
         return nested->tokens.empty() && nested->includedUnits.empty() && !nested->canonical;
     });
-    if (m_stopRequested) return;
+    if (m_stopRequested || !m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) return;
     m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark)});
 }
 

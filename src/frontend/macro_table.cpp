@@ -44,7 +44,7 @@ std::uint64_t MacroDefinition::contentHash() const noexcept
 
 void MacroTable::define(MacroDefinitionPtr definition)
 {
-    const std::uint64_t contribution = combine(hashText(definition->name), definition->contentHash());
+    const std::uint64_t contribution = combine(hashText(definition->name), definition->hash);
     m_replacementTokens += definition->replacement.size();
     auto it = m_macros.find(std::string_view(definition->name));
     if (it != m_macros.end()) {

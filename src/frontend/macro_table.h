@@ -30,6 +30,7 @@ struct MacroDefinition {
     bool rescan = false;
     std::vector<std::string> parameters;
     std::vector<model::Token> replacement;
+    std::uint64_t hash = 0;  // contentHash(), worked out once when the table stores it
 
     // Index of `name` among the parameters, or -1.
     int parameterIndex(std::string_view word) const noexcept
@@ -57,7 +58,12 @@ public:
     bool contains(std::string_view name) const { return m_macros.find(name) != m_macros.end(); }
 
     // Stores `definition`, replacing an older one of the same name.
-    void define(MacroDefinition definition) { define(std::make_shared<const MacroDefinition>(std::move(definition))); }
+    void define(MacroDefinition definition)
+    {
+        definition.hash = definition.contentHash();
+        define(std::make_shared<const MacroDefinition>(std::move(definition)));
+    }
+    // Stores a definition that a table stored before (its hash is known), sharing it.
     void define(MacroDefinitionPtr definition);
 
     // The tokens held by all replacements together.

@@ -60,7 +60,37 @@ void PreprocessedRegistry::recordOutcome(const std::string& path, const model::F
                                          std::uint64_t fingerprint, Outcome outcome)
 {
     // Only a version with a living holder is remembered: everything else goes with it.
-    if (Version* version = find(path, stamp)) version->outcomes[fingerprint] = std::move(outcome);
+    Version* version = find(path, stamp);
+    if (!version) return;
+    if (version->outcomes.size() >= kMaxOutcomes && !version->outcomes.count(fingerprint)) return;
+    for (MacroDefinitionPtr& definition : outcome.changes) definition = intern(definition);
+    version->outcomes[fingerprint] = std::move(outcome);
+}
+
+MacroDefinitionPtr PreprocessedRegistry::intern(const MacroDefinitionPtr& definition)
+{
+    const std::uint64_t key = definition->hash ^ (std::hash<std::string>{}(definition->name) * 0x9e3779b97f4a7c15ULL);
+    auto& slot = m_definitions[key];
+    if (MacroDefinitionPtr known = slot.lock()) {
+        // Equal 64-bit content hashes are taken as equal content; the name and shape are checked.
+        const bool same = known->name == definition->name && known->functionLike == definition->functionLike
+            && known->variadic == definition->variadic && known->rescan == definition->rescan
+            && known->replacement.size() == definition->replacement.size();
+        if (same) return known;
+        return definition;  // a different definition with the same key: kept apart
+    }
+    slot = definition;
+    if (m_definitions.size() >= m_purgeAt) {
+        std::erase_if(m_definitions, [](const auto& entry) { return entry.second.expired(); });
+        m_purgeAt = std::max<std::size_t>(1024, 2 * m_definitions.size());
+    }
+    return definition;
+}
+
+bool PreprocessedRegistry::hasRoomForOutcome(const std::string& path, const model::FileStamp& stamp) const
+{
+    const Version* version = find(path, stamp);
+    return version && version->outcomes.size() < kMaxOutcomes;
 }
 
 model::SourceUnit* PreprocessedRegistry::sameContent(const std::string& path, const model::FileStamp& stamp,
@@ -112,3 +142,4 @@ void PreprocessedRegistry::eraseUnit(const model::SourceUnit& unit)
 }
 
 }  // namespace qm::frontend
+

@@ -32,10 +32,16 @@ public:
     // Whether a unit holding content of this file version is alive.
     bool contains(const std::string& path, const model::FileStamp& stamp) const;
 
+    // Outcomes kept per version: states beyond these are replayed, so that files that each
+    // define something of their own before an include cannot make the registry grow without end.
+    static constexpr std::size_t kMaxOutcomes = 64;
+
     // The outcome of preprocessing this version with a table of `fingerprint`, or null.
     const Outcome* outcome(const std::string& path, const model::FileStamp& stamp, std::uint64_t fingerprint) const;
     void recordOutcome(const std::string& path, const model::FileStamp& stamp, std::uint64_t fingerprint,
                        Outcome outcome);
+    // Whether recordOutcome would keep a new outcome of this version.
+    bool hasRoomForOutcome(const std::string& path, const model::FileStamp& stamp) const;
 
     // The holder of this version whose tokens equal `tokens`, or null.
     model::SourceUnit* sameContent(const std::string& path, const model::FileStamp& stamp,
@@ -71,7 +77,13 @@ private:
     Version* find(const std::string& path, const model::FileStamp& stamp);
     const Version* find(const std::string& path, const model::FileStamp& stamp) const;
 
+    // The one shared copy of each definition that outcomes keep, by name and content, so that a
+    // header replayed in many states keeps each of its definitions once.
+    MacroDefinitionPtr intern(const MacroDefinitionPtr& definition);
+
     std::map<Key, Version> m_versions;
+    std::unordered_map<std::uint64_t, std::weak_ptr<const MacroDefinition>> m_definitions;
+    std::size_t m_purgeAt = 1024;
 };
 
 // A hash of the codes and texts of `tokens` (lines left out).

@@ -239,6 +239,7 @@ private:
             } else if (state.pastes || state.stringises) {
                 definition.rescan = true;
             }
+            definition.replacement.shrink_to_fit();
             m_env.macros.define(std::move(definition));
             keep(newline + 1 - m_p);
         } catch (const SequenceEndError&) {

@@ -198,7 +198,9 @@ TEST_F(AnalysisEngineTest, SharedHeaderIsPreprocessedOnceUnlessAskedAgain)
 {
     write("h.h", "#if MODE == 2\nint second;\n#endif\nint shared;\n#define FROM_HEADER 1\n");
     for (const std::string n : {"a", "b", "c"}) {
-        write(n + ".cpp", "#define MODE " + std::string(n == "b" ? "2" : "1") + "\n#include \"h.h\"\nint " + n + "1;");
+        // Each file's own variable is there only when the header's macro reached the file.
+        write(n + ".cpp", "#define MODE " + std::string(n == "b" ? "2" : "1") + "\n#include \"h.h\"\n#ifdef FROM_HEADER\nint " +
+                              n + "1;\n#endif\n");
     }
     run({"a.cpp", "b.cpp", "c.cpp"});
     EXPECT_THAT(result(), ElementsAre("a1@a.cpp", "b1@b.cpp", "c1@c.cpp", "shared@h.h"));
@@ -207,7 +209,7 @@ TEST_F(AnalysisEngineTest, SharedHeaderIsPreprocessedOnceUnlessAskedAgain)
     for (std::size_t i = 0; i < 3; ++i) {
         // Its declarations come from the first includer; its macros reach every one.
         EXPECT_EQ(cached(i).rootUnit->includedUnits.at(0)->tokens.empty(), i > 0) << i;
-        EXPECT_TRUE(cached(i).macros.contains("FROM_HEADER")) << i;
+        EXPECT_EQ(cached(i).macros.size(), 0u) << i;  // the table goes once the file is preprocessed
     }
 
     // Forgetting the first includer frees the header for the file that includes it next.
@@ -230,7 +232,6 @@ TEST_F(AnalysisEngineTest, SharedHeaderIsPreprocessedOnceUnlessAskedAgain)
     EXPECT_EQ(a.canonical, nullptr);
     EXPECT_EQ(c.canonical, &a);
     EXPECT_TRUE(c.tokens.empty());
-    EXPECT_TRUE(cached(2).macros.contains("FROM_HEADER"));
 }
 
 // The macros a file sees do not depend on which file included a header first.

@@ -146,6 +146,41 @@ protected:
     fs::path m_dir;
 };
 
+// --- The macro table ------------------------------------------------------------------------------
+
+TEST(MacroTableTest, FingerprintFollowsTheContentAndTheJournalListsWhatChanged)
+{
+    MacroTable a;
+    MacroTable b;
+    a.defineValue("X", 1);
+    a.defineValue("Y", 2);
+    b.defineValue("Y", 2);
+    b.defineValue("X", 1);
+    EXPECT_EQ(a.fingerprint(), b.fingerprint());  // whatever the order
+    b.defineValue("X", 3);
+    EXPECT_NE(a.fingerprint(), b.fingerprint());
+    b.defineValue("X", 1);
+    EXPECT_EQ(a.fingerprint(), b.fingerprint());
+    b.define(MacroDefinition{"X", true, false, false, {}, {}});  // X() with the same empty body
+    EXPECT_NE(a.fingerprint(), b.fingerprint());
+
+    const std::size_t mark = a.journalMark();
+    a.defineValue("Z", 1);
+    a.defineValue("X", 5);
+    a.defineValue("Z", 2);
+    const auto changes = a.changesSince(mark);
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0]->name, "Z");
+    EXPECT_EQ(changes[0]->replacement.at(0).text.view(), "2");
+    EXPECT_EQ(changes[1]->name, "X");
+    // Replaying the changes brings a table in the earlier state to the later one.
+    MacroTable c;
+    c.defineValue("Y", 2);
+    c.defineValue("X", 1);
+    for (const auto& definition : changes) c.define(definition);
+    EXPECT_EQ(c.fingerprint(), a.fingerprint());
+}
+
 // --- Definitions and uses ----------------------------------------------------------------------
 
 TEST_F(PreprocessorTest, ObjectMacrosExpandWhenDefinedAndTheDefineLineStays)
