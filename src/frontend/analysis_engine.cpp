@@ -322,8 +322,10 @@ void AnalysisEngine::replayDirectives(SourceUnit& unit, SourceFile& file, int de
     unit.tokens = directives;
     preprocessFramed(unit, file, depth);
     std::vector<model::Token>().swap(unit.tokens);
-    std::erase_if(unit.includedUnits, [](const std::unique_ptr<SourceUnit>& nested) {
-        return nested->tokens.empty() && nested->includedUnits.empty() && !nested->canonical;
+    std::erase_if(unit.includedUnits, [this](const std::unique_ptr<SourceUnit>& nested) {
+        if (!nested->tokens.empty() || !nested->includedUnits.empty() || nested->canonical) return false;
+        m_registry.eraseUnit(*nested);  // an empty file may hold its version: it goes with it
+        return true;
     });
     if (m_stopRequested || !m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) return;
     m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark)});
