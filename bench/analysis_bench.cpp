@@ -40,6 +40,7 @@
 #include "bench_support.h"
 #include "frontend/analysis_engine.h"
 #include "frontend/log_sink.h"
+#include "frontend/option_files.h"
 #include "model/analysis_node.h"
 #include "model/node_kind.h"
 #include "model/source_unit.h"
@@ -93,6 +94,38 @@ constexpr std::string_view kChildFlag = "--child-analyse=";
 // Set when a run crashed, a child failed or the smoke project's declarations were not found; the
 // program then exits with status 1.
 bool g_failed = false;
+
+// How the project is made and run (the flags --headers, --words, --same-file, --include-dir and
+// --angle); the child of the memory benchmark is started with the same flags.
+struct RunChoice {
+    bool headers = false;   // headers are project files too, as a folder input gives them
+    bool words = false;     // the default predefined words, as a first start and the CLI have them
+    bool sameFile = false;  // "Preprocessing Same Name File"
+    std::vector<std::string> includeDirs;  // --include-dir=DIR, in order
+    bool angle = false;                    // follow #include <...> ("Parsing VC Header")
+};
+RunChoice g_choice;
+
+RunSettings runSettings(const std::vector<std::string>& files)
+{
+    RunSettings settings = qm::bench::projectSettings(files);
+    if (g_choice.words) settings.macroSeeds = qm::frontend::defaultPredefinedWords();
+    settings.preprocessSameFile = g_choice.sameFile;
+    settings.includeDirectories = g_choice.includeDirs;
+    settings.followAngleIncludes = g_choice.angle;
+    return settings;
+}
+
+std::vector<std::string> choiceFlags()
+{
+    std::vector<std::string> flags;
+    if (g_choice.headers) flags.push_back("--headers");
+    if (g_choice.words) flags.push_back("--words");
+    if (g_choice.sameFile) flags.push_back("--same-file");
+    if (g_choice.angle) flags.push_back("--angle");
+    for (const std::string& dir : g_choice.includeDirs) flags.push_back("--include-dir=" + dir);
+    return flags;
+}
 
 // ---------------------------------------------------------------------------------------------
 // What a run found
@@ -308,7 +341,7 @@ int childAnalyse(const std::string& listFile)
     LogSink log;
     auto engine = makeEngine(log, true);
     const auto t0 = Clock::now();
-    engine->runSynchronously(qm::bench::projectSettings(files));
+    engine->runSynchronously(runSettings(files));
     const auto t1 = Clock::now();
     const RunFacts facts = describeRun(*engine, log);
     const auto t2 = Clock::now();
@@ -364,7 +397,7 @@ void benchAnalysis(benchmark::State& state, Corpus& corpus)
         state.SkipWithError("no .c/.cc/.cpp files in the corpus");
         return;
     }
-    const RunSettings settings = qm::bench::projectSettings(corpus.files);
+    const RunSettings settings = runSettings(corpus.files);
 
     // Untimed: brings the files into the page cache and lists what the run reads.
     if (corpus.readListFile.empty()) {
@@ -502,8 +535,13 @@ void benchMemory(benchmark::State& state, Corpus& corpus)
     std::map<std::string, std::string> values;
     std::uint64_t unknownMessages = 0;
     for (auto _ : state) {
-        base = qm::bench::runMeasured({self, std::string(kChildFlag) + emptyList}, "/dev/null", {}, kProgram);
-        run = qm::bench::runMeasured({self, std::string(kChildFlag) + corpus.listFile}, childOut, childErr, kProgram);
+        auto child = [&](const std::string& list) {
+            std::vector<std::string> command{self, std::string(kChildFlag) + list};
+            for (const std::string& flag : choiceFlags()) command.push_back(flag);
+            return command;
+        };
+        base = qm::bench::runMeasured(child(emptyList), "/dev/null", {}, kProgram);
+        run = qm::bench::runMeasured(child(corpus.listFile), childOut, childErr, kProgram);
         unknownMessages = passOnChildErrors(childErr, run ? 20 : 200);
         if (run) values = readChildLine(childOut);
         if (corpus.ctags) {
@@ -657,6 +695,13 @@ Options parseOptions(int& argc, char** argv)
                     "                untimed warm-up); the child-process benchmark runs once\n"
                     "  --smoke       generated input only (for CI); fails when a run fails or finds\n"
                     "                no classes, structs, functions or variables\n"
+                    "  --headers     the headers (.h .hh .hpp .hxx .inl .ipp) are project files too, as\n"
+                    "                when the folder is given to quillmarsh-cli analyze\n"
+                    "  --words       the default predefined words are seeded, as the CLI and a first\n"
+                    "                start of the desktop program do\n"
+                    "  --same-file   \"Preprocessing Same Name File\" on\n"
+                    "  --include-dir=DIR  an include directory of the run (repeatable, in order)\n"
+                    "  --angle       follow #include <...> through the include directories\n"
                     "Only the child-process benchmark, e.g. for a large corpus:\n"
                     "  %s --corpus=DIR --benchmark_filter='^memory/'\n",
                     program, kDefaultCorpus, program);
@@ -667,6 +712,16 @@ Options parseOptions(int& argc, char** argv)
             runsGiven = true;
         } else if (arg.starts_with(kChildFlag)) {
             options.childList = std::string(arg.substr(kChildFlag.size()));
+        } else if (arg == "--headers") {
+            g_choice.headers = true;
+        } else if (arg == "--words") {
+            g_choice.words = true;
+        } else if (arg == "--same-file") {
+            g_choice.sameFile = true;
+        } else if (arg == "--angle") {
+            g_choice.angle = true;
+        } else if (arg.starts_with("--include-dir=")) {
+            g_choice.includeDirs.emplace_back(arg.substr(14));
         } else {
             return false;
         }
@@ -703,7 +758,7 @@ int main(int argc, char** argv)
         corpus.name = "generated";
         corpus.smoke = true;
     }
-    corpus.files = qm::bench::collectProjectFiles(corpusDir);
+    corpus.files = qm::bench::collectProjectFiles(corpusDir, g_choice.headers);
     corpus.bytes = qm::bench::totalFileBytes(corpus.files);
     corpus.ctags = qm::bench::findInPath("ctags");
     if (!corpus.ctags) {

@@ -98,10 +98,13 @@ std::vector<std::string> collectFiles(const fs::path& root, std::initializer_lis
     return files;
 }
 
-std::vector<std::string> collectProjectFiles(const fs::path& root)
+std::vector<std::string> collectProjectFiles(const fs::path& root, bool withHeaders)
 {
     std::error_code ec;
     const fs::path base = fs::absolute(root, ec).lexically_normal();
+    if (withHeaders) {
+        return collectFiles(base, {".c", ".cc", ".cpp", ".cxx", ".C", ".h", ".H", ".hh", ".hpp", ".hxx", ".inl", ".ipp"});
+    }
     return collectFiles(base, {".c", ".cc", ".cpp"});
 }
 

@@ -68,9 +68,10 @@ bool useCorpus(const CommonOptions& options, const char* program);
 // that runs visit the files in the same order.
 std::vector<std::string> collectFiles(const fs::path& root, std::initializer_list<std::string_view> extensions);
 
-// Every .c/.cc/.cpp file under `root` as an absolute path, sorted byte-wise: the project files of
-// an engine run over the tree.
-std::vector<std::string> collectProjectFiles(const fs::path& root);
+// Every .c/.cc/.cpp file under `root` (with `withHeaders` also .cxx, .C and the headers .h .hh
+// .hpp .hxx .inl .ipp, as a folder input of the CLI gives them) as an absolute path, sorted
+// byte-wise: the project files of an engine run over the tree.
+std::vector<std::string> collectProjectFiles(const fs::path& root, bool withHeaders = false);
 
 // The sum of the files' sizes (files that cannot be stat'ed count 0).
 std::uint64_t totalFileBytes(const std::vector<std::string>& files);

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 void addAnalysisOptions(CLI::App& command, AnalysisOptions& options)
 {
     command.add_option("INPUT", options.inputs,
-                       "Source files (.c, .cc, .cpp), folders (searched with their subfolders), project files "
+                       "Source files (.c, .cc, .cpp, .cxx) and headers (.h, .hpp, .hh, .hxx, .inl, .ipp), folders "
+                       "(searched with their subfolders), project files "
                        "(.qmp: their files and defines) and Visual C++ workspaces and projects (.dsw, .dsp, "
                        ".vcproj: the sources and defines they name)");
     // One value per occurrence: `-D X a.cpp` names the input a.cpp, not a second word.
@@ -31,7 +32,8 @@ void addAnalysisOptions(CLI::App& command, AnalysisOptions& options)
         ->type_name("NAME[=VALUE]")
         ->allow_extra_args(false);
     command.add_option("--options-dir", options.optionsDir,
-                       "Read Include.ini and predefined.ini from DIR; -I and -D add after what they give")
+                       "Read Include.ini and predefined.ini from DIR (without predefined.ini, or without this "
+                       "option, the default words of this platform); -I and -D add after what they give")
         ->type_name("DIR");
     command.add_option("--include-list", options.includeList, "The include list of Include.ini to use (0 to 3)")
         ->check(CLI::Range(0, 3))
@@ -95,7 +97,8 @@ bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& set
         }
     }
 
-    frontend::PredefinedWordList globalWords;
+    // Without an options folder the run is that of a user who has saved no words yet.
+    frontend::PredefinedWordList globalWords = frontend::defaultPredefinedWords();
     settings.includeDirectories.clear();
     if (!options.optionsDir.empty()) {
         const fs::path dir(options.optionsDir);

@@ -1,6 +1,7 @@
 #include "frontend/analysis_engine.h"
 
 #include "frontend/preprocessor.h"
+#include "frontend/source_language.h"
 #include "frontend/tokenize_file.h"
 #include "model/symbol_table_builder.h"
 
@@ -137,16 +138,26 @@ void AnalysisEngine::runBody()
     m_previous = std::move(m_files);
     m_files.clear();
 
+    // Sources first, headers after them: a header that a source includes is analysed as part of
+    // that source, with the macros the source defines before including it.
     const auto& list = m_settings.files;
     const std::size_t n = list.size();
-    for (std::size_t i = 0; i < n; ++i) {
+    std::vector<std::size_t> order;
+    order.reserve(n);
+    for (const bool headers : {false, true}) {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (isHeaderPath(list[i].path) == headers) order.push_back(i);
+        }
+    }
+    for (std::size_t k = 0; k < n; ++k) {
         if (m_stopRequested) {
             m_progress = 0;
             break;
         }
-        if (list[i].selected) {
-            getOrCreateFile(list[i].path);
-            m_progress = static_cast<int>(100.0 * static_cast<double>(i) / static_cast<double>(n));
+        const ProjectEntry& entry = list[order[k]];
+        if (entry.selected) {
+            getOrCreateFile(entry.path);
+            m_progress = static_cast<int>(100.0 * static_cast<double>(k) / static_cast<double>(n));
         }
     }
     // A stop noticed at any point (even during the last file) means the run did not complete.
@@ -195,19 +206,27 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
             return;
         }
     }
+    const SourceLanguage language = languageOfPath(path);
+    if (isHeaderPath(path)) {
+        // A header that a source of the project includes was analysed as part of that source,
+        // with the macros the source defines before it; it is not analysed a second time alone.
+        const auto stamp = statSourceFile(path);
+        if (stamp && m_registry.contains(path, *stamp)) return;
+    }
     auto file = std::make_unique<SourceFile>();
     file->path = path;
     file->rootUnit = std::make_unique<SourceUnit>();
     SourceUnit& root = *file->rootUnit;
     root.fileName = path;
     root.userFile = 1;
-    readUnit(root);
     for (const auto& seed : m_settings.macroSeeds) {
-        file->macros.defineValue(seed.name, seed.value);
+        if (wordAppliesTo(seed.name, language)) file->macros.defineValue(seed.name, seed.value);
     }
-    m_log.writeLine("Parsing: " + path);
     try {
-        preprocessFramed(root, *file, 0);
+        processUnit(root, *file, 0, "Parsing: " + path);
+        // The table has done its work: nothing reads it once the file is preprocessed, and a
+        // table per file of everything its headers define adds up over a project.
+        file->macros = MacroTable();
         parseUnits(root);
     } catch (...) {
         destroyFile(std::move(file));  // its units are registered already
@@ -217,42 +236,113 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
     m_files.push_back(std::move(file));
 }
 
-// Reads the unit's file into tokens, unless that version of the file was preprocessed already and
-// its tokens would be dropped unread anyway.
-void AnalysisEngine::readUnit(SourceUnit& unit)
+// Brings one unit (a project file's or an included file's) to its preprocessed tokens and applies
+// what it does to the file's macro table. A file version already preprocessed in the same macro
+// state gives its known result; with "Preprocessing Same Name File" off, a version met before in
+// another state only has its directive lines replayed (its declarations come from the unit that
+// first read it); otherwise the file is read and preprocessed, and a content equal to one already
+// held refers to that unit instead of keeping its tokens. `announce` is written once the file
+// has been read, before it is preprocessed.
+void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, std::string_view announce)
 {
-    if (!m_settings.preprocessSameFile) {
-        const auto stamp = statSourceFile(unit.fileName);
-        if (stamp && m_registry.contains(unit.fileName, *stamp)) {
-            unit.stamp = *stamp;
+    auto say = [&] {
+        if (!announce.empty()) m_log.writeLine(announce);
+    };
+    const auto stamp = statSourceFile(unit.fileName);
+    if (!stamp) {
+        tokenizeFile(unit.fileName, unit.tokens, unit.stamp, m_log);  // writes why it cannot be read
+        say();
+        return;
+    }
+    unit.stamp = *stamp;
+    const std::uint64_t state = file.macros.fingerprint();
+    const bool sameFile = m_settings.preprocessSameFile;
+    const bool seen = m_registry.contains(unit.fileName, unit.stamp);
+    if (seen) {
+        const auto* known = m_registry.outcome(unit.fileName, unit.stamp, state);
+        if (known && (known->holder || !sameFile)) {
+            say();
+            for (const auto& definition : known->changes) file.macros.define(definition);
+            if (sameFile) unit.canonical = known->holder;
+            return;
+        }
+        const auto* lines = sameFile ? nullptr : m_registry.directives(unit.fileName, unit.stamp);
+        if (lines) {
+            say();
+            replayDirectives(unit, file, depth, *lines);
             return;
         }
     }
-    tokenizeFile(unit.fileName, unit.tokens, unit.stamp, m_log);
+
+    if (!tokenizeFile(unit.fileName, unit.tokens, unit.stamp, m_log)) {
+        say();
+        return;
+    }
+    say();
+    std::vector<model::Token> lines;
+    if (!sameFile) lines = directiveLines(unit.tokens);
+    const std::size_t mark = file.macros.journalMark();
+    preprocessFramed(unit, file, depth);
+    if (m_stopRequested) return;  // cut short: nothing of it is kept for other units
+    if (!sameFile && seen) {
+        // Read only for its macros: its declarations are shown by the unit that holds it.
+        std::vector<model::Token>().swap(unit.tokens);
+        m_registry.setDirectives(unit.fileName, unit.stamp, std::move(lines));
+        if (m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) {
+            m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark)});
+        }
+        return;
+    }
+    unit.tokens.shrink_to_fit();
+    SourceUnit* holder = m_registry.sameContent(unit.fileName, unit.stamp, unit.tokens);
+    if (holder) {
+        unit.canonical = holder;
+        std::vector<model::Token>().swap(unit.tokens);
+    } else {
+        m_registry.addHolder(unit);
+        holder = &unit;
+    }
+    if (!sameFile && !m_registry.directives(unit.fileName, unit.stamp)) {
+        m_registry.setDirectives(unit.fileName, unit.stamp, std::move(lines));
+    }
+    // A project file's own table state is the seeds alone, which another file including it
+    // hardly ever has: its definitions are not worth keeping for that.
+    if (depth > 0 && m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) {
+        m_registry.recordOutcome(unit.fileName, unit.stamp, state, {holder, file.macros.changesSince(mark)});
+    }
 }
 
-// Preprocesses one unit: a file version met before (and still alive) contributes nothing the
-// second time, and units with the same content after preprocessing share one canonical unit.
+// Runs the preprocessor over the directive lines of a file version read before: the macro table
+// ends up as if the whole file had been preprocessed in the current state; the unit keeps no
+// tokens. Units of nested includes are kept only when they hold something new.
+void AnalysisEngine::replayDirectives(SourceUnit& unit, SourceFile& file, int depth,
+                                      const std::vector<model::Token>& directives)
+{
+    const std::uint64_t state = file.macros.fingerprint();
+    const std::size_t mark = file.macros.journalMark();
+    unit.tokens = directives;
+    preprocessFramed(unit, file, depth);
+    std::vector<model::Token>().swap(unit.tokens);
+    std::erase_if(unit.includedUnits, [this](const std::unique_ptr<SourceUnit>& nested) {
+        if (!nested->tokens.empty() || !nested->includedUnits.empty() || nested->canonical) return false;
+        m_registry.eraseUnit(*nested);  // an empty file may hold its version: it goes with it
+        return true;
+    });
+    if (m_stopRequested || !m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) return;
+    m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark)});
+}
+
+// Runs the preprocessor over one unit; a failure that ends it is logged and the run goes on
+// with what the unit holds.
 void AnalysisEngine::preprocessFramed(SourceUnit& unit, SourceFile& file, int depth)
 {
     try {
-        if (!m_settings.preprocessSameFile && m_registry.contains(unit.fileName, unit.stamp)) {
-            unit.tokens.clear();
-            return;
-        }
         PreprocessEnvironment env{file.macros, m_settings.includeDirectories, m_settings.followAngleIncludes,
                                   m_stopRequested, m_log,
                                   [this, &file](const std::string& path, int userFile, int nested) {
                                       return includeFile(file, path, userFile, nested);
                                   }};
         preprocessUnit(unit, env, depth);
-        const std::size_t count = unit.tokens.size();
-        if (SourceUnit* registered = m_registry.lookup(unit.fileName, unit.stamp, count)) {
-            unit.canonical = registered;
-            if (registered != &unit) unit.tokens.clear();
-        } else {
-            m_registry.insert(unit.fileName, unit.stamp, count, &unit);
-        }
     } catch (const std::exception&) {
         m_log.writeLine(unit.fileName + ": Preprocessing Error");
     }
@@ -264,8 +354,7 @@ std::unique_ptr<SourceUnit> AnalysisEngine::includeFile(SourceFile& file, const 
     auto unit = std::make_unique<SourceUnit>();
     unit->fileName = path;
     unit->userFile = userFile;
-    readUnit(*unit);
-    preprocessFramed(*unit, file, depth);
+    processUnit(*unit, file, depth, {});
     return unit;
 }
 
@@ -282,9 +371,7 @@ void AnalysisEngine::destroyFile(std::unique_ptr<SourceFile> file)
     if (!file) return;
     // The result refers to the file's nodes; it is rebuilt before anyone reads it again.
     if (file->rootUnit) {
-        forEachUnit(*file->rootUnit, [this](SourceUnit& unit) {
-            if (!unit.canonical) m_registry.eraseUnit(unit);
-        });
+        forEachUnit(*file->rootUnit, [this](SourceUnit& unit) { m_registry.eraseUnit(unit); });
     }
 }
 

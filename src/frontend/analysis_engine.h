@@ -1,7 +1,10 @@
 // AnalysisEngine: runs the front end and the parser over a project, on a thread of its own or
-// on the caller's. Each selected file is read, seeded with the predefined words, preprocessed
-// with everything it includes, and parsed; at the end all trees are merged into the symbol
-// table. Files whose size and modification time did not change are taken from the previous run.
+// on the caller's. Each selected file is read, seeded with the predefined words of its language,
+// preprocessed with everything it includes, and parsed; at the end all trees are merged into the
+// symbol table. Sources go before headers, and a header that a source included is not analysed
+// again on its own. A header is read and parsed once however many files include it, and each of
+// them still gets the macros it defines in that file's own state (PreprocessedRegistry). Files
+// whose size and modification time did not change are taken from the previous run.
 //
 // The engine touches nothing of the window system: progress, the active and finished flags are
 // atomics that the desktop program polls with timers, and every message goes to a LogSink.
@@ -35,6 +38,7 @@ struct RunSettings {
     std::vector<ProjectEntry> files;              // in the project's normalised order
     std::vector<std::string> includeDirectories;  // the list selected for the run
     PredefinedWordList macroSeeds;                // global predefined words, then project defines
+                                                  // (each file gets those of its language)
     bool followAngleIncludes = false;             // follow `#include <...>`
     bool preprocessSameFile = false;              // preprocess a file version again when met again
 };
@@ -47,7 +51,7 @@ using UnitParser = std::function<void(model::SourceUnit& unit, const std::atomic
 struct SourceFile {
     std::string path;
     std::unique_ptr<model::SourceUnit> rootUnit;
-    MacroTable macros;
+    MacroTable macros;  // while the file is preprocessed; empty afterwards
     bool complete = true;  // false when a stop cut its analysis short: the next run analyses it again
 };
 
@@ -104,8 +108,10 @@ private:
     void runBody();
     void dropUnselectedAndChangedFiles();
     void getOrCreateFile(const std::string& path);
-    void readUnit(model::SourceUnit& unit);
+    void processUnit(model::SourceUnit& unit, SourceFile& file, int depth, std::string_view announce);
     void preprocessFramed(model::SourceUnit& unit, SourceFile& file, int depth);
+    void replayDirectives(model::SourceUnit& unit, SourceFile& file, int depth,
+                          const std::vector<model::Token>& directives);
     std::unique_ptr<model::SourceUnit> includeFile(SourceFile& file, const std::string& path, int userFile, int depth);
     void parseUnits(model::SourceUnit& root);
     void destroyFile(std::unique_ptr<SourceFile> file);

@@ -45,6 +45,20 @@ std::string resolveQuotedInclude(const std::string& includer, const std::string&
     return join(absolute.string(), name.substr(nameSlash + 1));
 }
 
+std::string findQuotedInclude(const std::string& includer, const std::string& name,
+                              const std::vector<std::string>& directories)
+{
+    std::string local = resolveQuotedInclude(includer, name);
+    std::error_code ec;
+    if (fs::is_regular_file(local, ec) || directories.empty()) {
+        return local;
+    }
+    if (auto found = findAngleInclude(directories, name)) {
+        return *found;
+    }
+    return local;
+}
+
 std::optional<std::string> findAngleInclude(const std::vector<std::string>& directories, const std::string& name)
 {
     for (const std::string& dir : directories) {

@@ -21,6 +21,13 @@ std::string toSlashes(std::string name);
 // So `../inc/a.h` in /p/src/x.cpp is /p/inc/a.h when /p/inc exists, else /p/src/../inc/a.h.
 std::string resolveQuotedInclude(const std::string& includer, const std::string& name);
 
+// Where a quoted include `name` written in `includer` is found, as compilers look: the path
+// resolveQuotedInclude gives when that file exists, else the first `directory/name` of
+// `directories` that exists, else (nothing exists) the resolveQuotedInclude path, so that the
+// failure names the includer's folder.
+std::string findQuotedInclude(const std::string& includer, const std::string& name,
+                              const std::vector<std::string>& directories);
+
 // The first `directory/name` that exists, trying `directories` in order; none when no candidate
 // exists.
 std::optional<std::string> findAngleInclude(const std::vector<std::string>& directories, const std::string& name);

@@ -85,9 +85,16 @@ std::optional<std::string> validatePredefinedName(std::string_view name);
 // is not a regular file) the lists are given defaultIncludeLists instead and false is returned.
 bool loadIncludeLists(const std::filesystem::path& path, IncludeDirectoryLists& lists);
 
+// The global predefined words of a user who has none yet: what this platform's compiler
+// (GCC 12 on x86-64 Linux, C++17 and C17) defines and sources test most. `__cplusplus` and the
+// `__cpp_` words reach only C++ files, `__STDC_VERSION__` only C files (wordAppliesTo); they are
+// otherwise words like any other, shown, edited and saved with the list.
+PredefinedWordList defaultPredefinedWords();
+
 // predefined.ini holds a name line and a value line ("%ld") per word. The value is read with
 // atol's rules and narrowed with narrowToInt32; a final name without its value line is dropped;
-// names are not checked. A file that cannot be opened gives an empty list.
+// names are not checked. When there is no such file yet, the list is defaultPredefinedWords();
+// a file that exists but cannot be opened gives an empty list.
 PredefinedWordList loadPredefinedWords(const std::filesystem::path& path);
 
 // The writers build the whole file in a temporary file beside `path` and rename it over `path`,

@@ -1,36 +1,145 @@
 #include "frontend/preprocessed_registry.h"
 
+#include <algorithm>
+
 namespace qm::frontend {
+
+std::uint64_t hashTokens(const std::vector<model::Token>& tokens) noexcept
+{
+    std::uint64_t h = 0xcbf29ce484222325ULL ^ tokens.size();
+    for (const model::Token& t : tokens) {
+        h = (h ^ static_cast<std::uint32_t>(t.code)) * 0x100000001b3ULL;
+        if (model::carriesText(t.code)) {
+            h = (h ^ std::hash<std::string_view>{}(t.text.view())) * 0x100000001b3ULL;
+        }
+    }
+    return h;
+}
+
+namespace {
+
+// Token sequences equal in code and text (lines may differ).
+bool sameTokens(const std::vector<model::Token>& a, const std::vector<model::Token>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const model::Token& x, const model::Token& y) {
+        return x.code == y.code && x.text == y.text;
+    });
+}
+
+}  // namespace
+
+PreprocessedRegistry::Version* PreprocessedRegistry::find(const std::string& path, const model::FileStamp& stamp)
+{
+    const auto it = m_versions.find(Key{path, stamp});
+    return it == m_versions.end() ? nullptr : &it->second;
+}
+
+const PreprocessedRegistry::Version* PreprocessedRegistry::find(const std::string& path,
+                                                                const model::FileStamp& stamp) const
+{
+    const auto it = m_versions.find(Key{path, stamp});
+    return it == m_versions.end() ? nullptr : &it->second;
+}
 
 bool PreprocessedRegistry::contains(const std::string& path, const model::FileStamp& stamp) const
 {
-    return m_entries.find(Key{path, stamp}) != m_entries.end();
+    return find(path, stamp) != nullptr;
 }
 
-model::SourceUnit* PreprocessedRegistry::lookup(const std::string& path, const model::FileStamp& stamp,
-                                                std::size_t count) const
+const PreprocessedRegistry::Outcome* PreprocessedRegistry::outcome(const std::string& path,
+                                                                   const model::FileStamp& stamp,
+                                                                   std::uint64_t fingerprint) const
 {
-    const auto it = m_entries.find(Key{path, stamp});
-    if (it == m_entries.end()) return nullptr;
-    const auto unit = it->second.find(count);
-    return unit == it->second.end() ? nullptr : unit->second;
+    const Version* version = find(path, stamp);
+    if (!version) return nullptr;
+    const auto it = version->outcomes.find(fingerprint);
+    return it == version->outcomes.end() ? nullptr : &it->second;
 }
 
-void PreprocessedRegistry::insert(const std::string& path, const model::FileStamp& stamp, std::size_t count,
-                                  model::SourceUnit* unit)
+void PreprocessedRegistry::recordOutcome(const std::string& path, const model::FileStamp& stamp,
+                                         std::uint64_t fingerprint, Outcome outcome)
 {
-    m_entries[Key{path, stamp}][count] = unit;
+    // Only a version with a living holder is remembered: everything else goes with it.
+    Version* version = find(path, stamp);
+    if (!version) return;
+    if (version->outcomes.size() >= kMaxOutcomes && !version->outcomes.count(fingerprint)) return;
+    for (MacroDefinitionPtr& definition : outcome.changes) definition = intern(definition);
+    version->outcomes[fingerprint] = std::move(outcome);
+}
+
+MacroDefinitionPtr PreprocessedRegistry::intern(const MacroDefinitionPtr& definition)
+{
+    const std::uint64_t key = definition->hash ^ (std::hash<std::string>{}(definition->name) * 0x9e3779b97f4a7c15ULL);
+    auto& slot = m_definitions[key];
+    if (MacroDefinitionPtr known = slot.lock()) {
+        // Equal 64-bit content hashes are taken as equal content; the name and shape are checked.
+        const bool same = known->name == definition->name && known->functionLike == definition->functionLike
+            && known->variadic == definition->variadic && known->rescan == definition->rescan
+            && known->replacement.size() == definition->replacement.size();
+        if (same) return known;
+        return definition;  // a different definition with the same key: kept apart
+    }
+    slot = definition;
+    if (m_definitions.size() >= m_purgeAt) {
+        std::erase_if(m_definitions, [](const auto& entry) { return entry.second.expired(); });
+        m_purgeAt = std::max<std::size_t>(1024, 2 * m_definitions.size());
+    }
+    return definition;
+}
+
+bool PreprocessedRegistry::hasRoomForOutcome(const std::string& path, const model::FileStamp& stamp) const
+{
+    const Version* version = find(path, stamp);
+    return version && version->outcomes.size() < kMaxOutcomes;
+}
+
+model::SourceUnit* PreprocessedRegistry::sameContent(const std::string& path, const model::FileStamp& stamp,
+                                                     const std::vector<model::Token>& tokens) const
+{
+    const Version* version = find(path, stamp);
+    if (!version) return nullptr;
+    const std::uint64_t hash = hashTokens(tokens);
+    for (const Holder& holder : version->holders) {
+        if (holder.hash == hash && sameTokens(holder.unit->tokens, tokens)) return holder.unit;
+    }
+    return nullptr;
+}
+
+void PreprocessedRegistry::addHolder(model::SourceUnit& unit)
+{
+    m_versions[Key{unit.fileName, unit.stamp}].holders.push_back(Holder{&unit, hashTokens(unit.tokens)});
+}
+
+const std::vector<model::Token>* PreprocessedRegistry::directives(const std::string& path,
+                                                                  const model::FileStamp& stamp) const
+{
+    const Version* version = find(path, stamp);
+    return version ? version->directives.get() : nullptr;
+}
+
+void PreprocessedRegistry::setDirectives(const std::string& path, const model::FileStamp& stamp,
+                                         std::vector<model::Token> lines)
+{
+    if (Version* version = find(path, stamp)) {
+        version->directives = std::make_unique<std::vector<model::Token>>(std::move(lines));
+    }
 }
 
 void PreprocessedRegistry::eraseUnit(const model::SourceUnit& unit)
 {
-    const auto it = m_entries.find(Key{unit.fileName, unit.stamp});
-    if (it == m_entries.end()) return;
-    const auto entry = it->second.find(unit.tokens.size());
-    if (entry != it->second.end() && entry->second == &unit) {
-        it->second.erase(entry);
-        if (it->second.empty()) m_entries.erase(it);
+    const auto it = m_versions.find(Key{unit.fileName, unit.stamp});
+    if (it == m_versions.end()) return;
+    Version& version = it->second;
+    const auto holder = std::find_if(version.holders.begin(), version.holders.end(),
+                                     [&](const Holder& h) { return h.unit == &unit; });
+    if (holder == version.holders.end()) return;
+    version.holders.erase(holder);
+    if (version.holders.empty()) {
+        m_versions.erase(it);
+        return;
     }
+    std::erase_if(version.outcomes, [&](const auto& entry) { return entry.second.holder == &unit; });
 }
 
 }  // namespace qm::frontend
+

@@ -1,25 +1,63 @@
-// PreprocessedRegistry: which unit holds the preprocessed content of a file version. It lets a
-// run preprocess and parse a header once, however many files include it.
+// PreprocessedRegistry: what a run knows about each file version (path, size, time) it has
+// preprocessed, so that a header is read, preprocessed and parsed as few times as possible
+// however many files include it:
+// - the holders: units that keep a preprocessed content of the version (each content once);
+// - the outcomes: for each macro table state (its fingerprint) the version was preprocessed in,
+//   the holder of the content it gave (none when it was only replayed) and the definitions it
+//   made, which turn another table in that same state into the table after the include;
+// - the directive lines of the version, which replay what it does to the macros in any state.
+// A version is forgotten, with its outcomes and directive lines, when its last holder goes.
 #pragma once
 
+#include "frontend/macro_table.h"
 #include "model/source_unit.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace qm::frontend {
 
 class PreprocessedRegistry {
 public:
-    // Whether any content of this file version is registered.
+    struct Outcome {
+        model::SourceUnit* holder = nullptr;      // the unit with the tokens this state gives, if kept
+        std::vector<MacroDefinitionPtr> changes;  // the definitions made, in the order first made
+    };
+
+    // Whether a unit holding content of this file version is alive.
     bool contains(const std::string& path, const model::FileStamp& stamp) const;
-    // The unit registered for this file version with `count` tokens after preprocessing, or null.
-    model::SourceUnit* lookup(const std::string& path, const model::FileStamp& stamp, std::size_t count) const;
-    void insert(const std::string& path, const model::FileStamp& stamp, std::size_t count, model::SourceUnit* unit);
-    // Removes the entry of `unit` (its path, stamp and token count) when it names that unit.
+
+    // Outcomes kept per version: states beyond these are replayed, so that files that each
+    // define something of their own before an include cannot make the registry grow without end.
+    static constexpr std::size_t kMaxOutcomes = 64;
+
+    // The outcome of preprocessing this version with a table of `fingerprint`, or null.
+    const Outcome* outcome(const std::string& path, const model::FileStamp& stamp, std::uint64_t fingerprint) const;
+    void recordOutcome(const std::string& path, const model::FileStamp& stamp, std::uint64_t fingerprint,
+                       Outcome outcome);
+    // Whether recordOutcome would keep a new outcome of this version.
+    bool hasRoomForOutcome(const std::string& path, const model::FileStamp& stamp) const;
+
+    // The holder of this version whose tokens equal `tokens`, or null.
+    model::SourceUnit* sameContent(const std::string& path, const model::FileStamp& stamp,
+                                   const std::vector<model::Token>& tokens) const;
+    // Registers `unit` (its file name, stamp and final tokens) as a holder of its version.
+    void addHolder(model::SourceUnit& unit);
+
+    // The directive lines kept for this version, or null.
+    const std::vector<model::Token>* directives(const std::string& path, const model::FileStamp& stamp) const;
+    void setDirectives(const std::string& path, const model::FileStamp& stamp, std::vector<model::Token> lines);
+
+    // Called for every unit that is destroyed: when it is a holder, it and the outcomes that name
+    // it go, and the whole version goes with its last holder.
     void eraseUnit(const model::SourceUnit& unit);
-    bool empty() const noexcept { return m_entries.empty(); }
+
+    bool empty() const noexcept { return m_versions.empty(); }
 
 private:
     struct Key {
@@ -27,7 +65,28 @@ private:
         model::FileStamp stamp;
         auto operator<=>(const Key&) const = default;
     };
-    std::map<Key, std::map<std::size_t, model::SourceUnit*>> m_entries;
+    struct Holder {
+        model::SourceUnit* unit;
+        std::uint64_t hash;  // of its tokens
+    };
+    struct Version {
+        std::vector<Holder> holders;
+        std::unordered_map<std::uint64_t, Outcome> outcomes;
+        std::unique_ptr<std::vector<model::Token>> directives;
+    };
+    Version* find(const std::string& path, const model::FileStamp& stamp);
+    const Version* find(const std::string& path, const model::FileStamp& stamp) const;
+
+    // The one shared copy of each definition that outcomes keep, by name and content, so that a
+    // header replayed in many states keeps each of its definitions once.
+    MacroDefinitionPtr intern(const MacroDefinitionPtr& definition);
+
+    std::map<Key, Version> m_versions;
+    std::unordered_map<std::uint64_t, std::weak_ptr<const MacroDefinition>> m_definitions;
+    std::size_t m_purgeAt = 1024;
 };
+
+// A hash of the codes and texts of `tokens` (lines left out).
+std::uint64_t hashTokens(const std::vector<model::Token>& tokens) noexcept;
 
 }  // namespace qm::frontend

@@ -2,9 +2,11 @@
 
 #include "frontend/condition_evaluator.h"
 #include "frontend/include_paths.h"
+#include "frontend/macro_expander.h"
 #include "model/token_text.h"
 
 #include <optional>
+#include <unordered_set>
 
 namespace qm::frontend {
 
@@ -20,6 +22,19 @@ constexpr std::string_view kNoCondition = "#if #elif no condition";
 constexpr std::string_view kDefinedError = "#defined error";
 constexpr std::string_view kElseWithoutIf = "cannot preprocessing Else because there is no if or if(n)def.";
 constexpr std::string_view kElseUnclosed = "cannot handle preprocessing Else";
+constexpr std::string_view kTooLarge = "macro expansion too large";
+constexpr std::string_view kPasteAtEdge = "'##' cannot appear at either end of a macro expansion";
+constexpr std::string_view kHashWithoutParameter = "'#' is not followed by a macro parameter";
+
+// Names that compilers answer in `#if` with a call (`__has_include(<x.h>)`). Nothing here knows
+// the answers, so such a call counts as 0, quietly.
+bool isFeatureQuery(std::string_view name)
+{
+    return name == "__has_include" || name == "__has_include_next" || name == "__has_attribute"
+        || name == "__has_cpp_attribute" || name == "__has_c_attribute" || name == "__has_builtin"
+        || name == "__has_feature" || name == "__has_extension" || name == "__has_warning"
+        || name == "__has_declspec_attribute";
+}
 
 // A replacement longer than this is not stored, and a unit whose output grows past
 // kOutputFactor times its input stops: macros defined in terms of each other can otherwise
@@ -43,11 +58,6 @@ const Token& falseToken()
     return token;
 }
 
-struct Range {
-    std::size_t begin;
-    std::size_t end;  // exclusive
-};
-
 class Preprocessor {
 public:
     Preprocessor(model::SourceUnit& unit, PreprocessEnvironment& env, int depth)
@@ -65,7 +75,7 @@ public:
                     break;
                 }
                 const Token& t = m_in[m_p];
-                if (t.code == '#') {
+                if (t.code == '#' && startsLine(m_p)) {
                     directive();
                 } else if (t.code == tok::Identifier) {
                     expand();
@@ -95,14 +105,6 @@ private:
         }
     }
 
-    void emit(const Token& token)
-    {
-        if (m_out.size() >= m_outputLimit) {
-            throw PreprocessError("macro expansion too large");
-        }
-        m_out.push_back(token);
-    }
-
     // Leaves the unprocessed rest of the input as it was.
     void finish()
     {
@@ -117,12 +119,31 @@ private:
     }
     bool isAt(std::size_t i, model::TokenCode code) const { return i < m_n && m_in[i].code == code; }
 
-    std::size_t newlineFrom(std::size_t i) const
+    // A `#` is a directive only as the first token of its line.
+    bool startsLine(std::size_t i) const { return i == 0 || m_in[i - 1].code == tok::Newline; }
+
+    // The position of the newline that ends the line holding `i`, or m_n.
+    std::size_t lineEnd(std::size_t i) const
     {
         while (i < m_n && m_in[i].code != tok::Newline) ++i;
+        return i;
+    }
+
+    std::size_t newlineFrom(std::size_t i) const
+    {
+        i = lineEnd(i);
         if (i == m_n) throw SequenceEndError();
         return i;
     }
+
+    // "path:line: text" on the log.
+    void logAt(std::size_t position, std::string_view text)
+    {
+        const int line = position < m_n ? m_in[position].line : 0;
+        m_env.log.writeLine(m_unit.fileName + ":" + std::to_string(line) + ": " + std::string(text));
+    }
+
+    TokenSpan input(std::size_t begin, std::size_t end) const { return TokenSpan(m_in).subspan(begin, end - begin); }
 
     // --- Directives -----------------------------------------------------------------------------
 
@@ -159,7 +180,7 @@ private:
         keep(1);
     }
 
-    // # include "name"
+    // # include "name": the includer's folder first, then the include directories.
     void quotedInclude()
     {
         if (!isAt(m_p + 2, tok::StringLiteral) && !isAt(m_p + 2, tok::QuotedHeaderName)) {
@@ -167,7 +188,7 @@ private:
             return;
         }
         const std::string name = toSlashes(m_in[m_p + 2].text.str());
-        include(resolveQuotedInclude(m_unit.fileName, name), 1);
+        include(findQuotedInclude(m_unit.fileName, name, m_env.includeDirectories), 1);
         keep(3);
     }
 
@@ -193,17 +214,38 @@ private:
             if (at(m_p + 3).code == '(') {
                 body = readParameters(definition);
             }
-            std::size_t q = body;
-            while (at(q).code != tok::Newline) {
-                q = appendDefinitionToken(definition, q);
+            const std::size_t newline = newlineFrom(body);
+            // `##` needs a token on either side: one at an edge is reported and left out.
+            std::size_t first = body;
+            std::size_t last = newline;
+            if (first < last && m_in[first].code == tok::HashHash) {
+                logAt(first++, kPasteAtEdge);
+            }
+            if (last > first && m_in[last - 1].code == tok::HashHash) {
+                logAt(--last, kPasteAtEdge);
+            }
+            BodyState state{first, last};
+            for (std::size_t q = first; q < last;) {
+                q = appendDefinitionToken(definition, q, state);
                 if (definition.replacement.size() > kMaxReplacementTokens
                     || definition.replacement.size() + m_env.macros.replacementTokens() > kMaxMacroTableTokens) {
                     throw SequenceEndError();
                 }
             }
+            if (state.pastes && !definition.functionLike) {
+                // Nothing to wait for: the pastes of an object-like macro are made now.
+                MacroExpander expander(m_env.macros, kMaxReplacementTokens);
+                definition.replacement = expander.pasteReplacement(definition.replacement, definition.name);
+            } else if (state.pastes || state.stringises) {
+                definition.rescan = true;
+            }
+            definition.replacement.shrink_to_fit();
             m_env.macros.define(std::move(definition));
-            keep(q + 1 - m_p);
+            keep(newline + 1 - m_p);
         } catch (const SequenceEndError&) {
+            m_env.log.writeLine(kDefineFailed);
+            keep(1);
+        } catch (const ExpansionTooLarge&) {
             m_env.log.writeLine(kDefineFailed);
             keep(1);
         } catch (const PreprocessError& e) {
@@ -213,26 +255,41 @@ private:
     }
 
     // Reads `( a , b )` after the macro name. Returns where the body starts: after the `)` for a
-    // well-formed list (the macro is then function-like), at the `(` otherwise.
+    // well-formed list (the macro is then function-like), at the `(` otherwise. `()` is a list
+    // without parameters; `...` as the last parameter takes the name __VA_ARGS__, and `name...`
+    // makes `name` take the remaining arguments.
     std::size_t readParameters(MacroDefinition& definition)
     {
         bool identifierDue = true;
+        bool variadic = false;
         std::vector<std::string> names;
+        auto finish = [&](std::size_t q) {
+            definition.functionLike = true;
+            definition.variadic = variadic;
+            definition.parameters = std::move(names);
+            return q + 1;
+        };
         for (std::size_t q = m_p + 4; q < m_n; ++q) {
             const Token& t = m_in[q];
             if (identifierDue) {
                 if (t.code == tok::Identifier) {
                     names.push_back(t.text.str());
                     identifierDue = false;
+                } else if (t.code == tok::Ellipsis) {
+                    names.push_back("__VA_ARGS__");
+                    variadic = true;
+                    identifierDue = false;
+                } else if (t.code == ')' && names.empty() && q == m_p + 4) {
+                    return finish(q);
                 } else if (t.code != ')') {
                     break;
                 }
-            } else if (t.code == ',') {
+            } else if (t.code == ',' && !variadic) {
                 identifierDue = true;
+            } else if (t.code == tok::Ellipsis && !variadic) {
+                variadic = true;  // `name...`
             } else if (t.code == ')') {
-                definition.functionLike = true;
-                definition.parameters = std::move(names);
-                return q + 1;
+                return finish(q);
             } else {
                 break;
             }
@@ -240,24 +297,68 @@ private:
         return m_p + 3;
     }
 
+    struct BodyState {
+        std::size_t first;  // the body's tokens, without `##` at its edges
+        std::size_t last;   // exclusive
+        bool pastes = false;
+        bool stringises = false;
+        bool reported = false;  // a `#` without its parameter was reported
+    };
+
     // Adds the body token at `q` to the replacement, expanded by the macros known now; returns
-    // the position of the next body token.
-    std::size_t appendDefinitionToken(MacroDefinition& definition, std::size_t q)
+    // the position of the next body token. Operands of `#` and `##` stay as written, since those
+    // operators work on them when the macro is used; so do calls that pass this macro's
+    // parameters to a macro that pastes or stringises.
+    std::size_t appendDefinitionToken(MacroDefinition& definition, std::size_t q, BodyState& state)
     {
         const Token& t = m_in[q];
+        if (t.code == tok::HashHash) {
+            state.pastes = true;
+            definition.replacement.push_back(t);
+            return q + 1;
+        }
+        if (definition.functionLike && t.code == '#') {
+            if (q + 1 < state.last && m_in[q + 1].code == tok::Identifier
+                && definition.parameterIndex(m_in[q + 1].text.view()) >= 0) {
+                state.stringises = true;
+                definition.replacement.push_back(t);
+                definition.replacement.push_back(m_in[q + 1]);
+                return q + 2;
+            }
+            if (!state.reported) logAt(q, kHashWithoutParameter);
+            state.reported = true;
+            definition.replacement.push_back(t);  // kept as a plain token
+            return q + 1;
+        }
         if (t.code != tok::Identifier || definition.parameterIndex(t.text.view()) >= 0) {
             definition.replacement.push_back(t);
             return q + 1;
         }
-        const MacroDefinition* macro = m_env.macros.find(t.text.view());
+        const bool pasteOperand = (q > state.first && m_in[q - 1].code == tok::HashHash)
+            || (q + 1 < state.last && m_in[q + 1].code == tok::HashHash);
+        const MacroDefinition* macro = pasteOperand ? nullptr : m_env.macros.find(t.text.view());
         if (macro && !macro->functionLike) {
             definition.replacement.insert(definition.replacement.end(), macro->replacement.begin(),
                                           macro->replacement.end());
             return q + 1;
         }
-        if (macro && isAt(q + 1, '(')) {
-            std::vector<Range> args;
-            const std::size_t close = collectArguments(q + 1, args, kDefineCallEnd);
+        if (macro && q + 1 < state.last && m_in[q + 1].code == '(') {
+            const std::size_t close = matchingParen(q + 1);
+            if (close == SIZE_MAX || close >= state.last) {
+                throw PreprocessError(std::string(kDefineCallEnd));
+            }
+            const std::vector<TokenSpan> args = splitArguments(input(q + 2, close), *macro);
+            if (macro->rescan) {
+                if (usesParameters(definition, q + 2, close)) {
+                    definition.replacement.insert(definition.replacement.end(), m_in.begin() + static_cast<std::ptrdiff_t>(q),
+                                                  m_in.begin() + static_cast<std::ptrdiff_t>(close) + 1);
+                    definition.rescan = true;
+                } else {
+                    MacroExpander expander(m_env.macros, kMaxReplacementTokens);
+                    expander.expandCall(*macro, args, definition.replacement);
+                }
+                return close + 1;
+            }
             substitute(*macro, args, [&](const Token& token) {
                 if (definition.replacement.size() >= kMaxReplacementTokens) throw SequenceEndError();
                 definition.replacement.push_back(token);
@@ -268,16 +369,36 @@ private:
         return q + 1;
     }
 
+    // Whether a parameter of `definition` stands among the input tokens [begin, end).
+    bool usesParameters(const MacroDefinition& definition, std::size_t begin, std::size_t end) const
+    {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (m_in[i].code == tok::Identifier && definition.parameterIndex(m_in[i].text.view()) >= 0) return true;
+        }
+        return false;
+    }
+
     // # if expression \n
     void conditionalIf()
     {
-        const auto [value, newline] = evaluate(m_p + 2);
-        if (value != 0) {
+        if (conditionHolds("#if")) {
             m_groupTaken.push_back(1);
-            m_p = newline + 1;
+            m_p = lineEnd(m_p) + 1;
         } else {
             m_groupTaken.push_back(0);
             skipGroupOrKeepLine();
+        }
+    }
+
+    // Evaluates the condition of the #if or #elif at the current position. One that cannot be
+    // evaluated is reported with its place and counts as false, so the file goes on.
+    bool conditionHolds(std::string_view directive)
+    {
+        try {
+            return evaluate(m_p + 2).first != 0;
+        } catch (const model::Error& e) {
+            logAt(m_p, std::string(directive) + " cannot be evaluated (" + e.what() + "), taken as false");
+            return false;
         }
     }
 
@@ -307,11 +428,10 @@ private:
             skipGroupOrKeepLine();
             return;
         }
-        const auto [value, newline] = evaluate(m_p + 2);
-        if (value != 0) {
+        if (conditionHolds("#elif")) {
             if (m_groupTaken.empty()) m_groupTaken.push_back(1);
             m_groupTaken.back() = 1;
-            m_p = newline + 1;
+            m_p = lineEnd(m_p) + 1;
         } else {
             skipGroupOrKeepLine();
         }
@@ -351,9 +471,7 @@ private:
     void skipGroupOrKeepLine()
     {
         if (skipGroup()) return;
-        std::size_t q = m_p;
-        while (q < m_n && m_in[q].code != tok::Newline) ++q;
-        keep(q + 1 - m_p);
+        keep(lineEnd(m_p) + 1 - m_p);
     }
 
     // Drops the group that starts with the conditional directive at the current position, up to
@@ -397,7 +515,7 @@ private:
             levels.back().clear();
         };
         for (std::size_t i = m_p; i + 1 < m_n; ++i) {
-            if (m_in[i].code != '#') continue;
+            if (m_in[i].code != '#' || !startsLine(i)) continue;
             switch (m_in[i + 1].code) {
             case tok::If:
             case tok::Ifdef:
@@ -424,62 +542,104 @@ private:
     }
 
     // Collects the condition after an #if or #elif and evaluates it; returns the value and the
-    // position of the line's newline.
+    // position of the line's newline. Macros are replaced (arguments of a call must close on the
+    // line), `defined` is resolved (also where a replacement brought it in), a feature query such
+    // as `__has_include(<x.h>)` counts as 0, and every name left counts as 0.
     std::pair<std::int32_t, std::size_t> evaluate(std::size_t from)
     {
-        std::vector<const Token*> condition;
-        std::size_t q = from;
-        for (;;) {
-            if (q >= m_n) throw PreprocessError(std::string(kNoCondition));
+        const std::size_t newline = lineEnd(from);
+        if (newline >= m_n) throw PreprocessError(std::string(kNoCondition));
+        std::vector<Token> condition;
+        auto add = [&](TokenSpan tokens) {
+            if (condition.size() + tokens.size() > m_outputLimit) throw PreprocessError(std::string(kTooLarge));
+            condition.insert(condition.end(), tokens.begin(), tokens.end());
+        };
+        for (std::size_t q = from; q < newline;) {
             const Token& t = m_in[q];
-            if (t.code == tok::Newline) break;
-            if (t.code == tok::Defined) {
-                q = appendDefined(condition, q);
+            if (isDefined(t)) {
+                q += appendDefined(condition, input(q, newline));
                 continue;
             }
             if (t.code == tok::Identifier) {
+                if (isFeatureQuery(t.text.view()) && isAt(q + 1, '(')) {
+                    const std::size_t close = matchingParen(q + 1);
+                    if (close == SIZE_MAX || close >= newline) throw PreprocessError(std::string(kCallEnd));
+                    condition.push_back(falseToken());
+                    q = close + 1;
+                    continue;
+                }
                 const MacroDefinition* macro = m_env.macros.find(t.text.view());
                 if (macro && !macro->functionLike) {
-                    if (condition.size() + macro->replacement.size() > m_outputLimit) {
-                        throw PreprocessError("macro expansion too large");
-                    }
-                    for (const Token& r : macro->replacement) condition.push_back(&r);
+                    add(macro->replacement);
                     ++q;
                     continue;
                 }
-                if (macro && isAt(q + 1, '(')) {
-                    std::vector<Range> args;
-                    const std::size_t close = collectArguments(q + 1, args, kCallEnd);
-                    substituteRefs(*macro, args, condition);
+                if (macro && q + 1 < newline && m_in[q + 1].code == '(') {
+                    const std::size_t close = matchingParen(q + 1);
+                    if (close == SIZE_MAX || close >= newline) throw PreprocessError(std::string(kCallEnd));
+                    std::vector<Token> result;
+                    MacroExpander expander(m_env.macros, m_outputLimit);
+                    expander.expandCall(*macro, splitArguments(input(q + 2, close), *macro), result);
+                    add(result);
                     q = close + 1;
                     continue;
                 }
             }
-            condition.push_back(&t);
+            condition.push_back(t);
             ++q;
         }
-        for (const Token*& t : condition) {
-            if (t->code == tok::Identifier) t = &falseToken();
+        // `defined` that a replacement brought in.
+        std::vector<Token> resolved;
+        resolved.reserve(condition.size());
+        for (std::size_t q = 0; q < condition.size();) {
+            if (isDefined(condition[q])) {
+                q += appendDefined(resolved, TokenSpan(condition).subspan(q));
+                continue;
+            }
+            resolved.push_back(condition[q].code == tok::Identifier ? falseToken() : condition[q]);
+            ++q;
         }
-        return {evaluateCondition(condition, m_env.log), q};
+        std::vector<const Token*> refs;
+        refs.reserve(resolved.size());
+        for (const Token& t : resolved) refs.push_back(&t);
+        return {evaluateCondition(refs, m_env.log), newline};
     }
 
-    // `defined NAME` or `defined ( NAME )`.
-    std::size_t appendDefined(std::vector<const Token*>& condition, std::size_t q)
+    static bool isDefined(const Token& t)
     {
+        return t.code == tok::Defined || (t.code == tok::Identifier && t.text.view() == "defined");
+    }
+
+    // `defined NAME` or `defined ( NAME )` at the start of `tokens`: appends 1 or 0 and returns
+    // how many tokens it took.
+    std::size_t appendDefined(std::vector<Token>& condition, TokenSpan tokens)
+    {
+        auto isName = [&](std::size_t i) { return i < tokens.size() && isMacroName(tokens[i]); };
+        auto isCode = [&](std::size_t i, model::TokenCode code) { return i < tokens.size() && tokens[i].code == code; };
         std::size_t name;
-        std::size_t next;
-        if (isAt(q + 1, tok::Identifier)) {
-            name = q + 1;
-            next = q + 2;
-        } else if (isAt(q + 1, '(') && isAt(q + 2, tok::Identifier) && isAt(q + 3, ')')) {
-            name = q + 2;
-            next = q + 4;
+        std::size_t used;
+        if (isName(1)) {
+            name = 1;
+            used = 2;
+        } else if (isCode(1, '(') && isName(2) && isCode(3, ')')) {
+            name = 2;
+            used = 4;
         } else {
             throw PreprocessError(std::string(kDefinedError));
         }
-        condition.push_back(m_env.macros.contains(m_in[name].text.view()) ? &trueToken() : &falseToken());
-        return next;
+        condition.push_back(m_env.macros.contains(macroName(tokens[name])) ? trueToken() : falseToken());
+        return used;
+    }
+
+    // A name as `defined` takes it: an identifier, or a word the scanner reads as a reserved or
+    // directive word (`defined(error)`).
+    static bool isMacroName(const Token& t)
+    {
+        return t.code == tok::Identifier || (t.code >= model::tok::kFirstKeyword && t.code <= model::tok::kLastDirective);
+    }
+    static std::string macroName(const Token& t)
+    {
+        return t.code == tok::Identifier ? t.text.str() : model::spellToken(t);
     }
 
     // --- Macro uses ------------------------------------------------------------------------------
@@ -487,24 +647,82 @@ private:
     void expand()
     {
         if (removeDeclarationMacro()) return;
-        const MacroDefinition* macro = m_env.macros.find(m_in[m_p].text.view());
-        if (!macro) {
+        const std::string_view name = m_in[m_p].text.view();
+        const MacroDefinition* macro = m_expansionStopped ? nullptr : m_env.macros.find(name);
+        if (!macro || m_failedMacros.count(macro->name)) {
             keep(1);
             return;
         }
         if (!macro->functionLike) {
-            for (const Token& t : macro->replacement) emit(t);
+            if (!fits(macro->replacement.size())) return;
+            m_out.insert(m_out.end(), macro->replacement.begin(), macro->replacement.end());
             ++m_p;
             return;
         }
-        if (at(m_p + 1).code != '(') {
+        if (!isAt(m_p + 1, '(')) {
             keep(1);
             return;
         }
-        std::vector<Range> args;
-        const std::size_t close = collectArguments(m_p + 1, args, kCallEnd);
-        substitute(*macro, args, [this](const Token& token) { emit(token); });
+        const std::size_t close = matchingParen(m_p + 1);
+        if (close == SIZE_MAX) {
+            throw PreprocessError(std::string(kCallEnd));
+        }
+        const std::vector<TokenSpan> args = splitArguments(input(m_p + 2, close), *macro);
+        if (!macro->rescan) {
+            requireArguments(*macro, args);
+            std::size_t size = 0;
+            for (const Token& r : macro->replacement) {
+                const int index = r.code == tok::Identifier ? macro->parameterIndex(r.text.view()) : -1;
+                size += index < 0 ? 1 : argument(args, index).size();
+            }
+            if (!fits(size)) return;
+            substitute(*macro, args, [this](const Token& token) { m_out.push_back(token); });
+            m_p = close + 1;
+            return;
+        }
+        std::vector<Token> result;
+        try {
+            MacroExpander expander(m_env.macros, m_outputLimit - std::min(m_outputLimit, m_out.size()));
+            expander.expandCall(*macro, args, result);
+        } catch (const ExpansionTooLarge&) {
+            // This macro is not tried again in this unit: each try could cost the whole budget.
+            m_failedMacros.insert(macro->name);
+            logAt(m_p, std::string(kTooLarge) + " (" + macro->name + ")");
+            keep(1);
+            return;
+        }
+        if (!fits(result.size())) return;
+        m_out.insert(m_out.end(), std::make_move_iterator(result.begin()), std::make_move_iterator(result.end()));
         m_p = close + 1;
+    }
+
+    // Whether `count` more tokens stay within the unit's output limit. When they do not, the
+    // rest of the unit is preprocessed without expanding macros; the name at the current
+    // position is kept and the line saying so is written once.
+    bool fits(std::size_t count)
+    {
+        if (m_out.size() + count <= m_outputLimit) return true;
+        logAt(m_p, std::string(kTooLarge) + "; no further macros are expanded in this file");
+        m_expansionStopped = true;
+        keep(1);
+        return false;
+    }
+
+    static TokenSpan argument(const std::vector<TokenSpan>& args, int index)
+    {
+        return static_cast<std::size_t>(index) < args.size() ? args[index] : TokenSpan();
+    }
+
+    // A macro that is substituted as written needs an argument for every parameter its
+    // replacement uses; only the variadic one may be missing.
+    static void requireArguments(const MacroDefinition& macro, const std::vector<TokenSpan>& args)
+    {
+        for (const Token& r : macro.replacement) {
+            const int index = r.code == tok::Identifier ? macro.parameterIndex(r.text.view()) : -1;
+            if (index < 0 || static_cast<std::size_t>(index) < args.size()) continue;
+            if (macro.variadic && static_cast<std::size_t>(index) + 1 == macro.parameters.size()) continue;
+            throw SequenceEndError();  // a parameter without an argument
+        }
     }
 
     // BEGIN_MESSAGE_MAP ... END_MESSAGE_MAP ( ), DECLARE_MESSAGE_MAP ( ) and
@@ -551,32 +769,6 @@ private:
         return std::nullopt;
     }
 
-    // Splits the call whose `(` is at `open` into argument ranges and returns the position of its
-    // `)`. A comma at the top level ends a non-empty argument; one that would end an empty
-    // argument belongs to the next. `f()` has no argument, `f(a, (b, c))` two.
-    std::size_t collectArguments(std::size_t open, std::vector<Range>& args, std::string_view endMessage)
-    {
-        const std::size_t close = matchingParen(open);
-        if (close == SIZE_MAX) {
-            throw PreprocessError(std::string(endMessage));
-        }
-        int depth = 0;
-        std::size_t start = open + 1;
-        for (std::size_t q = open + 1; q < close; ++q) {
-            const auto code = m_in[q].code;
-            if (code == '(') {
-                ++depth;
-            } else if (code == ')') {
-                --depth;
-            } else if (code == ',' && depth == 0 && q > start) {
-                args.push_back({start, q});
-                start = q + 1;
-            }
-        }
-        if (close > start) args.push_back({start, close});
-        return close;
-    }
-
     // The `)` that closes the `(` at `open`, or SIZE_MAX when the sequence ends first. All pairs
     // ahead are matched in one pass the first time, so unclosed calls cost no rescans.
     std::size_t matchingParen(std::size_t open)
@@ -597,43 +789,21 @@ private:
         return close == kNone ? SIZE_MAX : close;
     }
 
-    // The macro's replacement with each parameter replaced by its argument's tokens.
+    // The macro's replacement with each parameter replaced by its argument's tokens, for a macro
+    // that neither pastes nor stringises.
     template <typename Sink>
-    void substitute(const MacroDefinition& macro, const std::vector<Range>& args, Sink&& sink)
+    void substitute(const MacroDefinition& macro, const std::vector<TokenSpan>& args, Sink&& sink)
     {
         // Every parameter used must have its argument before anything is handed on, so that a
         // failed call leaves no part of its result behind.
-        for (const Token& r : macro.replacement) {
-            if (r.code == tok::Identifier && macro.parameterIndex(r.text.view()) >= static_cast<int>(args.size())) {
-                throw SequenceEndError();  // a parameter without an argument
-            }
-        }
+        requireArguments(macro, args);
         for (const Token& r : macro.replacement) {
             const int index = r.code == tok::Identifier ? macro.parameterIndex(r.text.view()) : -1;
             if (index < 0) {
                 sink(r);
                 continue;
             }
-            if (static_cast<std::size_t>(index) >= args.size()) {
-                throw SequenceEndError();  // a parameter without an argument
-            }
-            for (std::size_t i = args[index].begin; i < args[index].end; ++i) sink(m_in[i]);
-        }
-    }
-
-    void substituteRefs(const MacroDefinition& macro, const std::vector<Range>& args, std::vector<const Token*>& out)
-    {
-        for (const Token& r : macro.replacement) {
-            const int index = r.code == tok::Identifier ? macro.parameterIndex(r.text.view()) : -1;
-            if (index < 0) {
-                out.push_back(&r);
-                continue;
-            }
-            if (static_cast<std::size_t>(index) >= args.size()) throw SequenceEndError();
-            if (out.size() + (args[index].end - args[index].begin) > m_outputLimit) {
-                throw PreprocessError("macro expansion too large");
-            }
-            for (std::size_t i = args[index].begin; i < args[index].end; ++i) out.push_back(&m_in[i]);
+            for (const Token& a : argument(args, index)) sink(a);
         }
     }
 
@@ -646,6 +816,8 @@ private:
     std::size_t m_outputLimit = 0;
     std::size_t m_p = 0;
     std::vector<std::uint8_t> m_groupTaken;
+    bool m_expansionStopped = false;  // the output limit was reached: names stay as they are
+    std::unordered_set<std::string> m_failedMacros;  // macros whose expansion went past a limit
     // Indexed by token position; kNone where nothing is known. Token positions fit 32 bits since
     // files are limited far below 4 GiB.
     static constexpr std::uint32_t kNone = UINT32_MAX;
@@ -667,6 +839,20 @@ std::int32_t evaluateIfCondition(std::vector<Token> tokens, PreprocessEnvironmen
     unit.tokens = std::move(tokens);
     unit.tokens.push_back(Token{0, tok::Newline, {}});
     return Preprocessor(unit, env, 0).evaluateAt(0).first;
+}
+
+std::vector<Token> directiveLines(const std::vector<Token>& tokens)
+{
+    std::vector<Token> lines;
+    bool lineStart = true;
+    bool inDirective = false;
+    for (const Token& t : tokens) {
+        if (lineStart) inDirective = t.code == '#';
+        if (inDirective) lines.push_back(t);
+        lineStart = t.code == tok::Newline;
+    }
+    lines.shrink_to_fit();
+    return lines;
 }
 
 }  // namespace qm::frontend

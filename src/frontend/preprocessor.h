@@ -5,9 +5,11 @@
 // the sequence so that the parser can show them.
 //
 // It is made for drawing programs, not compiling them: a replacement is expanded once, when the
-// macro is defined, and not rescanned when used; there is no stringising, pasting or variadic
-// macro. The result is streamed into a new token vector, so a unit costs one pass however many
-// directives it holds.
+// macro is defined, and not rescanned when used. Macros that paste (`##`) or stringise (`#`)
+// their parameters are the exception: they are expanded as compilers do (MacroExpander). A
+// condition that cannot be evaluated is reported with its place and counts as false. The
+// result is streamed into a new token vector, so a unit costs one pass however many directives
+// it holds.
 #pragma once
 
 #include "frontend/log_sink.h"
@@ -59,5 +61,9 @@ void preprocessUnit(model::SourceUnit& unit, PreprocessEnvironment& env, int dep
 // environment are replaced, `defined` is resolved and names left over count as 0. Throws
 // PreprocessError or ConditionError for a malformed condition.
 std::int32_t evaluateIfCondition(std::vector<model::Token> tokens, PreprocessEnvironment& env);
+
+// The lines of `tokens` that start with `#` (directive lines), with their newlines: all that
+// decides what preprocessing a file does to the macro table, without the text between them.
+std::vector<model::Token> directiveLines(const std::vector<model::Token>& tokens);
 
 }  // namespace qm::frontend

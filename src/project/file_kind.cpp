@@ -19,14 +19,21 @@ bool endsWithFolded(std::string_view text, std::string_view upperSuffix)
 
 FileKind classifyPath(std::string_view path)
 {
-    static constexpr std::array<std::pair<std::string_view, FileKind>, 7> kEndings{{
+    static constexpr std::array<std::pair<std::string_view, FileKind>, 14> kEndings{{
         {".CPP", FileKind::Source},
         {".CC", FileKind::Source},
+        {".CXX", FileKind::Source},
         {".C", FileKind::Source},
         {".DSP", FileKind::Dsp},
         {".DSW", FileKind::Dsw},
         {".QMP", FileKind::Project},
         {".VCPROJ", FileKind::Vcproj},
+        {".H", FileKind::Header},
+        {".HPP", FileKind::Header},
+        {".HH", FileKind::Header},
+        {".HXX", FileKind::Header},
+        {".INL", FileKind::Header},
+        {".IPP", FileKind::Header},
     }};
     if (!path.empty() && path.back() == '"') {
         path.remove_suffix(1);

@@ -6,12 +6,14 @@
 namespace qm::project {
 
 enum class FileKind {
-    None = 0,     // anything else, headers and folders included
-    Source = 1,   // .cpp .cc .c
+    None = 0,     // anything else, folders included
+    Source = 1,   // .cpp .cc .cxx .c
     Dsp = 2,      // Visual C++ project
     Dsw = 3,      // Visual C++ workspace
     Project = 4,  // .qmp, this program's project file
     Vcproj = 5,   // Visual C++ XML project
+    Header = 6,   // .h .hpp .hh .hxx .inl .ipp: analysed like sources (a header that a source
+                  // includes is analysed as part of that source)
 };
 
 // The kind of `path` by its ending, compared without regard to letter case; an ending followed

@@ -29,6 +29,7 @@ AddOutcome ProjectDocument::addByKind(const std::string& path, frontend::LogSink
     const FileKind kind = classifyPath(path);
     switch (kind) {
     case FileKind::Source:
+    case FileKind::Header:
         m_files.add(path);
         m_modified = true;
         return AddOutcome::SourceAdded;

@@ -36,7 +36,7 @@ std::string projectOpenSuccessMessage(std::size_t fileCount);
 
 // What addByKind did with a path.
 enum class AddOutcome {
-    SourceAdded,   // a source file, added to the list
+    SourceAdded,   // a source file or a header, added to the list
     Imported,      // a workspace or project whose files and defines were added
     ImportFailed,  // a workspace or project that could not be read; nothing was added
     Ignored,       // a project file (.qmp) or anything else: nothing was added
@@ -55,7 +55,7 @@ public:
     // "New Project": no files, no defines, include directories reset, not modified.
     void newProject();
 
-    // Classifies `path` and adds it: a source file goes to the list; a .dsp, .dsw or .vcproj is
+    // Classifies `path` and adds it: a source file or a header goes to the list; a .dsp, .dsw or .vcproj is
     // imported (the importer writes its lines to `log`) and then every define it found is
     // appended in set order with value 0 and every source it could open is added. Anything else
     // is ignored without a message. Marks the document modified when something was added.

@@ -177,7 +177,9 @@ TEST_F(AnalyzeCommandTest, InputsOfEveryKind)
     const json doc = json::parse(r.out);
     std::vector<std::string> paths;
     for (const json& unit : doc["units"]) paths.push_back(unit["path"]);
-    EXPECT_EQ(paths, (std::vector<std::string>{path("tree/a.c"), path("tree/sub/b.cc"), path("tree/sub/deeper/c.cpp")}));
+    // Headers are project files too, analysed after the sources.
+    EXPECT_EQ(paths, (std::vector<std::string>{path("tree/a.c"), path("tree/sub/b.cc"), path("tree/sub/deeper/c.cpp"),
+                                               path("tree/sub/h.h")}));
     EXPECT_EQ(r.err.find("skipped"), std::string::npos);
 
     // A file that is not a source is reported and left out; the run goes on.
@@ -192,6 +194,33 @@ TEST_F(AnalyzeCommandTest, InputsOfEveryKind)
     EXPECT_NE(r.err.find(path("none.cpp")), std::string::npos);
 }
 
+// A library laid out as compilers see it: its sources include its headers by a path below the
+// include directory, and the platform's words are known without any option.
+TEST_F(AnalyzeCommandTest, LibraryWithHeadersBelowAnIncludeDirectory)
+{
+    write("lib/include/lib/core.h", "#ifdef __cplusplus\nint cpp_only;\n#endif\n"
+                                    "#if __STDC_VERSION__ >= 201112L && defined(__linux__)\nint c11;\n#endif\n");
+    write("lib/src/a.c", "#include \"lib/core.h\"\nint a;\n");
+    auto names = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), "analyze");
+        const auto r = runCli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        std::vector<std::string> found;
+        const json doc = json::parse(r.out);
+        for (const json& entry : doc["symbols"]["children"]) found.push_back(entry["name"]);
+        return found;
+    };
+    // The header is analysed once, as part of the C source that includes it.
+    EXPECT_EQ(names({path("lib"), "-I", path("lib/include")}), (std::vector<std::string>{"a", "c11"}));
+    // Without its includer it is read as C++.
+    EXPECT_EQ(names({path("lib/include")}), std::vector<std::string>{"cpp_only"});
+    // An options folder without predefined.ini has the same words; one with it has only its own.
+    write("opts/Include.ini", "0\r\n0\r\n0\r\n0\r\n");
+    EXPECT_EQ(names({path("lib/include"), "--options-dir", path("opts")}), std::vector<std::string>{"cpp_only"});
+    write("opts/predefined.ini", "");
+    EXPECT_TRUE(names({path("lib/include"), "--options-dir", path("opts")}).empty());
+}
+
 TEST_F(AnalyzeCommandTest, FifoNamedLikeASourceIsNotWaitedFor)
 {
     const std::string fifo = path("pipe.cpp");
@@ -202,19 +231,22 @@ TEST_F(AnalyzeCommandTest, FifoNamedLikeASourceIsNotWaitedFor)
 
 TEST_F(AnalyzeCommandTest, PreprocessingErrorEndsOnlyItsUnit)
 {
-    const std::string bad = write("bad.cpp", "int before;\n#if 1.5\nint in;\n#endif\nint after;\n");
+    // A condition that cannot be evaluated counts as false; an #else without #if ends the unit.
+    const std::string bad = write("bad.cpp", "int before;\n#if 1.5\nint in;\n#endif\n#else\nint after;\n");
     const std::string good = write("good.cpp", "int good;\n");
     const auto r = runCli({"analyze", bad, good, "--dump", "log,tokens"});
     ASSERT_EQ(r.exitCode, 0);
     const json doc = json::parse(r.out);
     const std::vector<std::string> log{"Parsing: " + bad, "262  is not Allowed By Preprocessing Expression",
+                                       bad + ":2: #if cannot be evaluated (Unknown Operator), taken as false",
+                                       "cannot preprocessing Else because there is no if or if(n)def.",
                                        bad + ": Preprocessing Error", "Parsing: " + good, "Parsing Complete."};
     EXPECT_EQ(doc["log"], json(log));
     std::string err;
     for (const std::string& line : log) err += line + '\n';
     EXPECT_EQ(r.err, err);
     // The failed unit keeps its tokens as they were from the failing line on.
-    EXPECT_EQ(spell(doc["units"][0]["tokens"]), "int before ;\n# if 1.5\nint in ;\n# endif\nint after ;\n");
+    EXPECT_EQ(spell(doc["units"][0]["tokens"]), "int before ;\n\n# else\nint after ;\n");
     EXPECT_EQ(spell(doc["units"][1]["tokens"]), "int good ;\n");
 }
 

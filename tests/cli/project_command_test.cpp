@@ -67,24 +67,27 @@ TEST_F(ProjectCommandTest, OpensAddsInOrderSavesAndPrints)
     write("d2/deep/b.cc", "");
     write("d3/three.dsp", "# ADD CPP /D \"A_THIRD\"\r\n");
     const std::string header = write("x.h", "");
+    const std::string notes = write("notes.txt", "");
     const std::string out = path("out.qmp");
 
     const auto r = runCli({"project", "--open", qmp, "--add", path("d1/one.dsp"), "--add-folder", path("d2"), "--add",
-                           header, "--add", path("d3/three.dsp"), "--save", out});
+                           header, "--add", notes, "--add", path("d3/three.dsp"), "--save", out});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const json expected = {
         {"files",
-         {{{"path", path("d2/a.c")}, {"selected", true}}, {{"path", path("src/z.cpp")}, {"selected", true}}}},
+         {{{"path", path("d2/a.c")}, {"selected", true}},
+          {{"path", path("src/z.cpp")}, {"selected", true}},
+          {{"path", header}, {"selected", true}}}},
         {"defines",
          {{{"name", "OLD"}, {"value", -3}}, {{"name", "FIRST"}, {"value", 0}}, {{"name", "SECOND"}, {"value", 0}},
           {{"name", "A_THIRD"}, {"value", 0}}}}};
     EXPECT_EQ(json::parse(r.out), expected);
     EXPECT_EQ(r.err.rfind("Project open success - 1 file(s) in project.\n", 0), 0u) << r.err;
-    EXPECT_NE(r.err.find(header + ": skipped (not a C or C++ source file)\n"), std::string::npos);
+    EXPECT_NE(r.err.find(notes + ": skipped (not a C or C++ source file)\n"), std::string::npos);
     EXPECT_TRUE(r.err.ends_with("Project Saved.\n")) << r.err;
     EXPECT_EQ(read(out), "Quill Marsh Project File\r\nV0.6\r\n<Option>\r\n</Option>\r\n<Define>\r\n4\r\n"
                          "OLD\r\n-3\r\nFIRST\r\n0\r\nSECOND\r\n0\r\nA_THIRD\r\n0\r\n</Define>\r\n<File>\r\n" +
-                             path("d2/a.c") + "\r\n" + path("src/z.cpp") + "\r\n</File>\r\n");
+                             path("d2/a.c") + "\r\n" + path("src/z.cpp") + "\r\n" + header + "\r\n</File>\r\n");
 
     const auto again = runCli({"project", "--add-folder", path("d2"), "--recurse"});
     ASSERT_EQ(again.exitCode, 0) << again.err;

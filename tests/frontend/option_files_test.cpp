@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -104,7 +105,17 @@ TEST_F(OptionFilesTest, PredefinedWordsComeInPairs)
     EXPECT_EQ(loadPredefinedWords(write("a.ini", "WIN32\n1\n_DEBUG\n")), (PredefinedWordList{{"WIN32", 1}}));
     EXPECT_EQ(loadPredefinedWords(write("b.ini", "1ABC\r\nx\r\n\r\n-7\r\nBIG\r\n99999999999\r\n")),
               (PredefinedWordList{{"1ABC", 0}, {"", -7}, {"BIG", 2147483647}}));
-    EXPECT_TRUE(loadPredefinedWords(m_dir / "missing.ini").empty());
+    // No file yet: the words of this platform, with the language words among them.
+    const PredefinedWordList defaults = loadPredefinedWords(m_dir / "missing.ini");
+    EXPECT_EQ(defaults, defaultPredefinedWords());
+    EXPECT_NE(std::find(defaults.begin(), defaults.end(), PredefinedWord{"__cplusplus", 201703}), defaults.end());
+    EXPECT_NE(std::find(defaults.begin(), defaults.end(), PredefinedWord{"__STDC_VERSION__", 201710}), defaults.end());
+    EXPECT_TRUE(loadPredefinedWords(write("empty.ini", "")).empty());
+    // A file that is there but cannot be read is not "no file".
+    const fs::path locked = write("locked.ini", "A\n1\n");
+    fs::permissions(locked, fs::perms::none);
+    if (::access(locked.c_str(), R_OK) != 0) EXPECT_TRUE(loadPredefinedWords(locked).empty());
+    fs::permissions(locked, fs::perms::owner_all);
 
     // Random bytes load as some lines, without harm.
     std::mt19937 random(7);

@@ -1,4 +1,4 @@
-// classifyPath: which endings name sources, workspaces and project files.
+// classifyPath: which endings name sources, headers, workspaces and project files.
 #include "project/file_kind.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,12 @@ TEST(ClassifyPath, EndingsInAnyLetterCaseWithAnOptionalClosingQuote)
     EXPECT_EQ(classifyPath("/p/w.DSW\""), FileKind::Dsw);
     EXPECT_EQ(classifyPath("/p/x.Qmp"), FileKind::Project);
     EXPECT_EQ(classifyPath("/p/x.vcProj\""), FileKind::Vcproj);
-    for (const char* path : {"/p/a.h", "/p/a.hpp", "/p/src", "/p/src/", "", "\"", "/p/a.cpp\"\"", "/p/a.cpp "}) {
+    EXPECT_EQ(classifyPath("/p/a.cXx"), FileKind::Source);
+    for (const char* path : {"/p/a.h", "/p/a.HPP", "/p/a.hh\"", "/p/a.hxx", "/p/a.Inl", "/p/a.ipp"}) {
+        EXPECT_EQ(classifyPath(path), FileKind::Header) << path;
+    }
+    for (const char* path : {"/p/src", "/p/src/", "", "\"", "/p/a.cpp\"\"", "/p/a.cpp ", "/p/a.hp", "/p/a.ch", "/p/h",
+                             "/p/a.in", "/p/a.txt"}) {
         EXPECT_EQ(classifyPath(path), FileKind::None) << path;
     }
 }

@@ -20,14 +20,15 @@ protected:
     frontend::LogSink m_log;
 };
 
-TEST_F(ProjectDocumentTest, AddByKindAddsSourcesAndIgnoresTheRest)
+TEST_F(ProjectDocumentTest, AddByKindAddsSourcesAndHeadersAndIgnoresTheRest)
 {
-    for (const char* p : {"/p/a.h", "/p/x.qmp", "/p/src"}) EXPECT_EQ(m_doc.addByKind(p, m_log), AddOutcome::Ignored);
+    for (const char* p : {"/p/a.txt", "/p/x.qmp", "/p/src"}) EXPECT_EQ(m_doc.addByKind(p, m_log), AddOutcome::Ignored);
     EXPECT_FALSE(m_doc.isModified());
-    // Sources are kept as given, without a check that they exist.
+    // Sources and headers are kept as given, without a check that they exist.
     EXPECT_EQ(m_doc.addByKind("/p/A.CPP", m_log), AddOutcome::SourceAdded);
     EXPECT_EQ(m_doc.addByKind("rel/b.c\"", m_log), AddOutcome::SourceAdded);
-    EXPECT_EQ(m_doc.files().paths(), (Paths{"/p/A.CPP", "rel/b.c\""}));
+    EXPECT_EQ(m_doc.addByKind("/p/a.hpp", m_log), AddOutcome::SourceAdded);
+    EXPECT_EQ(m_doc.files().paths(), (Paths{"/p/A.CPP", "rel/b.c\"", "/p/a.hpp"}));
     EXPECT_TRUE(m_doc.isModified());
 
     // An import that cannot read its file adds nothing.
@@ -64,11 +65,11 @@ TEST_F(ProjectDocumentTest, AddFolderEntersSubfoldersOnlyWhenAskedAndNeverFollow
     fs::create_symlink(path("top/a.cpp"), path("top/linked.cpp"));
 
     m_doc.addFolder(path("top"), false, m_log);
-    EXPECT_EQ(m_doc.files().normalized(), (Paths{path("top/a.cpp"), path("top/linked.cpp")}));
+    EXPECT_EQ(m_doc.files().normalized(), (Paths{path("top/a.cpp"), path("top/a.h"), path("top/linked.cpp")}));
     m_doc.newProject();
     m_doc.addFolder(path("top"), true, m_log);
-    EXPECT_EQ(m_doc.files().normalized(), (Paths{path("top/a.cpp"), path("top/linked.cpp"), path("top/sub/b.cc"),
-                                                 path("top/sub/deeper/c.C")}));
+    EXPECT_EQ(m_doc.files().normalized(), (Paths{path("top/a.cpp"), path("top/a.h"), path("top/linked.cpp"),
+                                                 path("top/sub/b.cc"), path("top/sub/deeper/c.C")}));
     m_doc.newProject();
     m_doc.addFolder(path("no such folder"), true, m_log);
     EXPECT_TRUE(m_doc.files().empty());
@@ -86,7 +87,7 @@ TEST_F(ProjectDocumentTest, AddFolderCopesWithDeepAndWideTrees)
     const fs::path wide = m_dir / "wide";
     fs::create_directories(wide);
     constexpr int kCount = 50000;
-    for (int i = 0; i < kCount; ++i) std::ofstream(wide / ("f" + std::to_string(i) + (i % 10 == 0 ? ".h" : ".c")));
+    for (int i = 0; i < kCount; ++i) std::ofstream(wide / ("f" + std::to_string(i) + (i % 10 == 0 ? ".txt" : ".c")));
     m_doc.newProject();
     m_doc.addFolder(wide.string(), false, m_log);
     EXPECT_EQ(m_doc.files().normalized().size(), static_cast<std::size_t>(kCount - kCount / 10));

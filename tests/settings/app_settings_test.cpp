@@ -112,8 +112,10 @@ TEST_F(AppSettingsTest, FirstStartRunsWithDefaultsAndCreatesTheStoreAtExit)
                   std::vector<int>({1, 150, 1, 150, 100, kSortByName, 0}));
         EXPECT_EQ(v.codeFontName + "|" + v.lastPath + "|" + v.codeEditProgram, "Courier New||xdg-open");
         EXPECT_EQ(settings.includeLists, frontend::IncludeDirectoryLists{});
-        EXPECT_TRUE(settings.predefinedWords.empty());
+        // No predefined.ini yet: the platform's words, saved at exit like any others.
+        EXPECT_EQ(settings.predefinedWords, frontend::defaultPredefinedWords());
     }
+    EXPECT_EQ(frontend::loadPredefinedWords(m_files.predefinedWords), frontend::defaultPredefinedWords());
     // Destruction wrote the files and every value; the next start reads them without a message.
     EXPECT_EQ(read(m_files.includeLists), "0\r\n0\r\n0\r\n0\r\n");
     EXPECT_EQ(store.integers.size() + store.texts.size(), kOrder.size());
@@ -254,8 +256,9 @@ TEST_F(AppSettingsTest, FilesAreLoadedBeforeAndSavedBeforeTheValues)
         EXPECT_TRUE(settings.selectedIncludeList().empty());
 
         settings.predefinedWords.push_back({"_X", -5});
-        settings.load();  // the files are gone now: no words and default (empty) lists
-        EXPECT_TRUE(settings.predefinedWords.empty());
+        settings.load();  // the files are gone now: the default words and (empty) lists
+        EXPECT_EQ(settings.predefinedWords, frontend::defaultPredefinedWords());
+        settings.predefinedWords.clear();
         EXPECT_EQ(settings.includeLists, frontend::IncludeDirectoryLists{});
         settings.predefinedWords.push_back({"_X", -5});
         settings.includeLists.lists[3] = {"/usr/include"};
