@@ -45,6 +45,7 @@ const QString kAppendFilter = QStringLiteral(
     "All Support Type(*.vcproj;*.dsp;*.dsw;*.cpp;*.c;*.cc) (*.cpp *.c *.cc *.dsp *.dsw *.vcproj);;"
     "Visual C++ Workspace Files (*.dsp;*.dsw;*.vcproj) (*.dsp *.dsw *.vcproj);;"
     "CPP C CC Files (*.cpp;*.c;*.cc) (*.cpp *.c *.cc);;"
+    "C and C++ Headers (*.h;*.hpp;*.hh;*.hxx;*.inl;*.ipp) (*.h *.hpp *.hh *.hxx *.inl *.ipp);;"
     "All Files (*.*) (*)");
 
 // Show commands of a window placement.
