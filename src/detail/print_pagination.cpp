@@ -63,6 +63,10 @@ PrintLayout paginate(draw::Size image, const PrinterGeometry& printer, PrintMarg
     layout.cellHeight = std::max(1, printer.printableHeight - layout.marginBottom - layout.marginTop);
     layout.pagesAcross = layout.printedWidth / layout.cellWidth + 1;
     layout.pagesDown = layout.printedHeight / layout.cellHeight + 1;
+    if (static_cast<long long>(layout.pagesAcross) * layout.pagesDown > kMaxPrintPages) {
+        throw PrintError("Printer Error : " + std::to_string(static_cast<long long>(layout.pagesAcross) * layout.pagesDown) +
+                         " pages; make the margins smaller.");
+    }
     return layout;
 }
 

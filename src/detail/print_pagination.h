@@ -18,6 +18,8 @@ inline constexpr std::string_view kPixelPerMmZero = "Printer Error : Printer Pix
 inline constexpr std::string_view kFlowViewNoImage = "Flow-view have No Image to print.";
 inline constexpr std::string_view kMacroViewNoImage = "Macro-view have No Image to print.";
 inline constexpr std::string_view kUnknownPrinterError = "Unknown Printer Error";
+// More pages than any print job should have: margins that leave next to no room on the page.
+inline constexpr int kMaxPrintPages = 10000;
 
 // Millimetres of paper per view pixel.
 inline constexpr double kMillimetresPerPixel = 0.25;
@@ -90,7 +92,8 @@ struct PrintLayout {
 
 // Lays a drawing of `image` view pixels out on the printer's pages inside `margins`, which are
 // raised to the printer's bands and written back with the printer's measures. Throws PrintError
-// with kNoImageToPrinter, kPaperSizeZero or kPixelPerMmZero.
+// with kNoImageToPrinter, kPaperSizeZero or kPixelPerMmZero, or saying so when the grid would have
+// more than kMaxPrintPages pages.
 PrintLayout paginate(draw::Size image, const PrinterGeometry& printer, PrintMargins& margins);
 
 // The value a margin field shows: rounded to two decimals, 0 for anything not above 0, at most 9999.

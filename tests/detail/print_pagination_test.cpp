@@ -95,6 +95,10 @@ TEST(PrintPagination, NothingToPrintOrNoPaperIsSaidOnce)
     PrinterGeometry noSize = a4();
     noSize.printableHeightMm = 0;
     EXPECT_EQ(failure({400, 300}, noSize), "Printer Error : Printer Pixel/mm is Zero.");
+    // Margins that leave a pixel of page would make millions of pages.
+    margins.left = 100;
+    margins.right = 106;
+    EXPECT_EQ(failure({4000, 3000}, a4()).rfind("Printer Error : ", 0), 0u);
 }
 
 TEST(PrintPagination, MarginFieldsAreRoundedAndKeptOnThePage)
