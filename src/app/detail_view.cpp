@@ -1,6 +1,7 @@
 #include "app/detail_view.h"
 
 #include "detail/print_pagination.h"
+#include "app/scroll_range.h"
 #include "draw/qt_canvas.h"
 
 #include <QMouseEvent>
@@ -59,13 +60,7 @@ void CDetailView::setScrollSize(draw::Size size)
 
 void CDetailView::updateScrollBars()
 {
-    const QSize area = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, m_scrollSize.width - area.width()));
-    horizontalScrollBar()->setPageStep(std::max(1, area.width()));
-    horizontalScrollBar()->setSingleStep(kLineStep);
-    verticalScrollBar()->setRange(0, std::max(0, m_scrollSize.height - area.height()));
-    verticalScrollBar()->setPageStep(std::max(1, area.height()));
-    verticalScrollBar()->setSingleStep(kLineStep);
+    setScrollRanges(*this, m_scrollSize, kLineStep);
 }
 
 draw::Point CDetailView::scrollPosition() const

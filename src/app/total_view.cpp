@@ -1,6 +1,7 @@
 #include "app/total_view.h"
 
 #include "detail/print_pagination.h"
+#include "app/scroll_range.h"
 #include "draw/qt_canvas.h"
 #include "macro/macro_style.h"
 
@@ -83,13 +84,7 @@ void CTotalView::setScrollSize(draw::Size size)
 
 void CTotalView::updateScrollBars()
 {
-    const QSize area = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, m_scrollSize.width - area.width()));
-    horizontalScrollBar()->setPageStep(std::max(1, area.width()));
-    horizontalScrollBar()->setSingleStep(kLineStep);
-    verticalScrollBar()->setRange(0, std::max(0, m_scrollSize.height - area.height()));
-    verticalScrollBar()->setPageStep(std::max(1, area.height()));
-    verticalScrollBar()->setSingleStep(kLineStep);
+    setScrollRanges(*this, m_scrollSize, kLineStep);
 }
 
 void CTotalView::resetScrollPosition()

@@ -1,6 +1,7 @@
 #include "macro/macro_view.h"
 
 #include "macro/macro_view_paint.h"
+#include "macro/reentry_guard.h"
 
 #include <algorithm>
 #include <vector>
@@ -39,18 +40,6 @@ int lastLineOf(const model::AnalysisNode& node)
     }
     return last;
 }
-
-// Restores a flag when a scope ends, exceptions included.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagGuard() { m_flag = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 }  // namespace
 
@@ -128,7 +117,7 @@ bool MacroView::prepareDraw(const draw::TextMetrics& metrics, int clientWidth)
     if (m_drawing) {
         return false;
     }
-    const FlagGuard drawing(m_drawing);
+    const ReentryGuard drawing(m_drawing);
     if (!m_result) {
         return true;
     }
@@ -165,7 +154,7 @@ void MacroView::paintDiagram(draw::Canvas& canvas)
     if (m_drawing || !m_result || m_host.isRunActive()) {
         return;
     }
-    const FlagGuard drawing(m_drawing);
+    const ReentryGuard drawing(m_drawing);
     paintBoxes(canvas, m_diagram.boxes(), m_theme, m_drawList);
     if (m_selectedBox) {
         invertBox(canvas, *m_selectedBox);
@@ -340,7 +329,7 @@ void MacroView::setAllExpanded(bool expanded)
     if (m_host.isRunActive() || m_foldBusy) {
         return;
     }
-    const FlagGuard busy(m_foldBusy);
+    const ReentryGuard busy(m_foldBusy);
     clearSelection();
     if (m_runFinished) {
         // The boxes of the new result are made at the next draw: they are folded or unfolded then.

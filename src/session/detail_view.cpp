@@ -1,22 +1,11 @@
 #include "session/detail_view.h"
+#include "macro/reentry_guard.h"
 
 #include <algorithm>
 
 namespace qm::session {
 
 namespace {
-
-// Restores a flag when a scope ends, exceptions included.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagGuard() { m_flag = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 bool sameHover(const detail::FlowHover& a, const detail::FlowHover& b)
 {
@@ -78,7 +67,7 @@ bool DetailView::prepareDraw(const draw::TextMetrics& metrics, const macro::Them
     if (m_drawing || !m_selection.definition) {
         return false;
     }
-    const FlagGuard drawing(m_drawing);
+    const macro::ReentryGuard drawing(m_drawing);
     if (inClassMode()) {
         const bool changed = m_selection.changed;
         if (changed) {
@@ -117,7 +106,7 @@ void DetailView::paint(draw::Canvas& canvas, const macro::Theme& theme)
     if (m_drawing || !m_selection.definition) {
         return;
     }
-    const FlagGuard drawing(m_drawing);
+    const macro::ReentryGuard drawing(m_drawing);
     m_shownElement = nullptr;
     if (inClassMode()) {
         if (m_selection.entry && m_classDiagram.root()) {

@@ -55,13 +55,18 @@ frontend::AnalysisEngine::StartResult Session::startRun(bool followAngleIncludes
     run.preprocessSameFile = m_settings.values.preprocessSameNameFile;
 
     // Nothing may point into the old result once the engine's thread starts freeing it.
+    forgetResult();
+    notify([](SessionObserver& o) { o.runStarting(); });
+    return m_engine->startRun(std::move(run));
+}
+
+void Session::forgetResult()
+{
     m_selection.definition = nullptr;
     m_selection.entry = nullptr;
     m_selection.classRoot = nullptr;
     m_selection.changed = true;
     m_hasResult = false;
-    notify([](SessionObserver& o) { o.runStarting(); });
-    return m_engine->startRun(std::move(run));
 }
 
 bool Session::requestStop()
@@ -114,11 +119,7 @@ void Session::clearResults()
 {
     m_engine->stopAndWait();
     m_engine->takeRunFinished();  // a run that ended unseen has nothing left to show
-    m_selection.definition = nullptr;
-    m_selection.entry = nullptr;
-    m_selection.classRoot = nullptr;
-    m_selection.changed = true;
-    m_hasResult = false;
+    forgetResult();
     notify([](SessionObserver& o) { o.resultCleared(); });
     m_engine->clearAll();
 }

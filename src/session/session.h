@@ -121,6 +121,8 @@ public:
 private:
     template <typename Call>
     void notify(Call call);
+    // The pick and the result are forgotten: the result is about to be freed.
+    void forgetResult();
 
     settings::AppSettings& m_settings;
     project::MessageReporter& m_messages;
