@@ -26,10 +26,25 @@ public:
         AnalysisNode current;
         GroupState state = GroupState::Normal;
         int parenDepth = 0;
-        int plainBraces = 0;  // open braces of a block too deep to group
+        int plainBraces = 0;  // open braces kept as plain tokens (inside parentheses, or too deep)
         model::TokenCode previous = tok::EndOfInput;
+        // The first `{` of the node taken as a plain token inside parentheses, and what to go
+        // back to when the parentheses turn out never to close.
+        PlainBraceMark mark;
+        bool braceOpensBlock = false;  // after going back: a `{` in these parentheses opens a block
+        // After `) :` the node is a constructor with its initializers, where `name {` starts an
+        // initializer (`Foo() : a_{1}, b_{2} {`) rather than the body.
+        bool closedParenthesis = false;
+        bool initializers = false;
 
-        for (std::size_t i = start; i < m_tokens.size(); ++i) {
+        for (std::size_t i = start;; ++i) {
+            if (i >= m_tokens.size()) {
+                if (mark.active) {
+                    i = goBack(mark, current, parenDepth, previous, braceOpensBlock);
+                    continue;
+                }
+                break;
+            }
             const Token& token = m_tokens[i];
             const model::TokenCode code = token.code;
             const model::TokenCode before = std::exchange(previous, code);
@@ -57,6 +72,23 @@ public:
                 current.tokens.push_back(&token);
                 continue;
             }
+            if (parenDepth > 0 && mark.active && (code == '}' || (code == ';' && !allowsSemicolonInParentheses(current)))) {
+                // The `(` before the plain `{` was never closed: group again from that `{`,
+                // this time as a block.
+                i = goBack(mark, current, parenDepth, previous, braceOpensBlock);
+                continue;
+            }
+            if (parenDepth > 0 && code == '{' && !braceOpensBlock) {
+                // f({1, 2})   Ctx(Loc l = {0, 0})   g([](int x) { return x; })
+                // Braces inside parentheses belong to the expression or the parameter list:
+                // they stay plain tokens of the node.
+                if (!mark.active) {
+                    mark = PlainBraceMark{true, i, current.tokens.size(), parenDepth, before};
+                }
+                plainBraces = 1;
+                current.tokens.push_back(&token);
+                continue;
+            }
             switch (code) {
             case '#':
                 current.tokens.push_back(&token);
@@ -67,10 +99,17 @@ public:
                 current.tokens.push_back(&token);
                 break;
             case ')':
-                --parenDepth;
+                if (--parenDepth <= 0) {
+                    mark = PlainBraceMark();
+                    braceOpensBlock = false;
+                    closedParenthesis = true;
+                }
                 current.tokens.push_back(&token);
                 break;
             case ':':
+                if (parenDepth == 0 && closedParenthesis && !initializers && startsInitializers(current)) {
+                    initializers = true;
+                }
                 current.tokens.push_back(&token);
                 // public :
                 if (parenDepth == 0 && (before == tok::Private || before == tok::Protected || before == tok::Public)) {
@@ -83,9 +122,19 @@ public:
                 if (parenDepth == 0) {
                     target.push_back(std::move(current));
                     current = AnalysisNode();
+                    closedParenthesis = false;
+                    initializers = false;
                 }
                 break;
             case '{':
+                if ((initializers && (before == tok::Identifier || before == '>')) || before == tok::Return) {
+                    // Foo ( ) : a_ { 1 } , Base < T > { 2 } {   return { a , b } ;
+                    plainBraces = 1;
+                    current.tokens.push_back(&token);
+                    break;
+                }
+                closedParenthesis = false;
+                initializers = false;
                 if (depth + 1 > kMaxBlockDepth) {
                     m_tooDeep = true;
                     plainBraces = 1;
@@ -93,12 +142,22 @@ public:
                     break;
                 }
                 i = group(i + 1, current.children, depth + 1);
+                parenDepth = 0;
+                mark = PlainBraceMark();
+                braceOpensBlock = false;
+                if (continuesAfterBody(current) && !(i < m_tokens.size() && m_tokens[i].code == ';')) {
+                    // typedef struct Tag { ... } T , * PT ;   the declarators join the node.
+                    current.hasBody = true;
+                    break;
+                }
+                if (continuesAfterBody(current)) {
+                    current.tokens.push_back(&m_tokens[i]);
+                }
                 if (!current.tokens.empty() || !current.children.empty()) {
                     current.hasBody = true;
                     target.push_back(std::move(current));
                 }
                 current = AnalysisNode();
-                parenDepth = 0;
                 break;
             case '}':
                 state = GroupState::BlockClosed;
@@ -117,6 +176,56 @@ public:
     }
 
 private:
+    struct PlainBraceMark {
+        bool active = false;
+        std::size_t braceAt = 0;          // index of the `{`
+        std::size_t tokensBefore = 0;     // the node's token count before it
+        int parenDepth = 0;               // the parenthesis depth there
+        model::TokenCode previous = tok::EndOfInput;  // the code of the token before it
+    };
+
+    // Undoes what was grouped since the mark and returns the index before its `{`, so that the
+    // loop meets that `{` again.
+    static std::size_t goBack(PlainBraceMark& mark, AnalysisNode& current, int& parenDepth, model::TokenCode& previous,
+                              bool& braceOpensBlock)
+    {
+        current.tokens.resize(mark.tokensBefore);
+        parenDepth = mark.parenDepth;
+        previous = mark.previous;
+        braceOpensBlock = true;
+        mark.active = false;
+        return mark.braceAt - 1;
+    }
+
+    // `;` inside parentheses belongs to the header of `for (;;)` and to the init-statement of
+    // `if`, `switch` and `while`; anywhere else it shows a `(` that was never closed.
+    static bool allowsSemicolonInParentheses(const AnalysisNode& node)
+    {
+        return !node.tokens.empty()
+               && node.tokens.front()->isOneOf(tok::For, tok::If, tok::Switch, tok::While, tok::Else);
+    }
+
+    // Whether a `:` after a `)` in `node` starts a constructor's initializers: not in a `case`
+    // label nor in a class head (`class __declspec(dllexport) X : public Y {`).
+    static bool startsInitializers(const AnalysisNode& node)
+    {
+        if (node.tokens.empty() || node.tokens.front()->isOneOf(tok::Case, tok::Default)) return false;
+        int angles = 0;
+        for (const Token* token : node.tokens) {
+            if (token->code == '<') ++angles;
+            if (token->code == '>') --angles;
+            if (angles <= 0 && token->isOneOf(tok::Class, tok::Struct, tok::Union, tok::Enum)) return false;
+        }
+        return true;
+    }
+
+    // A typedef keeps the declarators after its body in the same node: `typedef struct { ... } T;`
+    // names the struct T. Only the first block of the node counts.
+    static bool continuesAfterBody(const AnalysisNode& node)
+    {
+        return !node.hasBody && !node.tokens.empty() && node.tokens.front()->code == tok::Typedef;
+    }
+
     static void pushIfNotEmpty(AnalysisNode& node, std::vector<AnalysisNode>& target)
     {
         if (!node.tokens.empty() || !node.children.empty()) {

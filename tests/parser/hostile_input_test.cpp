@@ -94,11 +94,11 @@ TEST(HostileInput, LongDeclaratorListsAndNestedCallsStayLinear)
 
     // A megabyte line of calls nested 100,000 deep inside an expression block: every level would
     // copy the rest of the line as its argument; the records stay within a bounded budget.
-    std::string calls = "void f() { for (;;) { ";  // an expression statement: its block holds expressions
+    std::string calls = "void f() { auto step = [&]() { ";  // an expression statement: its block holds expressions
     for (int i = 0; i < 100000; ++i) calls += "g(";
     calls += "x";
     calls += std::string(100000, ')');
-    calls += "; } }";
+    calls += "; }; }";
     ParsedText nested;
     parseText(nested, calls);
     const AnalysisNode& body = nested.unit.nodes.front().children.front().children.front();
