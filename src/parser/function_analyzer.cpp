@@ -63,7 +63,7 @@ void FunctionAnalyzer::analyze()
     }
     tryShortDeclare() || tryPlainVariable() || tryInitialisedVariable() || tryEmptyParameterPrototype()
         || trySpecifierFunction() || tryOperatorFunction() || tryGeneralFunction() || tryPointerVariable()
-        || tryAggregateDeclarators();
+        || tryAggregateDeclarators() || tryBraceInitialisedVariable();
 }
 
 std::size_t FunctionAnalyzer::leadingRun(unsigned mask) const noexcept
@@ -97,10 +97,10 @@ bool FunctionAnalyzer::tryShortDeclare()
     return true;
 }
 
-// static const char name ;
+// static const char name ;   inline static int counter ;
 bool FunctionAnalyzer::tryPlainVariable()
 {
-    const std::size_t lead = leadingRun(kVariableLeaders);
+    const std::size_t lead = leadingRun(kInlineVariableLeaders);
     if (lead == 0 || !isIdentifierAt(lead)) return false;
     ScannedName scanned = NameScanner().scan(m_node.tokens, lead);
     if (scanned.failed || scanned.end + 1 != tokenCount() || codeAt(scanned.end) != ';') return false;
@@ -111,10 +111,11 @@ bool FunctionAnalyzer::tryPlainVariable()
     return true;
 }
 
-// static const int n = 5 ;   (one declarator: a `,` before the final `;` is not this shape)
+// static const int n = 5 ;   inline constexpr int n = 5 ;
+// (one declarator: a `,` before the final `;` is not this shape)
 bool FunctionAnalyzer::tryInitialisedVariable()
 {
-    const std::size_t lead = leadingRun(kVariableLeaders);
+    const std::size_t lead = leadingRun(kInlineVariableLeaders);
     if (lead == 0 || !isIdentifierAt(lead)) return false;
     ScannedName scanned = NameScanner().scan(m_node.tokens, lead);
     if (scanned.failed || codeAt(scanned.end) != '=') return false;
@@ -294,7 +295,7 @@ bool FunctionAnalyzer::tryOperatorFunction()
     detail->nameTokens = tokenSlice(first, symbolEnd);
     detail->name.tokens = detail->nameTokens;
     if (qualified) {
-        ScannedName scope = NameScanner().scan(m_node.tokens, codeAt(first) == tok::ColonColon ? first + 1 : first);
+        ScannedName scope = NameScanner().scan(std::span(m_node.tokens).first(op), codeAt(first) == tok::ColonColon ? first + 1 : first);
         detail->name.scope = std::move(scope.name.scope);
         if (!scope.name.name.empty()) detail->name.scope.push_back(std::move(scope.name.name));
     }
@@ -464,6 +465,36 @@ std::optional<AnalysisNode> FunctionAnalyzer::aggregateDeclarator(std::size_t be
     child.classified = true;
     child.detail = std::move(detail);
     return child;
+}
+
+// int member { 5 } ;   static Foo instance { 1 , 2 } ;   std :: string name { } ;
+// A name right before a brace block, after a type, with no parameter list: the block is the
+// initializer, kept as the variable's one child.
+bool FunctionAnalyzer::tryBraceInitialisedVariable()
+{
+    if (!m_node.hasBody || m_hasParentheses || m_node.children.size() > 1 || tokenCount() < 2) return false;
+    const std::size_t last = tokenCount() - 1;
+    if (!isIdentifierAt(last)) return false;
+    const std::size_t first = qualifiedNameStart(last);
+    if (first == 0) return false;
+    const model::TokenCode before = codeAt(first - 1);
+    if (before != tok::Identifier && before != '>' && before != '*' && before != '&' && classOf(*m_node.tokens[first - 1]) == Other) {
+        return false;
+    }
+    for (std::size_t i = 0; i < first; ++i) {
+        if (codeAt(i) == '=' || codeAt(i) == ';' || codeAt(i) == tok::Operator) return false;
+    }
+    auto detail = std::make_unique<model::VariableDetail>();
+    detail->typeTokens = tokenSlice(0, first);
+    detail->name = NameScanner().scan(m_node.tokens, first).name;
+    if (!m_node.children.empty()) {
+        model::AnalysisNode& child = m_node.children.front();
+        detail->initializerTokens = child.tokens;
+        child.kind = NodeKind::VariableInitialChild;
+        child.classified = true;
+    }
+    classifyAs(NodeKind::Variable, std::move(detail));
+    return true;
 }
 
 }  // namespace qm::parser

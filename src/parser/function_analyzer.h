@@ -35,6 +35,8 @@ private:
     static constexpr unsigned maskOf(TokenClass c) noexcept { return 1U << c; }
     static constexpr unsigned kVariableLeaders = (1U << BasicType) | (1U << Storage) | (1U << Qualifier);
     static constexpr unsigned kFunctionLeaders = kVariableLeaders | (1U << FunctionSpecifier);
+    // `inline` leads variables too (`inline static int counter = 0;`).
+    static constexpr unsigned kInlineVariableLeaders = kFunctionLeaders;
 
     // Number of leading tokens whose class is in `mask`.
     std::size_t leadingRun(unsigned mask) const noexcept;
@@ -50,6 +52,7 @@ private:
     void classifyFunction(std::size_t first, std::size_t nameEnd, std::size_t open);
     bool tryPointerVariable();
     bool tryAggregateDeclarators();
+    bool tryBraceInitialisedVariable();
     std::optional<model::AnalysisNode> aggregateDeclarator(std::size_t begin, std::size_t end, const std::string& typeName) const;
 
     const model::AnalysisNode* m_previous;

@@ -226,10 +226,14 @@ void KeywordDeclarationAnalyzer::classifyTypedef()
         model::AnalysisNode inner;
         inner.tokens = tokenSlice(1, listStart);
         if (listStart == 2) {
-            // typedef struct { ... } Name ;   the struct takes the first name.
-            std::size_t first = listStart;
-            while (first < tokenCount() && !isIdentifierAt(first)) ++first;
-            if (first < tokenCount()) inner.tokens.push_back(m_node.tokens[first]);
+            // typedef struct { ... } Name , * Pointer ;   the struct takes the first name that
+            // is not a pointer or reference.
+            for (std::size_t i = listStart; i < tokenCount(); ++i) {
+                if (isIdentifierAt(i) && !isPointerOrReferenceAt(i - 1)) {
+                    inner.tokens.push_back(m_node.tokens[i]);
+                    break;
+                }
+            }
         }
         inner.children = std::move(m_node.children);
         inner.hasBody = true;
