@@ -48,6 +48,7 @@ struct CodeBase {
 
 // Code bases from Debian packages that the parser was never tuned on.
 const std::vector<std::pair<const char*, const char*>> kDefaultCodeBases = {
+    // Modern C++ libraries, header-only or nearly.
     {"fmt", "/usr/include/fmt"},
     {"nlohmann-json", "/usr/include/nlohmann"},
     {"spdlog", "/usr/include/spdlog"},
@@ -57,8 +58,16 @@ const std::vector<std::pair<const char*, const char*>> kDefaultCodeBases = {
     {"catch2", "/usr/include/catch2"},
     {"pugixml", "/usr/include/pugixml.hpp"},
     {"eigen-core", "/usr/include/eigen3/Eigen/src/Core"},
+    {"boost-optional", "/usr/include/boost/optional"},
+    {"boost-variant2", "/usr/include/boost/variant2"},
+    {"boost-circular-buffer", "/usr/include/boost/circular_buffer"},
+    {"boost-container", "/usr/include/boost/container"},
     {"googletest", "/usr/src/googletest"},
-    {"curl-examples", "/usr/share/doc/libcurl4-doc/examples"},
+    // C library headers and C example programs.
+    {"curl-headers", "/usr/include/x86_64-linux-gnu/curl"},
+    {"libxml2-headers", "/usr/include/libxml2/libxml"},
+    {"curl-examples", "/usr/share/doc/libcurl4/examples"},
+    {"libxml2-examples", "/usr/share/doc/libxml2-doc/examples"},
 };
 
 enum class Category { Type, Function };

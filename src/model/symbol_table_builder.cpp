@@ -73,7 +73,7 @@ private:
             Merged merged{frame.table, frame.function};
             if (mergesInContext(frame.context)) {
                 merged = merge(node, *frame.table, unit);
-            } else if (isLocalType(node)) {
+            } else if (frame.context == ParseContext::Statements && isLocalType(node)) {
                 // void f ( ) { struct Local { ... } ; }   the struct belongs to f.
                 merged = merge(node, frame.function ? frame.function->childTable() : *frame.table, unit);
             }

@@ -39,7 +39,7 @@ void appendSpelling(std::string& out, const Token& token)
     default:
         break;
     }
-    if (code >= tok::DotStar && code <= tok::Declspec) {
+    if (code >= tok::DotStar && code <= tok::Undef) {
         out.append(fixedSpelling(code));
         return;
     }

@@ -1,5 +1,6 @@
 #include "parser/group_tokens.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace qm::parser {
@@ -40,6 +41,7 @@ public:
         for (std::size_t i = start;; ++i) {
             if (i >= m_tokens.size()) {
                 if (mark.active) {
+                    m_blocksUntil = m_tokens.size();
                     i = goBack(mark, current, parenDepth, previous, braceOpensBlock);
                     continue;
                 }
@@ -74,11 +76,13 @@ public:
             }
             if (parenDepth > 0 && mark.active && (code == '}' || (code == ';' && !allowsSemicolonInParentheses(current)))) {
                 // The `(` before the plain `{` was never closed: group again from that `{`,
-                // this time as a block.
+                // this time as a block. Up to here every `{` opens a block, so that a run of
+                // unclosed parentheses is grouped again only once.
+                m_blocksUntil = std::max(m_blocksUntil, i);
                 i = goBack(mark, current, parenDepth, previous, braceOpensBlock);
                 continue;
             }
-            if (parenDepth > 0 && code == '{' && !braceOpensBlock) {
+            if (parenDepth > 0 && code == '{' && !braceOpensBlock && i >= m_blocksUntil) {
                 // f({1, 2})   Ctx(Loc l = {0, 0})   g([](int x) { return x; })
                 // Braces inside parentheses belong to the expression or the parameter list:
                 // they stay plain tokens of the node.
@@ -235,6 +239,9 @@ private:
 
     std::span<const Token> m_tokens;
     bool m_tooDeep = false;
+    // Braces before this index open blocks even inside parentheses: parentheses there were
+    // found never to close.
+    std::size_t m_blocksUntil = 0;
 };
 
 }  // namespace

@@ -76,6 +76,24 @@ TEST(HostileInput, DeepNestingStopsAtTheLimitAndSaysSoOnce)
     EXPECT_EQ("After", describeDetail(after));
 }
 
+TEST(HostileInput, UnclosedParenthesesAndAttributesLeaveTheRestOfTheFile)
+{
+    // Braces inside parentheses are plain tokens until the parentheses turn out never to close:
+    // then the first of them opens a block after all, and the declarations after it are found.
+    std::string text = "__attribute__((unused) static void broken(int a) { if (a) { g({1}); } }\n";
+    for (int i = 0; i < 20000; ++i) text += "f({} ";  // parentheses that never close around closed braces
+    text += "\nclass After { void h() {} };\n[[nodiscard int g();\ntemplate <class T = A<B<C>>>> struct X {};\n";
+    text += "template <class T = A<B>>= 1> class Y {};\nvoid last() {}\n";
+    ParsedText parsed;
+    parseText(parsed, text, "bad.cpp");
+    bool foundAfter = false;
+    for (const auto& node : parsed.unit.nodes) foundAfter = foundAfter || describeDetail(node) == "After";
+    EXPECT_TRUE(foundAfter);
+    ASSERT_FALSE(parsed.unit.nodes.empty());
+    EXPECT_EQ("last returns: void params 0", describeDetail(parsed.unit.nodes.back()));
+    EXPECT_EQ(std::vector<std::string>{"bad.cpp: attribute not closed in line 1"}, parsed.log);
+}
+
 TEST(HostileInput, LongDeclaratorListsAndNestedCallsStayLinear)
 {
     // 100,000 declarators: the further declarators of one declaration lie side by side.
