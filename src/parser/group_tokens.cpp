@@ -1,6 +1,7 @@
 #include "parser/group_tokens.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace qm::parser {
@@ -37,9 +38,17 @@ public:
         // initializer (`Foo() : a_{1}, b_{2} {`) rather than the body.
         bool closedParenthesis = false;
         bool initializers = false;
+        std::optional<AnalysisNode> held;  // the declaration a directive line interrupts
 
         for (std::size_t i = start;; ++i) {
             if (i >= m_tokens.size()) {
+                if (held) {
+                    // The file ends in a directive line inside a declaration.
+                    pushIfNotEmpty(current, target);
+                    current = std::move(*held);
+                    held.reset();
+                    state = GroupState::Normal;
+                }
                 if (mark.active) {
                     m_blocksUntil = m_tokens.size();
                     i = goBack(mark, current, parenDepth, previous, braceOpensBlock);
@@ -62,6 +71,10 @@ public:
                 if (code == tok::Newline && before != '\\') {
                     pushIfNotEmpty(current, target);
                     current = AnalysisNode();
+                    if (held) {
+                        current = std::move(*held);
+                        held.reset();
+                    }
                     state = GroupState::Normal;
                 } else {
                     current.tokens.push_back(&token);
@@ -95,6 +108,18 @@ public:
             }
             switch (code) {
             case '#':
+                if (i > 0 && m_tokens[i - 1].code != tok::Newline) {
+                    // f ( # name )   a `#` inside a line is no directive (a macro's `#` left
+                    // in its expansion).
+                    current.tokens.push_back(&token);
+                    break;
+                }
+                if (!current.tokens.empty() || !current.children.empty()) {
+                    // class C : # if X   a directive inside a declaration becomes a node of its
+                    // own before it; the declaration goes on after the directive's line.
+                    held = std::move(current);
+                    current = AnalysisNode();
+                }
                 current.tokens.push_back(&token);
                 state = GroupState::Directive;
                 break;
