@@ -120,6 +120,16 @@ bool isAttributeWord(const Token& token) noexcept
            || word == "__asm__" || word == "__asm";
 }
 
+// A cheap first test of attributeEnd: only `[`, `__declspec` and words that start with `_` or
+// `a` can start an attribute.
+bool mayStartAttribute(const Token& token) noexcept
+{
+    if (token.code == '[' || token.code == tok::Declspec) return true;
+    if (token.code != tok::Identifier) return false;
+    const std::string_view word = token.text.view();
+    return !word.empty() && (word.front() == '_' || word.front() == 'a');
+}
+
 // The words that may follow the macros in front of a declaration.
 bool startsDeclaration(const Token& token) noexcept
 {
@@ -202,6 +212,10 @@ PrefixCleanup removeDeclarationNoise(AnalysisNode& node)
     // Attributes, wherever they stand; `asm ( "..." ) ;` as a whole stays an asm declaration.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < tokens.size();) {
+        if (!mayStartAttribute(*tokens[i])) {
+            tokens[kept++] = tokens[i++];
+            continue;
+        }
         bool unclosed = false;
         const std::size_t end = tokens[i]->code == tok::Asm ? i : attributeEnd(tokens, i, unclosed);
         if (unclosed) {

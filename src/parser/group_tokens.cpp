@@ -1,6 +1,7 @@
 #include "parser/group_tokens.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <utility>
 
@@ -16,7 +17,7 @@ enum class GroupState { Normal, BlockClosed, Directive };
 
 class Grouper {
 public:
-    explicit Grouper(std::span<const Token> tokens) : m_tokens(tokens) {}
+    explicit Grouper(std::span<Token> tokens) : m_tokens(tokens) {}
 
     bool tooDeep() const noexcept { return m_tooDeep; }
 
@@ -39,6 +40,7 @@ public:
         bool closedParenthesis = false;
         bool initializers = false;
         std::optional<AnalysisNode> held;  // the declaration a directive line interrupts
+        std::size_t directiveWordAt = 0;   // the index of the word after the directive's `#`
 
         for (std::size_t i = start;; ++i) {
             if (i >= m_tokens.size()) {
@@ -56,7 +58,11 @@ public:
                 }
                 break;
             }
-            const Token& token = m_tokens[i];
+            Token& token = m_tokens[i];
+            if (static_cast<std::uint32_t>(token.code - tok::Include) <= std::uint32_t{tok::Undef - tok::Include})
+                [[unlikely]] {
+                nameStrayDirectiveWord(token, state == GroupState::Directive && (i == directiveWordAt || token.code == tok::Defined));
+            }
             const model::TokenCode code = token.code;
             const model::TokenCode before = std::exchange(previous, code);
 
@@ -122,6 +128,7 @@ public:
                 }
                 current.tokens.push_back(&token);
                 state = GroupState::Directive;
+                directiveWordAt = i + 1;
                 break;
             case '(':
                 ++parenDepth;
@@ -205,6 +212,18 @@ public:
     }
 
 private:
+    // The scanner reads `line`, `error`, `include`, `defined` and the other directive words as
+    // directive tokens wherever they stand. They are directive words only as the word after a
+    // `#` that starts a line, and `defined` only inside a directive line; everywhere else they
+    // are names (`namespace error`, `void line()`, `obj.error()`) and become identifiers.
+    static void nameStrayDirectiveWord(Token& token, bool isDirectiveWord)
+    {
+        if (!isDirectiveWord) {
+            token.text = model::TokenString(model::fixedSpelling(token.code));
+            token.code = tok::Identifier;
+        }
+    }
+
     struct PlainBraceMark {
         bool active = false;
         std::size_t braceAt = 0;          // index of the `{`
@@ -262,7 +281,7 @@ private:
         }
     }
 
-    std::span<const Token> m_tokens;
+    std::span<Token> m_tokens;
     bool m_tooDeep = false;
     // Braces before this index open blocks even inside parentheses: parentheses there were
     // found never to close.
@@ -271,7 +290,7 @@ private:
 
 }  // namespace
 
-GroupingResult groupTokens(std::span<const model::Token> tokens, std::vector<model::AnalysisNode>& target)
+GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target)
 {
     Grouper grouper(tokens);
     GroupingResult result;
