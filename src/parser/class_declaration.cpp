@@ -146,6 +146,14 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
                 ++i;  // class X final : Base
                 break;
             }
+            if (code == '(' && !detail->name.name.empty()) {
+                // struct LIB_ALIGN ( 8 ) Name   the arguments of a macro before the name
+                const std::size_t close = groupEnd(m_node.tokens, i);
+                if (close != kNotClosed) {
+                    i = close;
+                    break;
+                }
+            }
             model::QualifiedName name;
             const std::size_t end = scanName(i, name);
             if (end == i || (codeAt(i) == tok::ColonColon && name.name.empty())) {

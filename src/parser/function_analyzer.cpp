@@ -299,8 +299,13 @@ bool FunctionAnalyzer::tryOperatorFunction()
         detail->name.scope = std::move(scope.name.scope);
         if (!scope.name.name.empty()) detail->name.scope.push_back(std::move(scope.name.name));
     }
-    detail->name.name = conversion ? "operator " + typeSpelling(std::span(m_node.tokens).subspan(op + 1, symbolEnd - op - 1))
-                                   : model::TokenText(std::span(m_node.tokens).subspan(op + 1, symbolEnd - op - 1), false);
+    // A literal operator (`operator "" _a`) is named by its suffix like a symbol: `""_a`.
+    const auto symbolTokens = std::span(m_node.tokens).subspan(op + 1, symbolEnd - op - 1);
+    if (conversion && codeAt(op + 1) != tok::StringLiteral) {
+        detail->name.name = "operator " + typeSpelling(symbolTokens);
+    } else {
+        detail->name.name = model::TokenText(symbolTokens, false);
+    }
     detail->returnTokens = tokenSlice(0, first);
     detail->parameters = parseParameters(m_node, symbolEnd);
     classifyAs(NodeKind::Function, std::move(detail));
@@ -318,6 +323,7 @@ bool FunctionAnalyzer::tryGeneralFunction()
     std::size_t nameLast = 0;  // the identifier that ends the name
     std::size_t nameEnd = 0;   // one past the name's tokens (template arguments included)
     int brackets = 0;
+    bool comparisons = false;  // a `<` that closes nowhere was met: the others compare too
     for (std::size_t i = 0; i < tokenCount() && open == 0; ++i) {
         const model::TokenCode code = codeAt(i);
         if (code == '[') {
@@ -326,9 +332,12 @@ bool FunctionAnalyzer::tryGeneralFunction()
             --brackets;
         } else if (brackets > 0 || i == 0) {
             continue;
-        } else if (code == '<' && isIdentifierAt(i - 1)) {
+        } else if (code == '<' && isIdentifierAt(i - 1) && !comparisons) {
             const std::size_t close = groupEnd(m_node.tokens, i);
-            if (close == kNotClosed) continue;  // a comparison
+            if (close == kNotClosed) {
+                comparisons = true;  // a < b
+                continue;
+            }
             if (codeAt(close) == '(') {
                 open = close;  // tmax < int > (
                 nameLast = i - 1;

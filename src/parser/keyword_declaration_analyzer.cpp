@@ -2,6 +2,7 @@
 
 #include "parser/declaration_prefix.h"
 #include "parser/function_analyzer.h"
+#include "parser/group_tokens.h"
 #include "parser/name_scanner.h"
 
 namespace qm::parser {
@@ -116,11 +117,11 @@ void KeywordDeclarationAnalyzer::classifyNamespace()
             classifyAs(NodeKind::Namespace, textDetail(""));
             return;
         }
-        // name { :: [inline] name }
+        // name { :: [inline] name }, with no more levels than a block may nest
         std::vector<std::size_t> names;
         std::size_t at = keyword + 1;
         for (;;) {
-            if (!isIdentifierAt(at)) return;
+            if (!isIdentifierAt(at) || names.size() >= static_cast<std::size_t>(kMaxBlockDepth)) return;
             names.push_back(at++);
             if (at == tokenCount()) break;
             if (codeAt(at) != tok::ColonColon) return;

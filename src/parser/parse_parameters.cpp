@@ -11,6 +11,7 @@ std::vector<model::ParameterRecord> parseParameters(const model::AnalysisNode& n
     std::vector<model::ParameterRecord> parameters;
     model::ParameterRecord piece;
     int depth = 0;
+    bool comparisons = false;  // a `<` that closes nowhere was met: the others compare too
     auto finishPiece = [&] {
         if (!piece.tokens.empty()) {
             parameters.push_back(std::move(piece));
@@ -35,7 +36,7 @@ std::vector<model::ParameterRecord> parseParameters(const model::AnalysisNode& n
             --depth;
         } else if (code == '(' || code == '[' || code == '{') {
             ++depth;
-        } else if (code == '<' && i > open + 1 && node.tokens[i - 1]->code == tok::Identifier) {
+        } else if (code == '<' && !comparisons && i > open + 1 && node.tokens[i - 1]->code == tok::Identifier) {
             // std :: map < int , int > m   the commas of template arguments stay in the piece.
             const std::size_t close = groupEnd(node.tokens, i);
             if (close != kNotClosed && close < node.tokens.size()) {
@@ -44,6 +45,7 @@ std::vector<model::ParameterRecord> parseParameters(const model::AnalysisNode& n
                 i = close - 1;
                 continue;
             }
+            comparisons = true;
         } else if (code == ',' && depth == 0) {
             finishPiece();
             continue;

@@ -94,6 +94,30 @@ TEST(HostileInput, UnclosedParenthesesAndAttributesLeaveTheRestOfTheFile)
     EXPECT_EQ(std::vector<std::string>{"bad.cpp: attribute not closed in line 1"}, parsed.log);
 }
 
+TEST(HostileInput, ComparisonsAndNestedNamesThatLookLikeTemplatesStayLinear)
+{
+    // Every `<` after a name could open template arguments; none of these closes.
+    std::string comparisons = "bool v = a";
+    for (int i = 0; i < 50000; ++i) comparisons += " < b || a";
+    comparisons += " < g();\nvoid f() { h(a";
+    for (int i = 0; i < 50000; ++i) comparisons += " < b, a";
+    comparisons += "); }\n";
+    ParsedText parsed;
+    parseText(parsed, comparisons);
+    ASSERT_EQ(2U, parsed.unit.nodes.size());
+    EXPECT_EQ("f returns: void params 0", describeDetail(parsed.unit.nodes.back()));
+
+    // A namespace name of more components than blocks may nest is left alone.
+    std::string names = "namespace a";
+    for (int i = 0; i < 50000; ++i) names += "::b";
+    names += " { int x; }\nnamespace c::d { int y; }\n";
+    ParsedText nested;
+    parseText(nested, names);
+    ASSERT_EQ(2U, nested.unit.nodes.size());
+    EXPECT_EQ(NodeKind::Unknown, nested.unit.nodes.front().kind);
+    EXPECT_EQ("\"c\"", describeDetail(nested.unit.nodes.back()));
+}
+
 TEST(HostileInput, LongDeclaratorListsAndNestedCallsStayLinear)
 {
     // 100,000 declarators: the further declarators of one declaration lie side by side.

@@ -9,3 +9,5 @@ class Outer2::Nested : public ::Global { void n2() {} };
 template <class... Ts> struct Overload : Ts... { using Ts::operator()...; };
 class __declspec(dllexport) Exported : public Base { void e() {} };
 struct final { int f; };
+struct LIB_ALIGN(8) Aligned : Base { int a; };
+class Q_DECL_EXPORT Widget final : public QObject {};
