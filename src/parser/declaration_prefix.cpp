@@ -260,9 +260,7 @@ bool joinOldStyleDefinition(std::vector<AnalysisNode>& nodes, std::size_t at)
         if (!wantName && code != ',') return false;
     }
     if (close + 2 >= tokens.size()) return false;
-    const model::TokenCode afterList = tokens[close + 1]->code;
-    if (afterList != tok::Identifier && !startsDeclaration(*tokens[close + 1])) return false;
-    (void)afterList;
+    if (tokens[close + 1]->code != tok::Identifier && !startsDeclaration(*tokens[close + 1])) return false;
     const std::size_t parameterCount = (close - open) / 2;
 
     // More parameter declarations, then the body: a node with no tokens.
