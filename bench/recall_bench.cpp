@@ -11,13 +11,17 @@
 //   speed      ctags' CPU time / the full analysis' CPU time (1.0: as fast as ctags)
 // `--misses=N` prints up to N of the triples that each side has and the other lacks.
 //
-//   recall_bench [--misses=N] [--ctags=PATH] [NAME=DIR[:DIR...]]...
+//   recall_bench [--misses=N] [--ctags=PATH] [NAME=DIR[:DIR...][+WORD[=N]...]]...
+//
+// The run uses the default predefined words, as a run of the command-line program does, and
+// the code base's own configuration words after them.
 //
 // Without code bases it reads the default list below, skipping those not installed.
 #include "bench_support.h"
 
 #include "frontend/analysis_engine.h"
 #include "frontend/log_sink.h"
+#include "frontend/option_files.h"
 #include "model/symbol_table.h"
 #include "parser/parse_unit.h"
 
@@ -44,7 +48,26 @@ constexpr const char* kProgram = "recall_bench";
 struct CodeBase {
     std::string name;
     std::vector<fs::path> dirs;
+    // Configuration words a user of the code base defines (`CATCH_CONFIG_MAIN` for the one
+    // file that holds Catch's implementation), after the default predefined words.
+    qm::frontend::PredefinedWordList words;
 };
+
+// NAME=DIR[:DIR...][+WORD[=N]...]
+CodeBase parseCodeBase(const std::string& arg, std::size_t eq)
+{
+    CodeBase base{arg.substr(0, eq), {}, {}};
+    std::stringstream parts(arg.substr(eq + 1));
+    std::string dirs;
+    std::getline(parts, dirs, '+');
+    std::stringstream dirList(dirs);
+    for (std::string dir; std::getline(dirList, dir, ':');) base.dirs.emplace_back(dir);
+    for (std::string word; std::getline(parts, word, '+');) {
+        const auto value = word.find('=');
+        base.words.push_back({word.substr(0, value), value == std::string::npos ? 1 : std::stoi(word.substr(value + 1))});
+    }
+    return base;
+}
 
 // Code bases from Debian packages that the parser was never tuned on.
 const std::vector<std::pair<const char*, const char*>> kDefaultCodeBases = {
@@ -55,7 +78,7 @@ const std::vector<std::pair<const char*, const char*>> kDefaultCodeBases = {
     {"cli11", "/usr/include/CLI"},
     {"glm", "/usr/include/glm"},
     {"rapidjson", "/usr/include/rapidjson"},
-    {"catch2", "/usr/include/catch2"},
+    {"catch2", "/usr/include/catch2+CATCH_CONFIG_MAIN"},
     {"pugixml", "/usr/include/pugixml.hpp"},
     {"eigen-core", "/usr/include/eigen3/Eigen/src/Core"},
     {"boost-optional", "/usr/include/boost/optional"},
@@ -207,6 +230,9 @@ std::optional<Figures> measure(const CodeBase& base, const std::string& ctags, i
         qm::frontend::AnalysisEngine engine(log);
         engine.setParser(qm::parser::parseUnit);
         qm::frontend::RunSettings settings = qm::bench::projectSettings(files);
+        qm::frontend::PredefinedWordList words = qm::frontend::defaultPredefinedWords();
+        words.insert(words.end(), base.words.begin(), base.words.end());
+        settings.macroSeeds = qm::frontend::buildMacroSeeds(words, {});
         for (const fs::path& dir : base.dirs) {
             settings.includeDirectories.push_back((fs::is_regular_file(dir) ? dir.parent_path() : dir).string());
         }
@@ -269,21 +295,20 @@ int main(int argc, char** argv)
         } else if (arg.rfind("--ctags=", 0) == 0) {
             ctagsPath = arg.substr(8);
         } else if (arg == "--help") {
-            std::cout << "usage: " << kProgram << " [--misses=N] [--ctags=PATH] [NAME=DIR[:DIR...]]...\n";
+            std::cout << "usage: " << kProgram << " [--misses=N] [--ctags=PATH] [NAME=DIR[:DIR...][+WORD[=N]...]]...\n";
             return 0;
         } else if (const auto eq = arg.find('='); eq != std::string::npos && arg[0] != '-') {
-            CodeBase base{arg.substr(0, eq), {}};
-            std::stringstream dirs(arg.substr(eq + 1));
-            for (std::string dir; std::getline(dirs, dir, ':');) base.dirs.emplace_back(dir);
-            bases.push_back(std::move(base));
+            bases.push_back(parseCodeBase(arg, eq));
         } else {
             std::cerr << kProgram << ": unknown argument " << arg << '\n';
             return 2;
         }
     }
     if (bases.empty()) {
-        for (const auto& [name, dir] : kDefaultCodeBases) {
-            if (fs::exists(dir)) bases.push_back(CodeBase{name, {fs::path(dir)}});
+        for (const auto& [name, spec] : kDefaultCodeBases) {
+            const std::string arg = std::string(name) + "=" + spec;
+            CodeBase base = parseCodeBase(arg, arg.find('='));
+            if (fs::exists(base.dirs.front())) bases.push_back(std::move(base));
         }
     }
     if (ctagsPath.empty()) {

@@ -17,7 +17,8 @@ ParseContext childContext(NodeKind kind) noexcept
     case NodeKind::Union: return ParseContext::StructBody;
     case NodeKind::Namespace:
     case NodeKind::Template:
-    case NodeKind::Typedef: return ParseContext::Declarations;
+    case NodeKind::Typedef:
+    case NodeKind::Extern: return ParseContext::Declarations;
     case NodeKind::ExpressionStatement: return ParseContext::Expression;
     default: return ParseContext::DirectivesOnly;
     }

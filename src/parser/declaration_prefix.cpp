@@ -110,14 +110,15 @@ bool isWord(const Token& token, std::string_view word) noexcept
     return token.code == tok::Identifier && token.text.view() == word;
 }
 
-// An attribute word that takes a parenthesised argument list.
+// An attribute word that takes a parenthesised argument list; the pragma operators
+// (`_Pragma("GCC push_options")`, which macros expand to) stand where attributes do.
 bool isAttributeWord(const Token& token) noexcept
 {
     if (token.code == tok::Declspec) return true;
     if (token.code != tok::Identifier) return false;
     const std::string_view word = token.text.view();
     return word == "__attribute__" || word == "__attribute" || word == "alignas" || word == "_Alignas"
-           || word == "__asm__" || word == "__asm";
+           || word == "__asm__" || word == "__asm" || word == "_Pragma" || word == "__pragma";
 }
 
 // A cheap first test of attributeEnd: only `[`, `__declspec` and words that start with `_` or

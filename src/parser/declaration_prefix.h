@@ -1,6 +1,6 @@
 // What stands in a declaration without being part of its shape: attributes
-// (`[[nodiscard]]`, `__attribute__((unused))`, `alignas(8)`, `__declspec(dllexport)`) wherever
-// they are, and the words and calls of macros the analysis does not know in front of it
+// (`[[nodiscard]]`, `__attribute__((unused))`, `alignas(8)`, `__declspec(dllexport)`) and pragma
+// operators (`_Pragma("...")`) wherever they are, and the words and calls of macros the analysis does not know in front of it
 // (`EXPORT class X`, `LIB_BEGIN_NAMESPACE namespace detail`, `SEC("x") int f(void)`). The
 // driver takes them out of a declaration's tokens before the analyzers look at its shape.
 #pragma once

@@ -246,9 +246,13 @@ void KeywordDeclarationAnalyzer::classifyTypedef()
 }
 
 // extern "C" {   extern "C" declaration ;   extern declaration ;
+// The declarations of the block, or the one after the linkage, are the node's children.
 void KeywordDeclarationAnalyzer::classifyExtern()
 {
     if (codeAt(1) == tok::StringLiteral) {
+        if (tokenCount() > 2) {
+            model::splitTrailingStatement(m_node, 2);
+        }
         classifyAs(NodeKind::Extern, textDetail(m_node.tokens[1]->text.view()));
         return;
     }

@@ -82,7 +82,7 @@ TEST(ChildContext, FollowsTheKindOfTheParent)
             expected = ParseContext::ClassBody;
         } else if (k == 5 || k == 6) {
             expected = ParseContext::StructBody;
-        } else if (k == 8 || k == 10 || k == 14) {
+        } else if (k == 8 || k == 10 || k == 14 || k == 18) {
             expected = ParseContext::Declarations;
         } else if (k == 53) {
             expected = ParseContext::Expression;

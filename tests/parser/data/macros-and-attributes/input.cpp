@@ -27,3 +27,4 @@ class ABC { ABC(int v) noexcept {} };
 struct [[nodiscard]] Result { int code; };
 enum [[deprecated]] Old { A };
 namespace [[deprecated]] legacy { void lf() {} }
+_Pragma("GCC push_options") _Pragma("GCC optimize(\"Og\")") namespace pragmas { void p() {} }
