@@ -99,11 +99,18 @@ int runFlow(const FlowOptions& options)
     if (!entry) {
         return kExitInputError;
     }
-    // The flowchart shows the first definition; an entry whose first definition is not a
-    // function (or that has none) has no flowchart.
+    // The flowchart shows the first definition. A function declared without a body (a pure
+    // virtual method, a prototype) has the flowchart of an empty body; an entry that is not a
+    // function has none.
+    const auto isFunction = [](const model::AnalysisNode* node) {
+        return node && (node->kind == model::NodeKind::Function || node->kind == model::NodeKind::OverloadMethod ||
+                        node->kind == model::NodeKind::OverloadFunctionMethod);
+    };
     const model::AnalysisNode* definition = entry->definitions.empty() ? nullptr : entry->definitions.front();
-    if (!definition ||
-        (definition->kind != model::NodeKind::Function && definition->kind != model::NodeKind::OverloadMethod)) {
+    if (!definition && !entry->declarations.empty()) {
+        definition = entry->declarations.front();
+    }
+    if (!isFunction(definition)) {
         std::cerr << options.element << ": not a function\n";
         return kExitInputError;
     }

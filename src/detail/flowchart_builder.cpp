@@ -9,7 +9,8 @@ namespace qm::detail {
 void FlowchartBuilder::build(const model::AnalysisNode& function)
 {
     m_root = FlowElement();
-    if (function.kind != model::NodeKind::Function && function.kind != model::NodeKind::OverloadMethod) {
+    if (function.kind != model::NodeKind::Function && function.kind != model::NodeKind::OverloadMethod
+        && function.kind != model::NodeKind::OverloadFunctionMethod) {
         return;
     }
     m_root = FlowElement(function);

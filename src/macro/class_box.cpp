@@ -27,6 +27,30 @@ MemberLine memberLine(const model::SymbolEntry& entry)
     return line;
 }
 
+// Words that say how a function is declared rather than what it returns: `virtual`,
+// `static`, `inline`, `explicit`, `friend`, `extern`, `constexpr` and their kin.
+bool isDeclarationSpecifier(const model::Token& token)
+{
+    namespace tok = model::tok;
+    if (token.isOneOf(tok::Virtual, tok::Static, tok::Inline, tok::Explicit, tok::Friend, tok::Extern, tok::Operator)) {
+        return true;
+    }
+    if (token.code != tok::Identifier) return false;
+    const std::string_view word = token.text.view();
+    return word == "constexpr" || word == "consteval" || word == "constinit" || word == "thread_local"
+           || word == "__inline" || word == "__forceinline" || word == "_Noreturn";
+}
+
+// The return type shown for a method: its return tokens without the specifiers.
+std::string returnTypeText(const model::TokenRefs& tokens)
+{
+    model::TokenRefs shown;
+    for (const model::Token* token : tokens) {
+        if (!isDeclarationSpecifier(*token)) shown.push_back(token);
+    }
+    return model::TokenText(shown, true);
+}
+
 // `+ f`, ` (int a, char * b)`, ` : void`. Operator functions take their leading tokens as the
 // return text.
 MethodLine methodLine(const model::SymbolEntry& entry)
@@ -57,7 +81,7 @@ MethodLine methodLine(const model::SymbolEntry& entry)
         line.parameterText.append(model::TokenText((*parameters)[i].tokens, true));
     }
     line.parameterText.push_back(')');
-    if (std::string text = model::TokenText(*returns, true); !text.empty()) {
+    if (std::string text = returnTypeText(*returns); !text.empty()) {
         line.returnText = " : " + text;
     }
     return line;

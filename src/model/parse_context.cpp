@@ -6,6 +6,7 @@ ParseContext childContext(NodeKind kind) noexcept
 {
     const std::int32_t k = toInt(kind);
     if (kind == NodeKind::JustBrace || kind == NodeKind::Function || kind == NodeKind::OverloadMethod
+        || kind == NodeKind::OverloadFunctionMethod
         || (k >= toInt(NodeKind::IfStatement) && k <= toInt(NodeKind::DoStatement))
         || (k >= toInt(NodeKind::SwitchStatement) && k <= toInt(NodeKind::CatchStatement))) {
         return ParseContext::Statements;
@@ -15,7 +16,9 @@ ParseContext childContext(NodeKind kind) noexcept
     case NodeKind::Struct:
     case NodeKind::Union: return ParseContext::StructBody;
     case NodeKind::Namespace:
-    case NodeKind::Template: return ParseContext::Declarations;
+    case NodeKind::Template:
+    case NodeKind::Typedef:
+    case NodeKind::Extern: return ParseContext::Declarations;
     case NodeKind::ExpressionStatement: return ParseContext::Expression;
     default: return ParseContext::DirectivesOnly;
     }

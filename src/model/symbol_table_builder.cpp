@@ -35,7 +35,22 @@ private:
         std::size_t next;
         SymbolTable* table;
         ParseContext context;
+        // In a function body: the function's entry, whose table takes the classes defined there.
+        SymbolEntry* function;
     };
+
+    // The table a node merged into yields for its children, and the entry it created or found.
+    struct Merged {
+        SymbolTable* table;
+        SymbolEntry* entry;
+    };
+
+    // A class, struct, union or enum defined in a function body.
+    static bool isLocalType(const AnalysisNode& node)
+    {
+        return node.hasBody && (node.kind == NodeKind::Class || node.kind == NodeKind::Struct
+                                || node.kind == NodeKind::Union || node.kind == NodeKind::Enum);
+    }
 
     static bool mergesInContext(ParseContext context)
     {
@@ -47,7 +62,7 @@ private:
     // its children are walked with the table the merge yields.
     void walk(const SourceUnit& unit, SymbolTable& rootTable)
     {
-        std::vector<Frame> stack{{&unit.nodes, 0, &rootTable, ParseContext::Declarations}};
+        std::vector<Frame> stack{{&unit.nodes, 0, &rootTable, ParseContext::Declarations, nullptr}};
         while (!stack.empty()) {
             Frame& frame = stack.back();
             if (frame.next == frame.nodes->size()) {
@@ -55,13 +70,20 @@ private:
                 continue;
             }
             const AnalysisNode& node = (*frame.nodes)[frame.next++];
-            SymbolTable* childTable = frame.table;
+            Merged merged{frame.table, frame.function};
             if (mergesInContext(frame.context)) {
-                childTable = &merge(node, *frame.table, unit);
+                merged = merge(node, *frame.table, unit);
+            } else if (frame.context == ParseContext::Statements && isLocalType(node)) {
+                // void f ( ) { struct Local { ... } ; }   the struct belongs to f.
+                merged = merge(node, frame.function ? frame.function->childTable() : *frame.table, unit);
             }
             if (!node.children.empty()) {
                 const ParseContext context = childContext(node.kind);
-                stack.push_back({&node.children, 0, childTable, context});
+                SymbolEntry* function = frame.function;
+                if (context == ParseContext::Statements && mergesInContext(frame.context)) {
+                    function = merged.entry;
+                }
+                stack.push_back({&node.children, 0, merged.table, context, function});
             }
         }
     }
@@ -89,8 +111,8 @@ private:
         }
     }
 
-    // Merges `node` into `table` and returns the table for the node's children.
-    SymbolTable& merge(const AnalysisNode& node, SymbolTable& table, const SourceUnit& unit)
+    // Merges `node` into `table`; returns the table for the node's children and the entry.
+    Merged merge(const AnalysisNode& node, SymbolTable& table, const SourceUnit& unit)
     {
         switch (node.kind) {
         case NodeKind::Class:
@@ -101,10 +123,15 @@ private:
             if (name.empty()) {
                 name = namelessName(node.kind);
             }
-            SymbolEntry& entry = table.findOrInsert(name, 0, node.kind);
+            // class Outer :: Inner { ... }   defined in the table of its scope.
+            SymbolTable* current = &table;
+            if (const auto* d = node.detailAs<ClassDetail>()) {
+                current = &scopeTable(table, d->name.scope);
+            }
+            SymbolEntry& entry = current->findOrInsert(name, 0, node.kind);
             entry.kind = node.kind;
             record(entry, node, unit);
-            return entry.childTable();
+            return {&entry.childTable(), &entry};
         }
         case NodeKind::Enum: {
             const auto* d = node.detailAs<TextDetail>();
@@ -112,60 +139,77 @@ private:
             if (name.empty()) {
                 name = namelessName(NodeKind::Enum);
             }
-            record(table.findOrInsert(name, 0, node.kind), node, unit);
-            return table;
+            SymbolEntry& entry = table.findOrInsert(name, 0, node.kind);
+            record(entry, node, unit);
+            return {&table, &entry};
         }
         case NodeKind::Template:
             m_templatePending = true;
-            return table;
+            return {&table, nullptr};
         case NodeKind::Variable:
             if (const auto* d = node.detailAs<VariableDetail>()) {
-                record(table.findOrInsert(d->name.name, 0, node.kind), node, unit);
+                // int Shop :: count = 0 ;   the definition of a member, kept with the member.
+                SymbolEntry& entry = scopeTable(table, d->name.scope).findOrInsert(d->name.name, 0, node.kind);
+                record(entry, node, unit);
+                return {&table, &entry};
             }
-            return table;
+            return {&table, nullptr};
         case NodeKind::ClassDeclare:
         case NodeKind::StructDeclare:
             if (const auto* d = node.detailAs<ClassDeclareDetail>()) {
-                record(table.findOrInsert(d->name.name, 0, node.kind), node, unit);
+                SymbolEntry& entry = table.findOrInsert(d->name.name, 0, node.kind);
+                record(entry, node, unit);
+                return {&table, &entry};
             }
-            return table;
+            return {&table, nullptr};
         case NodeKind::ShortDeclare:
             if (const auto* d = node.detailAs<ShortDeclareDetail>()) {
-                record(table.findOrInsert(d->name, 0, node.kind), node, unit);
+                SymbolEntry& entry = table.findOrInsert(d->name, 0, node.kind);
+                record(entry, node, unit);
+                return {&table, &entry};
             }
-            return table;
+            return {&table, nullptr};
         case NodeKind::Function:
             if (const auto* d = node.detailAs<FunctionDetail>()) {
-                mergeFunction(node, table, unit, d->name.scope, d->name.name, count(d->parameters));
+                return {&table, &mergeFunction(node, table, unit, d->name.scope, d->name.name, count(d->parameters))};
             }
-            return table;
+            return {&table, nullptr};
         case NodeKind::OverloadMethod:
             if (const auto* d = node.detailAs<OperatorDetail>()) {
-                record(table.findOrInsert(TokenText(d->operatorTokens, false), count(d->parameters), node.kind),
-                       node, unit);
+                SymbolEntry& entry = table.findOrInsert(TokenText(d->operatorTokens, false), count(d->parameters), node.kind);
+                record(entry, node, unit);
+                return {&table, &entry};
             }
-            return table;
+            return {&table, nullptr};
         case NodeKind::OverloadFunctionMethod:
             if (const auto* d = node.detailAs<OperatorFunctionDetail>()) {
-                mergeFunction(node, table, unit, d->scope, TokenText(d->operatorTokens, false),
-                              count(d->parameters));
+                return {&table, &mergeFunction(node, table, unit, d->scope, TokenText(d->operatorTokens, false),
+                                               count(d->parameters))};
             }
-            return table;
+            return {&table, nullptr};
         default:
-            return table;
+            return {&table, nullptr};
         }
     }
 
-    // Descends through `scope` (creating placeholder entries of kind 61 for unknown components)
-    // and records the function in the innermost table.
-    void mergeFunction(const AnalysisNode& node, SymbolTable& table, const SourceUnit& unit,
-                       const std::vector<std::string>& scope, const std::string& name, std::int32_t parameters)
+    // The table of the scope `A :: B` below `table`, with placeholder entries of kind 61 for the
+    // components not seen yet.
+    static SymbolTable& scopeTable(SymbolTable& table, const std::vector<std::string>& scope)
     {
         SymbolTable* current = &table;
         for (const std::string& component : scope) {
             current = &current->findOrInsert(component, 0, NodeKind::ScopePlaceholder).childTable();
         }
-        record(current->findOrInsert(name, parameters, node.kind), node, unit);
+        return *current;
+    }
+
+    // Descends through `scope` and records the function in the innermost table.
+    SymbolEntry& mergeFunction(const AnalysisNode& node, SymbolTable& table, const SourceUnit& unit,
+                               const std::vector<std::string>& scope, const std::string& name, std::int32_t parameters)
+    {
+        SymbolEntry& entry = scopeTable(table, scope).findOrInsert(name, parameters, node.kind);
+        record(entry, node, unit);
+        return entry;
     }
 
     static std::string aggregateName(const AnalysisNode& node)

@@ -2,6 +2,7 @@
 // then the header state machine that reads the name and the base list.
 #include "parser/keyword_declaration_analyzer.h"
 
+#include "parser/declaration_prefix.h"
 #include "parser/name_scanner.h"
 
 namespace qm::parser {
@@ -73,20 +74,52 @@ bool KeywordDeclarationAnalyzer::classifySimpleClassForm(NodeKind kind)
 }
 
 // class WORD Name : public A::B , virtual protected C < T > D
-// The last name before `:` is the class name. Each base goes to the list of the access written
-// before it; template arguments of a base are skipped, and the base list may go on after them
-// only with another access word or name, never with `,`. A header that breaks these rules is
-// left to the later analyzers.
+// class X final : Base   struct Tr < int >   class Outer < T > :: Inner : public B < T > :: type
+// The last name before `:` is the class name; template arguments after it (an explicit
+// specialisation) are skipped, and a `::` after them goes on with the name. Each base goes to the
+// list of the access written before it; its template arguments are skipped, and `::` after them
+// names a member of the template. A header that breaks these rules is left to the later
+// analyzers when no name was found; otherwise the class keeps what was read.
 void KeywordDeclarationAnalyzer::classifyClassHeader()
 {
-    enum class Step { Keyword, Name, Base, AfterBase, TemplateArguments };
+    enum class Step { Keyword, Name, Base, AfterBase };
     Step step = Step::Keyword;
     NodeKind kind = NodeKind::Unknown;
     Access defaultAccess = Access::Private;
     Access access = Access::Private;
     bool isVirtual = false;
-    int depth = 0;
     std::unique_ptr<model::ClassDetail> detail;
+    model::BaseClassEntry* lastBase = nullptr;
+
+    // The name read from `at`, with its template arguments and `::` continuations.
+    auto scanName = [this](std::size_t at, model::QualifiedName& name) -> std::size_t {
+        if (codeAt(at) == tok::ColonColon) ++at;  // ::Base
+        ScannedName scanned = NameScanner().scan(m_node.tokens, at);
+        if (scanned.failed) return at;
+        name = std::move(scanned.name);
+        std::size_t end = scanned.end;
+        while (codeAt(end) == '<') {
+            const std::size_t close = groupEnd(m_node.tokens, end);
+            if (close == kNotClosed) break;
+            end = close;
+            if (codeAt(end) != tok::ColonColon || !isIdentifierAt(end + 1)) break;
+            ScannedName more = NameScanner().scan(m_node.tokens, end + 1);
+            if (more.failed) break;
+            if (!name.name.empty()) name.scope.push_back(std::move(name.name));
+            for (auto& part : more.name.scope) name.scope.push_back(std::move(part));
+            name.name = std::move(more.name.name);
+            name.tokens.insert(name.tokens.end(), m_node.tokens.begin() + static_cast<std::ptrdiff_t>(scanned.end),
+                               m_node.tokens.begin() + static_cast<std::ptrdiff_t>(more.end));
+            scanned.end = more.end;
+            end = more.end;
+        }
+        return end;
+    };
+    auto fail = [&] {
+        if (detail && !detail->name.name.empty()) {
+            classifyAs(kind, std::move(detail));
+        }
+    };
 
     std::size_t i = 0;
     while (i < tokenCount()) {
@@ -109,27 +142,40 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
                 ++i;
                 break;
             }
-            ScannedName scanned = NameScanner().scan(m_node.tokens, i);
-            if (scanned.failed) {
+            if (!detail->name.name.empty() && contextualWordOf(*m_node.tokens[i]) == ContextualWord::ClassVirtSpecifier) {
+                ++i;  // class X final : Base
+                break;
+            }
+            if (code == '(' && !detail->name.name.empty()) {
+                // struct LIB_ALIGN ( 8 ) Name   the arguments of a macro before the name
+                const std::size_t close = groupEnd(m_node.tokens, i);
+                if (close != kNotClosed) {
+                    i = close;
+                    break;
+                }
+            }
+            model::QualifiedName name;
+            const std::size_t end = scanName(i, name);
+            if (end == i || (codeAt(i) == tok::ColonColon && name.name.empty())) {
                 classifyAs(kind, std::move(detail));
                 return;
             }
-            detail->name = std::move(scanned.name);
-            i = scanned.end;
+            detail->name = std::move(name);
+            i = end;
             break;
         }
         case Step::Base:
-            if (code == '<') {
-                depth = 1;
-                step = Step::TemplateArguments;
-                ++i;
-            } else if (code == tok::Identifier || code == tok::ColonColon) {
-                ScannedName scanned = NameScanner().scan(m_node.tokens, i);
-                if (scanned.failed) {
+            if (code == tok::Identifier || code == tok::ColonColon) {
+                model::QualifiedName name;
+                const std::size_t end = scanName(i, name);
+                if (end == i) {
+                    fail();
                     return;
                 }
-                basesFor(*detail, access).push_back(model::BaseClassEntry{std::move(scanned.name), isVirtual ? 1 : 0});
-                i = scanned.end;
+                auto& list = basesFor(*detail, access);
+                list.push_back(model::BaseClassEntry{std::move(name), isVirtual ? 1 : 0});
+                lastBase = &list.back();
+                i = end;
                 step = Step::AfterBase;
             } else if (code == tok::Private || code == tok::Protected || code == tok::Public) {
                 access = code == tok::Private ? Access::Private
@@ -139,6 +185,7 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
                 isVirtual = true;
                 ++i;
             } else {
+                fail();
                 return;
             }
             break;
@@ -147,23 +194,27 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
                 isVirtual = false;
                 access = defaultAccess;
                 step = Step::Base;
-            } else if (code == '<') {
-                depth = 1;
-                step = Step::TemplateArguments;
-            } else {
-                return;
-            }
-            ++i;
-            break;
-        case Step::TemplateArguments:
-            if (code == '<') {
-                ++depth;
-            } else if (code == '>' && --depth == 0) {
+                ++i;
+            } else if (code == tok::Ellipsis) {
+                ++i;  // Bases ...
+            } else if (code == '<' && lastBase != nullptr) {
+                // A base whose template arguments the name scan left: skip them.
+                const std::size_t close = groupEnd(m_node.tokens, i);
+                if (close == kNotClosed) {
+                    fail();
+                    return;
+                }
+                i = close;
+            } else if (code == tok::Identifier || code == tok::Private || code == tok::Protected || code == tok::Public
+                       || code == tok::Virtual) {
+                // Outer < Inner < T > > public After : a missing comma starts the next base.
                 isVirtual = false;
                 access = Access::Private;
                 step = Step::Base;
+            } else {
+                fail();
+                return;
             }
-            ++i;
             break;
         }
     }

@@ -8,6 +8,7 @@
 #include "parser/classify_nodes.h"
 
 #include "parser/access_analyzer.h"
+#include "parser/declaration_prefix.h"
 #include "parser/expression_analyzer.h"
 #include "parser/function_analyzer.h"
 #include "parser/keyword_declaration_analyzer.h"
@@ -35,7 +36,18 @@ void runTypedDeclarationAnalyzers(AnalysisNode& node, const AnalysisNode* previo
 // Statements of function bodies.
 void runStatementAnalyzer(AnalysisNode& node) { StatementAnalyzer(node).analyze(); }
 
-void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const std::atomic<bool>& stop, int depth)
+// Takes attributes and unknown macros out of a declaration before its shape is read.
+void prepareDeclaration(AnalysisNode& node, ClassifyResult& result)
+{
+    if (node.classified) return;
+    const PrefixCleanup cleanup = removeDeclarationNoise(node);
+    if (cleanup.unclosedLine != 0 && result.unclosedAttributeLine == 0) {
+        result.unclosedAttributeLine = cleanup.unclosedLine;
+    }
+}
+
+void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const std::atomic<bool>& stop, int depth,
+                   ClassifyResult& result)
 {
     if (depth > kMaxClassifyDepth) {
         return;
@@ -51,12 +63,15 @@ void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const
         switch (context) {
         case ParseContext::Declarations:
             if (i > 0) previous = &nodes[i - 1];
+            prepareDeclaration(node, result);
+            joinOldStyleDefinition(nodes, i);
             KeywordDeclarationAnalyzer(node).analyze();
             runTypedDeclarationAnalyzers(node, previous);
             break;
         case ParseContext::StructBody:
         case ParseContext::ClassBody:
             if (i > 0) previous = &nodes[i - 1];
+            prepareDeclaration(node, result);
             AccessAnalyzer(node, access).analyze();
             KeywordDeclarationAnalyzer(node).analyze();
             runTypedDeclarationAnalyzers(node, previous);
@@ -73,15 +88,17 @@ void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const
         case ParseContext::DirectivesOnly:
             break;
         }
-        classifyLevel(node.children, model::childContext(node.kind), stop, depth + 1);
+        classifyLevel(node.children, model::childContext(node.kind), stop, depth + 1, result);
     }
 }
 
 }  // namespace
 
-void classifyNodes(std::vector<AnalysisNode>& nodes, ParseContext context, const std::atomic<bool>& stop)
+ClassifyResult classifyNodes(std::vector<AnalysisNode>& nodes, ParseContext context, const std::atomic<bool>& stop)
 {
-    classifyLevel(nodes, context, stop, 0);
+    ClassifyResult result;
+    classifyLevel(nodes, context, stop, 0, result);
+    return result;
 }
 
 }  // namespace qm::parser

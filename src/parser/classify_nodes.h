@@ -6,6 +6,7 @@
 #include "model/parse_context.h"
 
 #include <atomic>
+#include <cstdint>
 #include <vector>
 
 namespace qm::parser {
@@ -14,9 +15,16 @@ namespace qm::parser {
 // brace blocks; this also holds for trees built by other means.
 constexpr int kMaxClassifyDepth = 1024;
 
+struct ClassifyResult {
+    // The line of the first attribute whose brackets never close (`[[nodiscard int f();`), 0
+    // when there is none. The declaration is analysed with the attribute left in.
+    std::int32_t unclosedAttributeLine = 0;
+};
+
 // Classifies `nodes` in `context` and their children in the context that each node's final kind
 // gives them. Returns at once, leaving the rest unclassified, when `stop` is set; it is read
 // before every node.
-void classifyNodes(std::vector<model::AnalysisNode>& nodes, model::ParseContext context, const std::atomic<bool>& stop);
+ClassifyResult classifyNodes(std::vector<model::AnalysisNode>& nodes, model::ParseContext context,
+                             const std::atomic<bool>& stop);
 
 }  // namespace qm::parser

@@ -27,11 +27,16 @@ public:
     // The classes of leading tokens; a mask of them selects which may lead a declaration.
     enum TokenClass : std::uint8_t { Other = 0, BasicType = 1, Storage = 2, FunctionSpecifier = 3, Qualifier = 4 };
     static TokenClass classOf(model::TokenCode code) noexcept;
+    // The same for a token, with the C++ words that the scanner reads as identifiers
+    // (`constexpr`, `thread_local`, `char16_t`, ...) and `friend` in their classes.
+    static TokenClass classOf(const model::Token& token) noexcept;
 
 private:
     static constexpr unsigned maskOf(TokenClass c) noexcept { return 1U << c; }
     static constexpr unsigned kVariableLeaders = (1U << BasicType) | (1U << Storage) | (1U << Qualifier);
     static constexpr unsigned kFunctionLeaders = kVariableLeaders | (1U << FunctionSpecifier);
+    // `inline` leads variables too (`inline static int counter = 0;`).
+    static constexpr unsigned kInlineVariableLeaders = kFunctionLeaders;
 
     // Number of leading tokens whose class is in `mask`.
     std::size_t leadingRun(unsigned mask) const noexcept;
@@ -41,9 +46,13 @@ private:
     bool tryInitialisedVariable();
     bool tryEmptyParameterPrototype();
     bool trySpecifierFunction();
+    bool tryOperatorFunction();
     bool tryGeneralFunction();
+    std::size_t qualifiedNameStart(std::size_t last) const noexcept;
+    void classifyFunction(std::size_t first, std::size_t nameEnd, std::size_t open);
     bool tryPointerVariable();
     bool tryAggregateDeclarators();
+    bool tryBraceInitialisedVariable();
     std::optional<model::AnalysisNode> aggregateDeclarator(std::size_t begin, std::size_t end, const std::string& typeName) const;
 
     const model::AnalysisNode* m_previous;

@@ -22,7 +22,8 @@ struct GroupingResult {
 };
 
 // Groups `tokens` into `target`. A stray `}` at the outer level ends grouping at the next token,
-// so that `int a; } int b;` gives the single node `int a ;`.
-GroupingResult groupTokens(std::span<const model::Token> tokens, std::vector<model::AnalysisNode>& target);
+// so that `int a; } int b;` gives the single node `int a ;`. Directive words outside directive
+// lines (`void line();`) are turned into identifiers on the way.
+GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target);
 
 }  // namespace qm::parser

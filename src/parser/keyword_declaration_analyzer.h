@@ -21,6 +21,7 @@ private:
     bool classifySimpleClassForm(model::NodeKind kind);
     void classifyClassHeader();
     // keyword_declaration_analyzer.cpp
+    void classifyEnum();
     void classifyNamespace();
     void classifyTemplate();
     void classifyAsm();

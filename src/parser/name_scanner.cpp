@@ -1,6 +1,7 @@
 #include "parser/name_scanner.h"
 
 #include "model/token_text.h"
+#include "parser/declaration_prefix.h"
 
 namespace qm::parser {
 
@@ -60,6 +61,14 @@ ScannedName NameScanner::scan(std::span<const model::Token* const> tokens, std::
                     name.clear();
                 }
                 m_state = ExpectName;
+            } else if (token.code == '<' && !name.empty()) {
+                // TT < T > :: bar   the template arguments of a scope belong to the name.
+                const std::size_t close = groupEnd(tokens, i);
+                if (close != kNotClosed && close < tokens.size() && tokens[close]->code == tok::ColonColon) {
+                    i = close - 1;
+                } else {
+                    ended = true;
+                }
             } else {
                 ended = true;
             }

@@ -3,6 +3,8 @@
 #include "parser/classify_nodes.h"
 #include "parser/group_tokens.h"
 
+#include <string>
+
 namespace qm::parser {
 
 void parseUnit(model::SourceUnit& unit, const std::atomic<bool>& stop, frontend::LogSink& log)
@@ -10,7 +12,10 @@ void parseUnit(model::SourceUnit& unit, const std::atomic<bool>& stop, frontend:
     if (groupTokens(unit.tokens, unit.nodes).tooDeep) {
         log.writeLine(unit.fileName + ": nesting too deep");
     }
-    classifyNodes(unit.nodes, model::ParseContext::Declarations, stop);
+    const ClassifyResult classified = classifyNodes(unit.nodes, model::ParseContext::Declarations, stop);
+    if (classified.unclosedAttributeLine != 0) {
+        log.writeLine(unit.fileName + ": attribute not closed in line " + std::to_string(classified.unclosedAttributeLine));
+    }
 }
 
 }  // namespace qm::parser

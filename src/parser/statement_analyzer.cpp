@@ -1,5 +1,7 @@
 #include "parser/statement_analyzer.h"
 
+#include "parser/keyword_declaration_analyzer.h"
+
 namespace qm::parser {
 
 namespace tok = model::tok;
@@ -27,6 +29,11 @@ void StatementAnalyzer::analyze()
         return;
     }
     switch (codeAt(0)) {
+    case tok::Class:
+    case tok::Struct:
+    case tok::Union:
+    case tok::Enum:
+    case tok::Typedef: classifyLocalType(); break;
     case tok::Identifier:
     case tok::Case:
     case tok::Default: classifyLabel(); break;
@@ -196,30 +203,54 @@ void StatementAnalyzer::classifyConditional()
     classifyAs(NodeKind::ElseStatement, std::make_unique<model::ConditionDetail>());
 }
 
-// for ( init ; condition ; step ) statement
-// The init and condition parts keep their `;`. A header needs six tokens, so the endless
-// `for ( ; ; )` stays an expression statement whose block is read as expressions.
+// struct Local { ... } ;   enum class Mode { ... } ;   typedef struct { ... } T ;
+// A type defined in a function body is read as a declaration, its members below it.
+void StatementAnalyzer::classifyLocalType()
+{
+    if (!m_node.hasBody) {
+        return;
+    }
+    for (std::size_t i = 0; i < tokenCount(); ++i) {
+        if (codeAt(i) == '=' || codeAt(i) == '(') return;  // struct S s = { ... } ;
+    }
+    KeywordDeclarationAnalyzer(m_node).analyze();
+}
+
+// for ( init ; condition ; step ) statement   for ( ; ; ) statement   for ( declaration : range ) statement
+// The init and condition parts keep their `;`. A range-based loop has the declaration as its
+// init and `: range` as its condition.
 void StatementAnalyzer::classifyFor()
 {
-    if (tokenCount() < 6 || codeAt(1) != '(') {
+    if (tokenCount() < 5 || codeAt(1) != '(') {
         return;
     }
-    const std::size_t first = findSemicolon(2);
-    if (first == 0) {
-        return;
-    }
-    const std::size_t second = findSemicolon(first + 1);
-    if (second == 0) {
-        return;
-    }
-    const std::size_t close = findClosingParen(second + 1);
+    const std::size_t close = findClosingParen(2);
     if (close == 0) {
         return;
     }
+    const std::size_t first = findSemicolon(2);
+    const std::size_t second = first == 0 || first > close ? 0 : findSemicolon(first + 1);
     auto detail = std::make_unique<model::ForDetail>();
-    detail->init = tokenRange(2, first + 1);
-    detail->condition = tokenRange(first + 1, second + 1);
-    detail->step = tokenRange(second + 1, close);
+    if (first != 0 && first < close && second != 0 && second < close) {
+        detail->init = tokenRange(2, first + 1);
+        detail->condition = tokenRange(first + 1, second + 1);
+        detail->step = tokenRange(second + 1, close);
+    } else {
+        // The `:` of a range-based loop, outside parentheses, brackets and braces.
+        std::size_t colon = 0;
+        int depth = 0;
+        for (std::size_t i = 2; i < close && colon == 0; ++i) {
+            const model::TokenCode code = codeAt(i);
+            if (code == '(' || code == '[' || code == '{') ++depth;
+            if (code == ')' || code == ']' || code == '}') --depth;
+            if (code == ':' && depth == 0) colon = i;
+        }
+        if (colon == 0) {
+            return;
+        }
+        detail->init = tokenRange(2, colon);
+        detail->condition = tokenRange(colon, close);
+    }
     splitAt(close + 1);
     classifyAs(NodeKind::ForStatement, std::move(detail));
 }

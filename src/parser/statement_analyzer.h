@@ -30,6 +30,7 @@ public:
     std::size_t findColon(std::size_t from) const noexcept;
 
 private:
+    void classifyLocalType();
     void classifyLabel();
     void classifyJump();
     void classifyException();

@@ -92,6 +92,30 @@ bool VariableAnalyzer::tryTemplateTyped()
     // A top-level `operator` makes the node an operator function (`T<A>& T<A>::operator=(...)`).
     if (m_at.angleOpen < 1 || m_at.angleClose == 0 || m_at.hasOperator) return false;
     std::size_t at = m_at.angleClose + 1;
+    // T Box < T > :: value_ = T ( ) ;   the definition of a static member of a template: the
+    // name starts before the template arguments.
+    if (codeAt(at) == tok::ColonColon && isIdentifierAt(at + 1) && isIdentifierAt(m_at.angleOpen - 1) && m_at.angleOpen >= 2) {
+        const model::TokenCode next = codeAt(at + 2);
+        if (next == '=' || next == ';' || next == '[' || next == ',' || (next == model::tok::EndOfInput && m_node.hasBody)) {
+            const std::size_t nameAt = m_at.angleOpen - 1;
+            // friend class List < Element > :: Appender ;   names a class, declares no variable.
+            for (std::size_t i = 0; i < nameAt; ++i) {
+                if (m_node.tokens[i]->isOneOf(tok::Class, tok::Struct, tok::Union, tok::Enum, tok::Friend, tok::Typename,
+                                              tok::Using)) {
+                    return false;
+                }
+            }
+            ScannedName scanned = NameScanner().scan(m_node.tokens, nameAt);
+            if (!scanned.failed && scanned.end == at + 2) {
+                auto detail = std::make_unique<model::VariableDetail>();
+                detail->typeTokens = tokenSlice(0, nameAt);
+                detail->name = std::move(scanned.name);
+                declaratorTail(*detail, scanned.end);
+                classifyAs(NodeKind::Variable, std::move(detail));
+                return true;
+            }
+        }
+    }
     // A member type of the template (`>::iterator it`) belongs to the type, not to the name.
     while (codeAt(at) == tok::ColonColon && isIdentifierAt(at + 1)
            && (isIdentifierAt(at + 2) || codeAt(at + 2) == tok::ColonColon || isPointerOrReferenceAt(at + 2))) {

@@ -45,9 +45,10 @@ TEST(FlowchartBuilder, ConvertsFunctionsOnlyAndLeavesOutDirectives)
 
     AnalysisNode method = t.node(NodeKind::OverloadMethod, "op", true, t.stmt("x"));
     EXPECT_EQ(built(method), "Stmt x\n");
-    // Other kinds, an operator function with a qualified name among them, give no elements;
-    // building again replaces the previous tree.
-    builder.build(t.node(NodeKind::OverloadFunctionMethod, "A::op", true, t.stmt("x")));
+    // An operator function with a qualified name is a function too; other kinds give no
+    // elements, and building again replaces the previous tree.
+    EXPECT_EQ(built(t.node(NodeKind::OverloadFunctionMethod, "A::op", true, t.stmt("y"))), "Stmt y\n");
+    builder.build(t.node(NodeKind::Class, "C", true, t.stmt("x")));
     EXPECT_TRUE(builder.elements().empty());
     EXPECT_EQ(built(t.function(t.directive("d1"), t.directive("d2"))), "");
     EXPECT_EQ(built(t.function()), "");

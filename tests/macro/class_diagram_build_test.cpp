@@ -140,6 +140,8 @@ TEST(ClassDiagramBuild, MembersBecomeAttributeLinesMethodLinesAndNestedBoxes)
                                "    void f(int a, char *b);\n"
                                "    D();\n"
                                "    bool operator==(const D& o) const;\n"
+                               "    virtual constexpr int size() const = 0;\n"
+                               "    explicit operator bool() const;\n"
                                "protected:\n"
                                "    static const char* name(void);\n"
                                "    int count;\n"
@@ -158,11 +160,13 @@ TEST(ClassDiagramBuild, MembersBecomeAttributeLinesMethodLinesAndNestedBoxes)
     for (const MemberLine& line : box.attributes) attributes.push_back(line.text);
     EXPECT_EQ(attributes, (std::vector<std::string>{"# count", "- ratio", "+ x"}));
 
-    // Parameters and return type come from the declaration, not the later definition.
+    // Parameters and return type come from the declaration, not the later definition; the
+    // return type leaves out the specifiers, and `(void)` declares no parameter.
     std::vector<std::string> methods;
     for (const MethodLine& line : box.methods) methods.push_back(line.nameText + "|" + line.parameterText + "|" + line.returnText);
     EXPECT_EQ(methods, (std::vector<std::string>{"+ ==| (const D & o)|", "+ D| ()|", "+ f| (int a, char * b)| : void",
-                                                 "# name| (void)| : static const char *"}));
+                                                 "# name| ()| : const char *", "+ operator bool| ()|",
+                                                 "+ size| ()| : int"}));
 
     ASSERT_EQ(box.nested.size(), 2u);
     EXPECT_EQ(box.nested[0].entry->name, "E");
@@ -174,8 +178,8 @@ TEST(ClassDiagramBuild, MembersBecomeAttributeLinesMethodLinesAndNestedBoxes)
     ASSERT_EQ(inner.nested.size(), 1u);
     EXPECT_EQ(inner.nested[0].entry->name, "Deep");
     EXPECT_EQ(inner.nested[0].attributes[0].text, "+ z");
-    // Boxes: D, E, Inner, Deep; lines: 3 + 4 + 1 + 1.
-    EXPECT_EQ(diagram.elementCount(), 13u);
+    // Boxes: D, E, Inner, Deep; lines: 3 + 6 + 1 + 1.
+    EXPECT_EQ(diagram.elementCount(), 15u);
 }
 
 TEST(ClassDiagramBuild, MethodsWithoutNodesOrWithOperatorDetails)
@@ -201,7 +205,7 @@ TEST(ClassDiagramBuild, MethodsWithoutNodesOrWithOperatorDetails)
     ASSERT_EQ(parsedBox.methods.size(), 2u);
     EXPECT_EQ(parsedBox.methods[0].nameText, "+ +=");
     EXPECT_EQ(parsedBox.methods[0].parameterText, " (const V & o)");
-    EXPECT_EQ(parsedBox.methods[0].returnText, " : const V & operator");
+    EXPECT_EQ(parsedBox.methods[0].returnText, " : const V &");
     EXPECT_EQ(parsedBox.methods[1].nameText, "+ -");
     EXPECT_EQ(parsedBox.methods[1].parameterText, " ()");
 }

@@ -76,13 +76,13 @@ TEST(ChildContext, FollowsTheKindOfTheParent)
 {
     for (std::int32_t k = 0; k <= 64; ++k) {
         ParseContext expected = ParseContext::DirectivesOnly;
-        if (k == 2 || k == 22 || (k >= 37 && k <= 42) || (k >= 47 && k <= 52) || k == 58) {
+        if (k == 2 || k == 22 || (k >= 37 && k <= 42) || (k >= 47 && k <= 52) || k == 58 || k == 59) {
             expected = ParseContext::Statements;
         } else if (k == 4) {
             expected = ParseContext::ClassBody;
         } else if (k == 5 || k == 6) {
             expected = ParseContext::StructBody;
-        } else if (k == 8 || k == 10) {
+        } else if (k == 8 || k == 10 || k == 14 || k == 18) {
             expected = ParseContext::Declarations;
         } else if (k == 53) {
             expected = ParseContext::Expression;

@@ -78,13 +78,14 @@ TEST_F(SymbolTableBuild, KeysSortByNameBytesThenCountAndIgnoreTheKind)
                  detailNode<ShortDeclareDetail>(NodeKind::ShortDeclare, false, [](auto& d) { d.name = "_u"; }),
                  detailNode<ClassDeclareDetail>(NodeKind::StructDeclare, false, [](auto& d) { d.name.name = "Z"; }),
                  variableNode("\xC3\xA9"),  // bytes above 0x7F sort last
-                 variableNode("s", {"A"}),  // `int A::s = 0;` is keyed by its last component
+                 variableNode("s", {"A"}),  // `int A::s = 0;` goes below its scope A
                  variableNode("x"), classNode("x"), functionNode("x", 1),
                  with(textNode(NodeKind::Namespace, "n"), classNode("y"), variableNode("y"))));
     build();
 
-    EXPECT_THAT(keys(), ElementsAre("B/0", "Z/0", "_u/0", "a/0", "f/1", "f/2", "n/0", "s/0", "x/0", "x/1",
+    EXPECT_THAT(keys(), ElementsAre("A/0", "B/0", "Z/0", "_u/0", "a/0", "f/1", "f/2", "n/0", "x/0", "x/1",
                                     "\xC3\xA9/0"));
+    EXPECT_THAT(keys({{"A", 0}}), ElementsAre("s/0"));
     EXPECT_EQ(at({{"Z", 0}})->kind, NodeKind::StructDeclare);
     EXPECT_EQ(at({{"_u", 0}})->kind, NodeKind::ShortDeclare);
     EXPECT_EQ(at({{"x", 1}})->kind, NodeKind::Function);
@@ -180,6 +181,24 @@ TEST_F(SymbolTableBuild, QualifiedNamesDescendThroughScopes)
     EXPECT_EQ(at({{"P", 0}, {"Q", 0}, {"r", 0}})->kind, NodeKind::Function);
 }
 
+TEST_F(SymbolTableBuild, ScopedClassesAndMemberDefinitionsJoinTheirScope)
+{
+    auto scopedClass = [](std::string name, std::vector<std::string> scope) {
+        return detailNode<ClassDetail>(NodeKind::Class, true, [&](ClassDetail& d) { d.name = {name, scope, {}}; });
+    };
+    add(makeUnit("s.cpp", with(classNode("Shop"), variableNode("count")),
+                 variableNode("count", {"Shop"}),              // int Shop::count = 0;
+                 with(scopedClass("Inner", {"Outer"}), functionNode("in", 0)),  // class Outer::Inner { ... }
+                 variableNode("global")));
+    build();
+
+    EXPECT_THAT(keys(), ElementsAre("Outer/0", "Shop/0", "global/0"));
+    EXPECT_THAT(keys({{"Shop", 0}}), ElementsAre("count/0"));
+    EXPECT_EQ(at({{"Shop", 0}, {"count", 0}})->declarations.size(), 2u);
+    EXPECT_EQ(at({{"Outer", 0}})->kind, NodeKind::ScopePlaceholder);
+    EXPECT_THAT(keys({{"Outer", 0}, {"Inner", 0}}), ElementsAre("in/0"));
+}
+
 TEST_F(SymbolTableBuild, TemplateMarksOnlyTheNextRecordedEntry)
 {
     add(makeUnit("t.h", makeNode(NodeKind::Template), classNode("X"), classNode("Y"),
@@ -209,9 +228,11 @@ TEST_F(SymbolTableBuild, OnlyDeclarationAndBodyContextsAreMerged)
                  makeNode(NodeKind::Function, nullptr, true)));  // no detail: nothing to key it by
     build();
 
-    // A class inside a function body is not merged, but its body is still a class body: its
-    // members land in the table the walk carries, here the file's.
-    EXPECT_THAT(keys(), ElementsAre("S/0", "f/0", "member/0"));
+    // A class defined in a function body belongs to the function: it is merged into the
+    // function's table, with its members below it. Other statements are not merged.
+    EXPECT_THAT(keys(), ElementsAre("S/0", "f/0"));
+    EXPECT_THAT(keys({{"f", 0}}), ElementsAre("Local/0"));
+    EXPECT_THAT(keys({{"f", 0}, {"Local", 0}}), ElementsAre("member/0"));
     EXPECT_THAT(keys({{"S", 0}}), ElementsAre("Nameless Union1/0", "s1/0"));
     EXPECT_THAT(keys({{"S", 0}, {"Nameless Union1", 0}}), ElementsAre("u1/0"));
 }

@@ -76,6 +76,48 @@ TEST(HostileInput, DeepNestingStopsAtTheLimitAndSaysSoOnce)
     EXPECT_EQ("After", describeDetail(after));
 }
 
+TEST(HostileInput, UnclosedParenthesesAndAttributesLeaveTheRestOfTheFile)
+{
+    // Braces inside parentheses are plain tokens until the parentheses turn out never to close:
+    // then the first of them opens a block after all, and the declarations after it are found.
+    std::string text = "__attribute__((unused) static void broken(int a) { if (a) { g({1}); } }\n";
+    for (int i = 0; i < 20000; ++i) text += "f({} ";  // parentheses that never close around closed braces
+    text += "\nclass After { void h() {} };\n[[nodiscard int g();\ntemplate <class T = A<B<C>>>> struct X {};\n";
+    text += "template <class T = A<B>>= 1> class Y {};\nvoid last() {}\n";
+    ParsedText parsed;
+    parseText(parsed, text, "bad.cpp");
+    bool foundAfter = false;
+    for (const auto& node : parsed.unit.nodes) foundAfter = foundAfter || describeDetail(node) == "After";
+    EXPECT_TRUE(foundAfter);
+    ASSERT_FALSE(parsed.unit.nodes.empty());
+    EXPECT_EQ("last returns: void params 0", describeDetail(parsed.unit.nodes.back()));
+    EXPECT_EQ(std::vector<std::string>{"bad.cpp: attribute not closed in line 1"}, parsed.log);
+}
+
+TEST(HostileInput, ComparisonsAndNestedNamesThatLookLikeTemplatesStayLinear)
+{
+    // Every `<` after a name could open template arguments; none of these closes.
+    std::string comparisons = "bool v = a";
+    for (int i = 0; i < 50000; ++i) comparisons += " < b || a";
+    comparisons += " < g();\nvoid f() { h(a";
+    for (int i = 0; i < 50000; ++i) comparisons += " < b, a";
+    comparisons += "); }\n";
+    ParsedText parsed;
+    parseText(parsed, comparisons);
+    ASSERT_EQ(2U, parsed.unit.nodes.size());
+    EXPECT_EQ("f returns: void params 0", describeDetail(parsed.unit.nodes.back()));
+
+    // A namespace name of more components than blocks may nest is left alone.
+    std::string names = "namespace a";
+    for (int i = 0; i < 50000; ++i) names += "::b";
+    names += " { int x; }\nnamespace c::d { int y; }\n";
+    ParsedText nested;
+    parseText(nested, names);
+    ASSERT_EQ(2U, nested.unit.nodes.size());
+    EXPECT_EQ(NodeKind::Unknown, nested.unit.nodes.front().kind);
+    EXPECT_EQ("\"c\"", describeDetail(nested.unit.nodes.back()));
+}
+
 TEST(HostileInput, LongDeclaratorListsAndNestedCallsStayLinear)
 {
     // 100,000 declarators: the further declarators of one declaration lie side by side.
@@ -94,11 +136,11 @@ TEST(HostileInput, LongDeclaratorListsAndNestedCallsStayLinear)
 
     // A megabyte line of calls nested 100,000 deep inside an expression block: every level would
     // copy the rest of the line as its argument; the records stay within a bounded budget.
-    std::string calls = "void f() { for (;;) { ";  // an expression statement: its block holds expressions
+    std::string calls = "void f() { auto step = [&]() { ";  // an expression statement: its block holds expressions
     for (int i = 0; i < 100000; ++i) calls += "g(";
     calls += "x";
     calls += std::string(100000, ')');
-    calls += "; } }";
+    calls += "; }; }";
     ParsedText nested;
     parseText(nested, calls);
     const AnalysisNode& body = nested.unit.nodes.front().children.front().children.front();

@@ -56,14 +56,19 @@ TEST(StatementAnalyzer, HeadersSharingANodeWithTheirStatementGetItAsTheirChild)
               "    [Goto statement] \"end\" 1-1\n",
               statementTree("case 1: case A::B: f(); case 'c': { return; } default: end: goto end;"));
 
-    // The endless for is too short for a loop header: an expression statement whose block
-    // holds expressions. Tokens after a catch's parentheses stay in its node; `a ? b : c` is no
-    // label.
-    EXPECT_EQ("[Expression statement] 1-1 {}\n"
-              "  ** Unknown {break ;} 1-1\n"
+    // The endless for and the range-based for are loops whose blocks hold statements; a `:`
+    // inside brackets of the range is not the loop's. Tokens after a catch's parentheses stay in
+    // its node; `a ? b : c` is no label.
+    EXPECT_EQ("[For statement] (; | ; | ) 1-1 {}\n"
+              "  [Break statement] 1-1\n"
+              "[For statement] (auto & x | : v | ) 1-1\n"
+              "  [Expression statement] 1-1\n"
+              "[For statement] (const auto & [ k , v ] | : m [ a ? b : c ] | ) 1-1 {}\n"
+              "  [Continue statement] 1-1\n"
               "[catch statement] (...) 1-1\n"
               "[Expression statement] 1-1\n",
-              statementTree("for (;;) { break; } catch (...) x; a ? b : c;"));
+              statementTree("for (;;) { break; } for (auto& x : v) f(x); for (const auto& [k, v] : m[a ? b : c]) { continue; } "
+                            "catch (...) x; a ? b : c;"));
 
     AnalysisNode empty;
     StatementAnalyzer(empty).analyze();
@@ -75,7 +80,7 @@ TEST(StatementAnalyzer, MalformedHeadersFallBackToExpressionStatements)
 {
     for (std::string_view text :
          {"if (", "if ()", "if () x;", "if x;", "else if (", "else if () x;", "else if x y;", "for (a;b)",
-          "for (a;b) x;", "for (;;", "for (x : v) {}", "while (", "while x;", "switch (x", "catch (x", "catch x y;",
+          "for (a;b) x;", "for (;;", "for (x) {}", "while (", "while x;", "switch (x", "catch (x", "catch x y;",
           "try x;", "do", "case :", "case 1", "default x;", "break x;", "break", "continue", "return", "goto;",
           "goto 3;", "goto end", "x", "# bogus"}) {
         Statements statements(text);

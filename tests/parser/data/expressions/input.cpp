@@ -1,6 +1,6 @@
 void run()
 {
-    for (;;) {
+    auto step = [&]() {
         draw(shape, scale(2, 3));
         window.layout->update();
         std::sort(begin, end);
@@ -9,5 +9,5 @@ void run()
         x = y + 1;
         {}
         ;
-    }
+    };
 }

@@ -1,0 +1,13 @@
+class A : public B<int>, public C { void a() {} };
+class A2 : public B<T>::type { void a2() {} };
+class X final : Base { void x() {} };
+class Y final { void y() {} };
+struct alignas(8) K { int k; };
+struct [[nodiscard]] N { int n; };
+template <class T> class Outer<T>::Inner { void in() {} };
+class Outer2::Nested : public ::Global { void n2() {} };
+template <class... Ts> struct Overload : Ts... { using Ts::operator()...; };
+class __declspec(dllexport) Exported : public Base { void e() {} };
+struct final { int f; };
+struct LIB_ALIGN(8) Aligned : Base { int a; };
+class Q_DECL_EXPORT Widget final : public QObject {};

@@ -1,0 +1,10 @@
+enum class Color { Red, Green };
+enum struct Mode { A };
+enum Small : unsigned char { S1 };
+enum class Big : std::uint64_t { B1 };
+enum class Fwd;
+enum Opaque : int;
+enum { Anonymous };
+enum : long { AnonymousTyped };
+enum color c;
+enum Color2 c2 = Red;
