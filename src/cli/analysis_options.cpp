@@ -39,6 +39,11 @@ void addAnalysisOptions(CLI::App& command, AnalysisOptions& options)
         ->check(CLI::Range(0, 3))
         ->type_name("N");
     command.add_flag("--parse-vc-header", options.parseVcHeader, "Follow #include <...> through the include directories");
+    command.add_option("--jobs", options.jobs,
+                       "Threads that parse files while the next ones are preprocessed (default: one per core; 1 "
+                       "parses on the run's own thread). The output is the same for every value")
+        ->check(CLI::Range(0, 256))
+        ->type_name("N");
     command.add_flag("--preprocess-same-file", options.preprocessSameFile,
                      "Preprocess a header again each time it is included");
 }
@@ -116,6 +121,7 @@ bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& set
     settings.files = document.runEntries();
     settings.followAngleIncludes = options.parseVcHeader;
     settings.preprocessSameFile = options.preprocessSameFile;
+    settings.jobs = options.jobs;
     return allFound;
 }
 

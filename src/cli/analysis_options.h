@@ -23,6 +23,7 @@ struct AnalysisOptions {
     int includeList = 0;                          // --include-list
     bool parseVcHeader = false;
     bool preprocessSameFile = false;
+    int jobs = 0;  // --jobs: parsing threads, 0 one per core
 };
 
 // Registers the positional inputs and the analysis options on `command`.

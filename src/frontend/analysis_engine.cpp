@@ -1,5 +1,6 @@
 #include "frontend/analysis_engine.h"
 
+#include "frontend/parse_pool.h"
 #include "frontend/preprocessor.h"
 #include "frontend/source_language.h"
 #include "frontend/tokenize_file.h"
@@ -45,7 +46,7 @@ void forEachUnit(SourceUnit& root, Visit&& visit)
 
 }  // namespace
 
-AnalysisEngine::AnalysisEngine(LogSink& log) : m_log(log) {}
+AnalysisEngine::AnalysisEngine(LogSink& log) : m_log(log), m_fileLog(&log) {}
 
 AnalysisEngine::~AnalysisEngine()
 {
@@ -149,17 +150,29 @@ void AnalysisEngine::runBody()
             if (isHeaderPath(list[i].path) == headers) order.push_back(i);
         }
     }
-    for (std::size_t k = 0; k < n; ++k) {
-        if (m_stopRequested) {
-            m_progress = 0;
-            break;
-        }
-        const ProjectEntry& entry = list[order[k]];
-        if (entry.selected) {
-            getOrCreateFile(entry.path);
-            m_progress = static_cast<int>(100.0 * static_cast<double>(k) / static_cast<double>(n));
-        }
+    // With more than one job, files are parsed on a pool while the next ones are preprocessed.
+    const int jobs = effectiveJobs(m_settings.jobs);
+    if (jobs > 1 && m_parser) {
+        m_pool = std::make_unique<ParsePool>(jobs, m_parser, m_stopRequested);
     }
+    try {
+        for (std::size_t k = 0; k < n; ++k) {
+            if (m_stopRequested) {
+                m_progress = 0;
+                break;
+            }
+            const ProjectEntry& entry = list[order[k]];
+            if (entry.selected) {
+                getOrCreateFile(entry.path);
+                m_progress = static_cast<int>(100.0 * static_cast<double>(k) / static_cast<double>(n));
+            }
+        }
+        if (m_pool) m_pool->commit(m_log, true);
+    } catch (...) {
+        finishPool();
+        throw;
+    }
+    finishPool();
     // A stop noticed at any point (even during the last file) means the run did not complete.
     if (!m_stopRequested) {
         m_log.writeLine(kParsingComplete);
@@ -222,6 +235,10 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
     for (const auto& seed : m_settings.macroSeeds) {
         if (wordAppliesTo(seed.name, language)) file->macros.defineValue(seed.name, seed.value);
     }
+    if (m_pool) {
+        preprocessForPool(std::move(file));
+        return;
+    }
     try {
         processUnit(root, *file, 0, "Parsing: " + path);
         // The table has done its work: nothing reads it once the file is preprocessed, and a
@@ -236,6 +253,47 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
     m_files.push_back(std::move(file));
 }
 
+// The pool's half of getOrCreateFile: the file is preprocessed here with its log lines kept
+// aside, then handed to the pool, which parses it and writes its lines in project order.
+void AnalysisEngine::preprocessForPool(std::unique_ptr<SourceFile> file)
+{
+    LogSink fileLog;
+    m_fileLog = &fileLog;
+    try {
+        processUnit(*file->rootUnit, *file, 0, "Parsing: " + file->path);
+    } catch (...) {
+        m_fileLog = &m_log;
+        m_pool->commit(m_log, true);  // the files before it first, as one thread would have it
+        for (const std::string& line : fileLog.takeLines()) m_log.writeLine(line);
+        destroyFile(std::move(file));
+        throw;
+    }
+    m_fileLog = &m_log;
+    file->macros = MacroTable();
+    SourceFile* handed = file.get();
+    m_files.push_back(std::move(file));
+    m_pool->submit(*handed->rootUnit, fileLog.takeLines(), [handed](bool complete) { handed->complete = complete; });
+    m_pool->commit(m_log, false);
+}
+
+void AnalysisEngine::finishPool()
+{
+    if (!m_pool) return;
+    try {
+        m_pool->commit(m_log, true);
+    } catch (...) {
+        // A failed parse was reported by the loop, or the run is ending for another failure.
+    }
+    m_pool.reset();
+}
+
+int AnalysisEngine::effectiveJobs(int jobs)
+{
+    if (jobs > 0) return jobs;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int>(cores);
+}
+
 // Brings one unit (a project file's or an included file's) to its preprocessed tokens and applies
 // what it does to the file's macro table. A file version already preprocessed in the same macro
 // state gives its known result; with "Preprocessing Same Name File" off, a version met before in
@@ -246,11 +304,11 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
 void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, std::string_view announce)
 {
     auto say = [&] {
-        if (!announce.empty()) m_log.writeLine(announce);
+        if (!announce.empty()) m_fileLog->writeLine(announce);
     };
     const auto stamp = statSourceFile(unit.fileName);
     if (!stamp) {
-        tokenizeFile(unit.fileName, unit.tokens, unit.stamp, m_log);  // writes why it cannot be read
+        tokenizeFile(unit.fileName, unit.tokens, unit.stamp, *m_fileLog);  // writes why it cannot be read
         say();
         return;
     }
@@ -274,7 +332,7 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
         }
     }
 
-    if (!tokenizeFile(unit.fileName, unit.tokens, unit.stamp, m_log)) {
+    if (!tokenizeFile(unit.fileName, unit.tokens, unit.stamp, *m_fileLog)) {
         say();
         return;
     }
@@ -338,13 +396,13 @@ void AnalysisEngine::preprocessFramed(SourceUnit& unit, SourceFile& file, int de
 {
     try {
         PreprocessEnvironment env{file.macros, m_settings.includeDirectories, m_settings.followAngleIncludes,
-                                  m_stopRequested, m_log,
+                                  m_stopRequested, *m_fileLog,
                                   [this, &file](const std::string& path, int userFile, int nested) {
                                       return includeFile(file, path, userFile, nested);
                                   }};
         preprocessUnit(unit, env, depth);
     } catch (const std::exception&) {
-        m_log.writeLine(unit.fileName + ": Preprocessing Error");
+        m_fileLog->writeLine(unit.fileName + ": Preprocessing Error");
     }
 }
 
@@ -362,7 +420,7 @@ void AnalysisEngine::parseUnits(SourceUnit& root)
 {
     if (!m_parser) return;
     forEachUnit(root, [this](SourceUnit& unit) {
-        if (!m_stopRequested) m_parser(unit, m_stopRequested, m_log);
+        if (!m_stopRequested) m_parser(unit, m_stopRequested, *m_fileLog);
     });
 }
 

@@ -41,6 +41,9 @@ struct RunSettings {
                                                   // (each file gets those of its language)
     bool followAngleIncludes = false;             // follow `#include <...>`
     bool preprocessSameFile = false;              // preprocess a file version again when met again
+    // Threads that parse files while the next ones are preprocessed; 1 parses on the run's own
+    // thread, 0 means one per core. The result and the log are the same for every value.
+    int jobs = 1;
 };
 
 // Parses one unit's tokens into its nodes; called for every new unit. It polls `stop` and writes
@@ -54,6 +57,8 @@ struct SourceFile {
     MacroTable macros;  // while the file is preprocessed; empty afterwards
     bool complete = true;  // false when a stop cut its analysis short: the next run analyses it again
 };
+
+class ParsePool;
 
 class AnalysisEngine {
 public:
@@ -108,6 +113,9 @@ private:
     void runBody();
     void dropUnselectedAndChangedFiles();
     void getOrCreateFile(const std::string& path);
+    void preprocessForPool(std::unique_ptr<SourceFile> file);
+    void finishPool();
+    static int effectiveJobs(int jobs);
     void processUnit(model::SourceUnit& unit, SourceFile& file, int depth, std::string_view announce);
     void preprocessFramed(model::SourceUnit& unit, SourceFile& file, int depth);
     void replayDirectives(model::SourceUnit& unit, SourceFile& file, int depth,
@@ -119,6 +127,10 @@ private:
     void buildResult();
 
     LogSink& m_log;
+    // Where the lines of the file being analysed go: the log, or the file's own lines while a
+    // pool parses files.
+    LogSink* m_fileLog;
+    std::unique_ptr<ParsePool> m_pool;
     UnitParser m_parser;
     RunSettings m_settings;
     std::vector<std::unique_ptr<SourceFile>> m_files;     // the project files of the last run

@@ -16,17 +16,18 @@ std::uint64_t hashTokens(const std::vector<model::Token>& tokens) noexcept
     return h;
 }
 
-namespace {
-
-// Token sequences equal in code and text (lines may differ).
-bool sameTokens(const std::vector<model::Token>& a, const std::vector<model::Token>& b)
+std::uint64_t checkHashTokens(const std::vector<model::Token>& tokens) noexcept
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const model::Token& x, const model::Token& y) {
-        return x.code == y.code && x.text == y.text;
-    });
+    // A multiply-rotate mix over (code, text), seeded apart from hashTokens.
+    std::uint64_t h = 0x9e3779b97f4a7c15ULL + tokens.size();
+    for (const model::Token& t : tokens) {
+        std::uint64_t v = static_cast<std::uint32_t>(t.code);
+        if (model::carriesText(t.code)) v ^= std::hash<std::string_view>{}(t.text.view()) * 0xff51afd7ed558ccdULL;
+        h = ((h ^ v) * 0xc4ceb9fe1a85ec53ULL);
+        h = (h << 29) | (h >> 35);
+    }
+    return h;
 }
-
-}  // namespace
 
 PreprocessedRegistry::Version* PreprocessedRegistry::find(const std::string& path, const model::FileStamp& stamp)
 {
@@ -99,15 +100,17 @@ model::SourceUnit* PreprocessedRegistry::sameContent(const std::string& path, co
     const Version* version = find(path, stamp);
     if (!version) return nullptr;
     const std::uint64_t hash = hashTokens(tokens);
+    const std::uint64_t check = checkHashTokens(tokens);
     for (const Holder& holder : version->holders) {
-        if (holder.hash == hash && sameTokens(holder.unit->tokens, tokens)) return holder.unit;
+        if (holder.count == tokens.size() && holder.hash == hash && holder.check == check) return holder.unit;
     }
     return nullptr;
 }
 
 void PreprocessedRegistry::addHolder(model::SourceUnit& unit)
 {
-    m_versions[Key{unit.fileName, unit.stamp}].holders.push_back(Holder{&unit, hashTokens(unit.tokens)});
+    m_versions[Key{unit.fileName, unit.stamp}].holders.push_back(
+        Holder{&unit, unit.tokens.size(), hashTokens(unit.tokens), checkHashTokens(unit.tokens)});
 }
 
 const std::vector<model::Token>* PreprocessedRegistry::directives(const std::string& path,

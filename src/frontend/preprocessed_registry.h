@@ -43,7 +43,10 @@ public:
     // Whether recordOutcome would keep a new outcome of this version.
     bool hasRoomForOutcome(const std::string& path, const model::FileStamp& stamp) const;
 
-    // The holder of this version whose tokens equal `tokens`, or null.
+    // The holder of this version whose tokens equal `tokens`, or null. Holders are compared by
+    // their token count and two independent hashes taken when they were registered, never by
+    // their tokens: those belong to the parser once the unit is preprocessed (which may run on
+    // another thread, and renames stray directive words).
     model::SourceUnit* sameContent(const std::string& path, const model::FileStamp& stamp,
                                    const std::vector<model::Token>& tokens) const;
     // Registers `unit` (its file name, stamp and final tokens) as a holder of its version.
@@ -67,7 +70,9 @@ private:
     };
     struct Holder {
         model::SourceUnit* unit;
-        std::uint64_t hash;  // of its tokens
+        std::size_t count;    // of its tokens
+        std::uint64_t hash;   // of its tokens
+        std::uint64_t check;  // a second hash, mixed differently
     };
     struct Version {
         std::vector<Holder> holders;
@@ -86,7 +91,8 @@ private:
     std::size_t m_purgeAt = 1024;
 };
 
-// A hash of the codes and texts of `tokens` (lines left out).
+// A hash of the codes and texts of `tokens` (lines left out), and a second one mixed differently.
 std::uint64_t hashTokens(const std::vector<model::Token>& tokens) noexcept;
+std::uint64_t checkHashTokens(const std::vector<model::Token>& tokens) noexcept;
 
 }  // namespace qm::frontend

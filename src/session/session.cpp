@@ -53,6 +53,7 @@ frontend::AnalysisEngine::StartResult Session::startRun(bool followAngleIncludes
     run.macroSeeds = frontend::buildMacroSeeds(m_settings.predefinedWords, m_project.defines());
     run.followAngleIncludes = followAngleIncludes;
     run.preprocessSameFile = m_settings.values.preprocessSameNameFile;
+    run.jobs = m_settings.values.analysisJobs;
 
     // Nothing may point into the old result once the engine's thread starts freeing it.
     forgetResult();

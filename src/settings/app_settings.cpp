@@ -53,6 +53,7 @@ std::optional<std::string_view> readValues(SettingsStore& store, SettingValues& 
     if (!readValue(store, name, values.member)) return kReadIntegerError;
 #define SETTING_TEXT(member, name, fallback) \
     if (!readValue(store, name, values.member)) return kReadStringError;
+#define SETTING_ADDED_INTEGER(member, name, fallback) readValue(store, name, values.member);
 #include "settings/setting_values.def"
     return std::nullopt;
 }

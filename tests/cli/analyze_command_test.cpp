@@ -266,3 +266,44 @@ TEST_F(AnalyzeCommandTest, BytesAbove127GiveValidJson)
 
 }  // namespace
 }  // namespace qm::cli
+
+namespace qm::cli {
+namespace {
+
+// Files parsed on a pool of threads give the same document, byte for byte, as one thread: the
+// symbols, the units with their trees, and the log in the same order.
+TEST(AnalyzeJobs, EveryNumberOfJobsGivesTheSameDocument)
+{
+    const fs::path dir = fs::temp_directory_path() / ("qm-cli-jobs-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "inc");
+    // A header that every file includes, in different macro states, with a stray directive word,
+    // and files whose parse writes log lines (a nesting too deep).
+    std::ofstream(dir / "inc" / "shared.h") << "#ifndef SHARED_H\n#define SHARED_H\nstruct Shared { int line; };\n"
+                                               "#ifdef WIDE\nint wide();\n#endif\n#endif\n";
+    for (int i = 0; i < 24; ++i) {
+        std::ofstream out(dir / ("f" + std::to_string(i) + ".cpp"));
+        if (i % 3 == 0) out << "#define WIDE 1\n";
+        out << "#include \"inc/shared.h\"\nnamespace n" << i % 5 << " {\n";
+        for (int k = 0; k < 40; ++k) out << "int g" << i << '_' << k << "(int a) { if (a) return a; return " << k << "; }\n";
+        out << "}\n";
+        if (i % 7 == 0) out << std::string(300, '{') << std::string(300, '}') << "\n";
+    }
+    const std::vector<std::string> common = {"analyze", dir.string(), "--dump", "log,units,tree,symbols"};
+    std::vector<std::string> one = common;
+    one.insert(one.end(), {"--jobs", "1"});
+    const auto reference = runCli(one);
+    ASSERT_EQ(reference.exitCode, 0) << reference.err;
+    EXPECT_NE(reference.out.find("nesting too deep"), std::string::npos);
+    for (const char* jobs : {"2", "3", "8"}) {
+        std::vector<std::string> args = common;
+        args.insert(args.end(), {"--jobs", jobs});
+        const auto r = runCli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, reference.out) << "--jobs " << jobs;
+        EXPECT_EQ(r.err, reference.err) << "--jobs " << jobs;
+    }
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace qm::cli

@@ -194,3 +194,38 @@ TEST_F(SessionTest, ARunOverMissingFilesLogsEachAndEnds)
 
 }  // namespace
 }  // namespace qm::session
+
+namespace qm::session {
+namespace {
+
+using namespace testing;
+
+// With files parsed on a pool, Stop still ends the run soon and keeps what was finished; the
+// next run analyses the rest and gives the result one thread gives.
+TEST(SessionJobs, StopWithAPoolKeepsWhatWasFinishedAndTheNextRunCompletesIt)
+{
+    ScratchFolder folder;
+    TestSettings settings(folder);
+    settings.settings.values.analysisJobs = 3;
+    Session session(settings.settings, settings.messages);
+    for (int i = 0; i < 30; ++i) {
+        session.project().files().add(folder.write("j" + std::to_string(i) + ".cpp", manyFunctions(300, "j" + std::to_string(i) + "_")));
+    }
+    session.startRun(false);
+    session.requestStop();
+    ASSERT_TRUE(waitForRunEnd(session));
+    std::vector<std::string> log = session.log().takeLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Stop request accpet"), log.end());
+    ASSERT_TRUE(session.result());
+    const std::size_t partial = session.result()->childCount();
+
+    session.startRun(false);
+    ASSERT_TRUE(waitForRunEnd(session));
+    log = session.log().takeLines();
+    EXPECT_EQ(log.back(), "Parsing Complete.");
+    EXPECT_EQ(session.result()->childCount(), 30u * 300u);
+    EXPECT_LE(partial, 30u * 300u);
+}
+
+}  // namespace
+}  // namespace qm::session

@@ -49,11 +49,12 @@ const std::vector<std::string> kOrder = {
     "Preprocessing Same Name File", "Auto Resize Macro View", "Auto Show Detail Content", "Show Code",
     "MacroInfoMode", "MacroInfoSize", "MacroDetailMode", "MacroDetailSize", "Show Tutorial", "Code Font Name",
     "Code Font Size", "Macro View Sort", "Include Directory", "Last Path", "Fixed Size Arrange",
-    "Code Edit Button Show", "Code Edit Program", "Auto Sort",
+    "Code Edit Button Show", "Code Edit Program", "Auto Sort", "Analysis Jobs",
 };
 const std::set<std::string> kTextNames = {"Code Font Name", "Last Path", "Code Edit Program"};
 const std::set<std::string> kIntegerNames = {"MacroInfoMode", "MacroInfoSize", "MacroDetailMode", "MacroDetailSize",
-                                             "Code Font Size", "Macro View Sort", "Include Directory"};
+                                             "Code Font Size", "Macro View Sort", "Include Directory",
+                                             "Analysis Jobs"};
 
 // A store holding every value: the flags 1, the integers 7, the texts named after their value.
 MemorySettingsStore fullStore()
@@ -230,6 +231,17 @@ TEST_F(AppSettingsTest, FailedWriteStopsTheSaveAndIsReported)
         EXPECT_FALSE(settings.saveValues()) << message;
         EXPECT_EQ(m_sink.messages, std::vector<std::string>{message});
     }
+}
+
+TEST_F(AppSettingsTest, AStoreFromBeforeAValueWasAddedLoadsWithoutAMessage)
+{
+    MemorySettingsStore store = fullStore();
+    store.integers.erase("Analysis Jobs");
+    AppSettings settings(store, m_sink, m_files);
+    EXPECT_TRUE(m_sink.messages.empty());
+    EXPECT_EQ(settings.values.analysisJobs, 0);
+    EXPECT_EQ(settings.values.macroInfoSize, 7);
+    EXPECT_TRUE(settings.values.autoSort);  // everything before it was read
 }
 
 TEST_F(AppSettingsTest, FilesAreLoadedBeforeAndSavedBeforeTheValues)

@@ -1,0 +1,113 @@
+#include "frontend/parse_pool.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace qm::frontend {
+
+namespace {
+
+// Calls `visit` on `root` and every unit it includes, depth first in list order.
+template <typename Visit>
+void forEachUnit(model::SourceUnit& root, Visit&& visit)
+{
+    std::vector<model::SourceUnit*> pending{&root};
+    while (!pending.empty()) {
+        model::SourceUnit* unit = pending.back();
+        pending.pop_back();
+        visit(*unit);
+        for (auto it = unit->includedUnits.rbegin(); it != unit->includedUnits.rend(); ++it) {
+            pending.push_back(it->get());
+        }
+    }
+}
+
+}  // namespace
+
+ParsePool::ParsePool(int workers, const Parser& parser, const std::atomic<bool>& stop)
+    : m_parser(parser), m_stop(stop)
+{
+    const int count = workers < 1 ? 1 : workers;
+    m_workers.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        m_workers.emplace_back([this] {
+            // Below the user interface's priority, like the engine's own thread.
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 5);
+            work();
+        });
+    }
+}
+
+ParsePool::~ParsePool()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_changed.notify_all();
+    for (std::thread& worker : m_workers) worker.join();
+}
+
+void ParsePool::submit(model::SourceUnit& root, std::vector<std::string> lines, Finished finished)
+{
+    auto job = std::make_unique<Job>();
+    job->root = &root;
+    job->lines = std::move(lines);
+    job->finished = std::move(finished);
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_changed.notify_all();
+}
+
+void ParsePool::work()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_quit || m_next < m_jobs.size(); });
+        if (m_next >= m_jobs.size()) {
+            return;  // quitting, and nothing is left to parse
+        }
+        Job& job = *m_jobs[m_next++];
+        lock.unlock();
+        try {
+            bool complete = true;
+            forEachUnit(*job.root, [&](model::SourceUnit& unit) {
+                if (m_stop) {
+                    complete = false;
+                    return;
+                }
+                m_parser(unit, m_stop, job.parseLog);
+            });
+            complete = complete && !m_stop;
+            if (job.finished) job.finished(complete);
+        } catch (...) {
+            job.failure = std::current_exception();
+        }
+        lock.lock();
+        job.done = true;
+        m_changed.notify_all();
+    }
+}
+
+void ParsePool::commit(LogSink& log, bool waitForAll)
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        while (!m_jobs.empty() && m_jobs.front()->done) {
+            std::unique_ptr<Job> job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            --m_next;
+            lock.unlock();
+            for (const std::string& line : job->lines) log.writeLine(line);
+            for (const std::string& line : job->parseLog.takeLines()) log.writeLine(line);
+            if (job->failure) std::rethrow_exception(job->failure);
+            lock.lock();
+        }
+        if (!waitForAll || m_jobs.empty()) return;
+        m_changed.wait(lock);
+    }
+}
+
+}  // namespace qm::frontend
