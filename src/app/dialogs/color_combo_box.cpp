@@ -37,7 +37,7 @@ ColorComboBox::ColorComboBox(UserPrompts& prompts, QWidget* parent) : QComboBox(
     setItemDelegate(new ColorItemDelegate(this));
     setMaxVisibleItems(16);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    setMinimumContentsLength(10);
+    setMinimumContentsLength(12);
     view()->setMinimumWidth(kPopupWidth);
     setContextMenuPolicy(Qt::PreventContextMenu);
     connect(this, &QComboBox::activated, this, [this](int) { emit colorChosen(color()); });
