@@ -5,6 +5,7 @@
 //
 //   quillmarsh-tutorial-shots EXAMPLE.qmp OUTDIR   (with QT_QPA_PLATFORM=offscreen, or a display)
 #include "app/control_bar.h"
+#include "app/detail_view.h"
 #include "app/dialogs/about_dialog.h"
 #include "app/dialogs/general_options_dialog.h"
 #include "app/dialogs/include_directory_dialog.h"
@@ -145,11 +146,11 @@ int main(int argc, char** argv)
         qm::app::CMainFrame frame(settings, store, prompts);
         frame.start({});
         frame.resize(1200, 760);
+        // Step 1: the example project opened, not drawn yet; then its files in Project
+        // Information.
+        frame.openProjectFile(QString::fromLocal8Bit(argv[1]));
         settle(200);
         ok &= save(frame, out, QStringLiteral("window-empty.png"));
-
-        // Step 1: the example project, and its files in Project Information.
-        frame.openProjectFile(QString::fromLocal8Bit(argv[1]));
         {
             qm::app::CProjectInfoDialog info(frame.session(), prompts, {}, &frame);
             info.resize(640, 300);
@@ -170,10 +171,12 @@ int main(int argc, char** argv)
         ok &= save(frame, out, QStringLiteral("window-unfolded.png"));
 
         // Steps 3 and 4: a function's flowchart, a class's diagram.
-        frame.innerSplitter()->setSecondFraction(1, 2);
+        frame.innerSplitter()->setSecondFraction(2, 3);
         settle(100);
         ok &= pick(*frame.totalView(), "advance");
         settle(200);
+        frame.detailView()->verticalScrollBar()->setValue(0);  // the chart's start in view
+        settle(100);
         ok &= save(frame, out, QStringLiteral("window-flowchart.png"));
         ok &= pick(*frame.totalView(), "Food");
         settle(200);
