@@ -3,6 +3,7 @@
 // changed reaches the views, the code window and the title here.
 #include "app/main_frame.h"
 
+#include "app/code_window_dialog.h"
 #include "app/control_bar.h"
 #include "app/detail_view.h"
 #include "app/dialogs/about_dialog.h"
@@ -55,6 +56,8 @@ void CMainFrame::connectDialogCommands()
     connect(m_predefinedAction, &QAction::triggered, this, &CMainFrame::showPredefinedWords);
     connect(m_visualSettingAction, &QAction::triggered, this, &CMainFrame::showVisualSetting);
     connect(m_infoAction, &QAction::triggered, this, &CMainFrame::showProjectInfo);
+    // The General options' code font and edit button reach the code window as they change.
+    connect(this, &CMainFrame::codeWindowSettingsChanged, m_codeWindow, [this] { m_codeWindow->applySettings(); });
 }
 
 void CMainFrame::showGeneralOptions()

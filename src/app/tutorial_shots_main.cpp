@@ -4,6 +4,7 @@
 // diagram — and opens every dialog over it, saving each as PNG into the output folder.
 //
 //   quillmarsh-tutorial-shots EXAMPLE.qmp OUTDIR   (with QT_QPA_PLATFORM=offscreen, or a display)
+#include "app/code_window_dialog.h"
 #include "app/control_bar.h"
 #include "app/detail_view.h"
 #include "app/dialogs/about_dialog.h"
@@ -178,6 +179,9 @@ int main(int argc, char** argv)
         frame.detailView()->verticalScrollBar()->setValue(0);  // the chart's start in view
         settle(100);
         ok &= save(frame, out, QStringLiteral("window-flowchart.png"));
+        frame.codeWindow()->resize(640, 420);
+        ok &= save(*frame.codeWindow(), out, QStringLiteral("code-window.png"));
+        frame.codeWindow()->hide();
         ok &= pick(*frame.totalView(), "Food");
         settle(200);
         ok &= save(frame, out, QStringLiteral("window-class.png"));

@@ -3,6 +3,8 @@
 // predefined-word dialogs with their buttons and messages; Input Name; the About box.
 #include "dialog_test_support.h"
 
+#include "app/code_window_dialog.h"
+#include "app/code_wnd.h"
 #include "app/dialogs/about_dialog.h"
 #include "app/dialogs/general_options_dialog.h"
 #include "app/dialogs/include_directory_dialog.h"
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringListModel>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <gmock/gmock.h>
@@ -92,8 +95,10 @@ TEST_F(FrameTest, GeneralOptionsApplyAtOnceAndCancelPutsEverythingBack)
         dialog.fontSizeList()->setCurrentIndex(6);
         EXPECT_EQ(settings->values.codeFontSize, 120);
         EXPECT_EQ(codeWindow.count(), 1);
+        EXPECT_EQ(frame->codeWindow()->codeText()->model().font().size, 12);  // the code window follows (points)
         dialog.showEditButton()->click();
         EXPECT_FALSE(settings->values.codeEditButtonShow);
+        EXPECT_TRUE(frame->codeWindow()->codeText()->editButton()->isHidden());
         EXPECT_FALSE(dialog.editProgram()->isEnabled());
         EXPECT_FALSE(dialog.browseButton()->isEnabled());
         EXPECT_EQ(codeWindow.count(), 2);
@@ -112,6 +117,7 @@ TEST_F(FrameTest, GeneralOptionsApplyAtOnceAndCancelPutsEverythingBack)
     });
     // Rejected: every value as it was, applied again.
     EXPECT_EQ(settings->values, before);
+    EXPECT_EQ(frame->codeWindow()->codeText()->model().font().size, 10);
     EXPECT_TRUE(frame->totalView()->model().settings().fixedSize);
     EXPECT_EQ(frame->totalView()->model().settings().sortKey, macro::MacroSortKey::Name);
     EXPECT_TRUE(frame->controlBar()->autoResize->isChecked());
