@@ -201,7 +201,9 @@ TEST_F(FrameTest, ThePredefinedWordDialogAddsChecksEditsAndMarksTheProjectChange
 
         project.name->setText(QStringLiteral("_X"));
         project.value->setText(QStringLiteral("-5"));
-        project.add->click();
+        project.value->setFocus();
+        QTest::keyClick(project.value, Qt::Key_Return);  // adds, and leaves the dialog open
+        EXPECT_TRUE(dialog.isVisible());
         ASSERT_EQ(project.model->rowCount(), 2);
         EXPECT_EQ(project.model->index(1, 0).data().toString().toStdString(), "_X");
         EXPECT_EQ(project.model->index(1, 1).data().toString().toStdString(), "-5");

@@ -103,7 +103,9 @@ CDialogMacroSetting::CDialogMacroSetting(const macro::Theme& current, const sett
 
 CDialogMacroSetting::~CDialogMacroSetting()
 {
-    // The preview reads the editor's working copy: it goes first.
+    // No control hands anything to the editor while the dialog is taken apart, and the preview,
+    // which reads the editor's working copy, goes first.
+    m_showing = true;
     delete m_preview;
     m_preview = nullptr;
 }

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -48,10 +49,6 @@ CPredefinedWordDialog::CPredefinedWordDialog(frontend::PredefinedWordList& globa
         m_editor.restoreDefault();
         refill();
     });
-    // The Enter key adds a word rather than closing the dialog.
-    for (QPushButton* button : buttons->findChildren<QPushButton*>()) {
-        button->setAutoDefault(false);
-    }
 }
 
 QWidget* CPredefinedWordDialog::makeGroup(session::WordGroup which, const QString& title)
@@ -158,6 +155,16 @@ void CPredefinedWordDialog::editRow(session::WordGroup which, int row)
     m_editor.replace(which, static_cast<std::size_t>(row), edit.name()->text().toStdString(),
                      edit.value()->text().toStdString());
     m_groups[static_cast<std::size_t>(which)].model->refresh();
+}
+
+void CPredefinedWordDialog::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && qobject_cast<QLineEdit*>(focusWidget())) {
+        event->accept();  // the field's returnPressed() has added the word
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CPredefinedWordDialog::accept()

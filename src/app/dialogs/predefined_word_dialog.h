@@ -51,6 +51,10 @@ public:
 
     void accept() override;
 
+protected:
+    // Enter in a name or value field adds the word; it does not close the dialog.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QWidget* makeGroup(session::WordGroup which, const QString& title);
     void add(session::WordGroup which);
