@@ -100,6 +100,15 @@ screenshot: build
 	QUILLMARSH_CONFIG_DIR=$(BUILD_DIR)/screenshot-config xvfb-run -a -s '-screen 0 1600x1000x24' \
 		$(BUILD_DIR)/bin/quillmarsh-screenshot examples/example.qmp advance docs/window.png
 
+# The pictures of the help and tutorial pages (resources/Help/images), taken from the real program
+# on Qt's offscreen platform: the tutorial's steps on the example project and every dialog.
+.PHONY: tutorial-pictures
+tutorial-pictures: build
+	cmake --build $(BUILD_DIR) --target quillmarsh-tutorial-shots -j $(JOBS)
+	@rm -rf $(BUILD_DIR)/shots-config && mkdir -p $(BUILD_DIR)/shots-config
+	QUILLMARSH_CONFIG_DIR=$(BUILD_DIR)/shots-config QT_QPA_PLATFORM=offscreen \
+		$(BUILD_DIR)/bin/quillmarsh-tutorial-shots examples/example.qmp resources/Help/images
+
 # Tests build with AddressSanitizer and UndefinedBehaviorSanitizer in a tree of their own.
 $(TEST_BUILD_DIR)/build.ninja: CMakeLists.txt
 	cmake -S . -B $(TEST_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON \

@@ -64,6 +64,11 @@ public:
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
     QStringList openFileNames(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    bool askOkCancel(const QString&) override { return false; }
+    QString folder(const QString&, const QString&) override { return {}; }
+    qm::app::FolderChoice folderWithRecurse(const QString&, const QString&) override { return {}; }
+    QColor color(const QColor&) override { return {}; }
+    QString inputName() override { return {}; }
 };
 
 // The main window over settings of its own, as at a first start.

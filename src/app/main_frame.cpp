@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -64,6 +63,7 @@ CMainFrame::CMainFrame(settings::AppSettings& settings, settings::SettingsStore&
     createToolBars();
     createStatusBar();
     connectControlBar();
+    connectDialogCommands();
     applyMacroViewSettings();
 
     connect(m_doc, &CQuillmarshDoc::logText, m_infoView, &CInfoView::appendLog);
@@ -211,7 +211,7 @@ void CMainFrame::createActions()
         m_paneActions.push_back(action);
     }
 
-    // Their dialogs come with the option dialogs; until then the entries are there but greyed.
+    // Connected to their dialogs by connectDialogCommands().
     m_generalAction = makeAction(QStringLiteral("&General..."), QString(), nullptr);
     m_directoryAction = makeAction(QStringLiteral("&Directory..."), QString(), nullptr);
     m_predefinedAction = makeAction(QStringLiteral("&Predefined Word..."), QString(), nullptr);
@@ -382,19 +382,6 @@ void CMainFrame::showTutorial()
     }
     m_tutorial->show();
     m_tutorial->raise();
-}
-
-void CMainFrame::showAbout()
-{
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("About Quillmarsh"),
-                                QStringLiteral("Quillmarsh %1\n\nDraws pictures of C and C++ source code: the "
-                                               "whole program as nested boxes, the flowchart of a function "
-                                               "and the class diagram of a class.")
-                                    .arg(QStringLiteral(QM_VERSION)),
-                                QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("About Quillmarsh"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
 }
 
 void CMainFrame::focusNextPane(int step)

@@ -116,9 +116,25 @@ public:
     void showTutorial();
     void showAbout();
 
+    // --- the dialogs (main_frame_dialogs.cpp) -------------------------------------------------
+    // "Project Option": its changes apply at once; Cancel puts them back.
+    void showGeneralOptions();
+    // "Include File Directory" and "Predefined Word": stored on OK.
+    void showIncludeDirectories();
+    void showPredefinedWords();
+    // The theme dialog; on OK the macro view takes its theme and both diagrams are drawn again.
+    void showVisualSetting();
+    // "Project Information"; the project is marked modified when the dialog changed it.
+    void showProjectInfo();
+
     // Greys and enables the commands for the run's state.
     void updateCommandStates();
     void refreshTitle();
+
+signals:
+    // The code font or the edit button's setting changed (General options): the code window
+    // follows them.
+    void codeWindowSettingsChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -135,6 +151,7 @@ private:
     void createToolBars();
     void createStatusBar();
     void connectControlBar();
+    void connectDialogCommands();
     void applyMacroViewSettings();
     void layoutStatusBar();
     void rebuildRecentMenu();

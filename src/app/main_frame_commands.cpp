@@ -321,7 +321,10 @@ void CMainFrame::updateCommandStates()
     m_fileMenu->menuAction()->setEnabled(!busy);
     m_optionMenu->menuAction()->setEnabled(!busy);
     for (QAction* action : {m_generalAction, m_directoryAction, m_predefinedAction, m_visualSettingAction,
-                            m_infoAction, m_cutAction, m_pasteAction}) {
+                            m_infoAction}) {
+        action->setEnabled(!busy);
+    }
+    for (QAction* action : {m_cutAction, m_pasteAction}) {
         action->setEnabled(false);
     }
     m_drawAction->setEnabled(!busy);

@@ -56,6 +56,10 @@ void CQuillmarshDoc::runFinished(const model::SymbolEntry&)
 {
 }
 
+void CQuillmarshDoc::resultReplaced(const model::SymbolEntry&)
+{
+}
+
 void CQuillmarshDoc::resultCleared()
 {
     m_session.log().takeLines();

@@ -35,6 +35,8 @@ public:
     void runStarting() override;
     void runFinished(const model::SymbolEntry& root) override;
     void resultCleared() override;
+    // Files were removed: the log keeps what it shows.
+    void resultReplaced(const model::SymbolEntry& root) override;
 
 signals:
     // New log text, each line ended by a line feed.

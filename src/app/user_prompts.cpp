@@ -1,7 +1,12 @@
 #include "app/user_prompts.h"
 
+#include "app/dialogs/input_name_dialog.h"
+
 #include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 
 namespace qm::app {
@@ -12,16 +17,24 @@ const QString kTitle = QStringLiteral("Quillmarsh");
 
 }  // namespace
 
+QWidget* DialogPrompts::parentWidget() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    return m_parent;
+}
+
 void DialogPrompts::message(const QString& text)
 {
-    QMessageBox box(QMessageBox::Information, kTitle, text, QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::Information, kTitle, text, QMessageBox::Ok, parentWidget());
     box.exec();
 }
 
 SaveChoice DialogPrompts::askSaveChanges(const QString& name)
 {
     const QMessageBox::StandardButton answer =
-        QMessageBox::question(m_parent, kTitle, QStringLiteral("Save changes to %1?").arg(name),
+        QMessageBox::question(parentWidget(), kTitle, QStringLiteral("Save changes to %1?").arg(name),
                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer == QMessageBox::Yes) return SaveChoice::Save;
     if (answer == QMessageBox::No) return SaveChoice::Discard;
@@ -30,29 +43,76 @@ SaveChoice DialogPrompts::askSaveChanges(const QString& name)
 
 bool DialogPrompts::askYesNo(const QString& text)
 {
-    return QMessageBox::question(m_parent, kTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+    return QMessageBox::question(parentWidget(), kTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
            QMessageBox::Yes;
 }
 
 QString DialogPrompts::openFileName(const QString& caption, const QString& folder, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(m_parent, caption, folder, filter);
+    return QFileDialog::getOpenFileName(parentWidget(), caption, folder, filter);
 }
 
 QStringList DialogPrompts::openFileNames(const QString& caption, const QString& folder, const QString& filter)
 {
-    return QFileDialog::getOpenFileNames(m_parent, caption, folder, filter);
+    return QFileDialog::getOpenFileNames(parentWidget(), caption, folder, filter);
 }
 
 QString DialogPrompts::saveFileName(const QString& caption, const QString& suggested, const QString& filter)
 {
-    QFileDialog dialog(m_parent, caption, suggested, filter);
+    QFileDialog dialog(parentWidget(), caption, suggested, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("qmp"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
     return dialog.selectedFiles().front();
+}
+
+bool DialogPrompts::askOkCancel(const QString& text)
+{
+    return QMessageBox::question(parentWidget(), kTitle, text, QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+QString DialogPrompts::folder(const QString& caption, const QString& start)
+{
+    return QFileDialog::getExistingDirectory(parentWidget(), caption, start, QFileDialog::ShowDirsOnly);
+}
+
+FolderChoice DialogPrompts::folderWithRecurse(const QString& caption, const QString& start)
+{
+    // Qt's own dialog, since a check box can only be added to that one.
+    QFileDialog dialog(parentWidget(), caption, start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    FolderChoice choice;
+    QCheckBox* recurse = nullptr;
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        recurse = new QCheckBox(QStringLiteral("Recurse subdirectories"), &dialog);
+        grid->addWidget(recurse, grid->rowCount(), 0, 1, grid->columnCount());
+    } else {
+        choice.checkBoxMissing = true;
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return FolderChoice{};
+    }
+    choice.folder = dialog.selectedFiles().front();
+    choice.recurse = recurse && recurse->isChecked();
+    return choice;
+}
+
+QColor DialogPrompts::color(const QColor& initial)
+{
+    return QColorDialog::getColor(initial, parentWidget());
+}
+
+QString DialogPrompts::inputName()
+{
+    CDialogGetString dialog(*this, parentWidget());
+    if (dialog.exec() != QDialog::Accepted) {
+        return QString();
+    }
+    return dialog.text();
 }
 
 }  // namespace qm::app

@@ -5,6 +5,7 @@
 
 #include "project/message_reporter.h"
 
+#include <QColor>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,13 @@ class QWidget;
 namespace qm::app {
 
 enum class SaveChoice { Save, Discard, Cancel };
+
+// The answer of the "Add Folder" browser.
+struct FolderChoice {
+    QString folder;               // empty when the user cancelled
+    bool recurse = false;         // the "Recurse subdirectories" check box
+    bool checkBoxMissing = false; // the check box could not be added to the browser
+};
 
 class UserPrompts {
 public:
@@ -30,6 +38,18 @@ public:
     virtual QString openFileName(const QString& caption, const QString& folder, const QString& filter) = 0;
     virtual QStringList openFileNames(const QString& caption, const QString& folder, const QString& filter) = 0;
     virtual QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) = 0;
+
+    // --- the dialogs' own questions ---------------------------------------------------------
+    // A question with OK and Cancel; true for OK.
+    virtual bool askOkCancel(const QString& text) = 0;
+    // A folder browser titled `caption` starting at `start`; empty when cancelled.
+    virtual QString folder(const QString& caption, const QString& start) = 0;
+    // The same with the check box "Recurse subdirectories", unchecked at first.
+    virtual FolderChoice folderWithRecurse(const QString& caption, const QString& start) = 0;
+    // The colour dialog, fully opened at `initial`; an invalid colour when cancelled.
+    virtual QColor color(const QColor& initial) = 0;
+    // The "Input Name" dialog; empty when cancelled (it does not close on an empty name).
+    virtual QString inputName() = 0;
 };
 
 // The real dialogs, each modal over `parent` (which may change once the main window exists).
@@ -44,8 +64,16 @@ public:
     QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
     QStringList openFileNames(const QString& caption, const QString& folder, const QString& filter) override;
     QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
+    bool askOkCancel(const QString& text) override;
+    QString folder(const QString& caption, const QString& start) override;
+    FolderChoice folderWithRecurse(const QString& caption, const QString& start) override;
+    QColor color(const QColor& initial) override;
+    QString inputName() override;
 
 private:
+    // The window a box or dialog opens over: the modal dialog in front, else the main window.
+    QWidget* parentWidget() const;
+
     QWidget* m_parent;
 };
 

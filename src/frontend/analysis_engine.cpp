@@ -8,6 +8,7 @@
 
 #include <set>
 #include <system_error>
+#include <unordered_set>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -467,6 +468,22 @@ void AnalysisEngine::forgetFile(const std::string& path)
             return;
         }
     }
+}
+
+void AnalysisEngine::forgetFiles(const std::vector<std::string>& paths)
+{
+    if (m_active || paths.empty()) return;
+    const std::unordered_set<std::string> forgotten(paths.begin(), paths.end());
+    std::vector<std::unique_ptr<SourceFile>> kept;
+    kept.reserve(m_files.size());
+    for (auto& file : m_files) {
+        if (forgotten.count(file->path)) {
+            destroyFile(std::move(file));
+        } else {
+            kept.push_back(std::move(file));
+        }
+    }
+    m_files = std::move(kept);
 }
 
 void AnalysisEngine::rebuildResult()

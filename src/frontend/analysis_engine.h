@@ -92,6 +92,9 @@ public:
     void clearAll();
     // Forgets the cached file with this exact path, if any (only while no run is active).
     void forgetFile(const std::string& path);
+    // Forgets every cached file whose path is one of `paths`, in one pass (only while no run is
+    // active).
+    void forgetFiles(const std::vector<std::string>& paths);
     // Rebuilds the symbol table from the cached files (only while no run is active).
     void rebuildResult();
 

@@ -78,7 +78,8 @@ std::vector<std::string> listThemeNames(const fs::path& folder)
 
 bool isValidThemeName(std::string_view name)
 {
-    return !name.empty() && name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
 }
 
 fs::path themePath(const fs::path& folder, std::string_view name)

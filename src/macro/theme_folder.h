@@ -46,8 +46,8 @@ void saveCurrentTheme(const Theme& theme);
 // folders and a bare ".cif" are not themes. A missing or unreadable folder has none.
 std::vector<std::string> listThemeNames(const std::filesystem::path& folder);
 
-// A theme name becomes one file name: it must not be empty and must not contain '/' or a NUL
-// character (which would put the file elsewhere or cut its name short).
+// A theme name becomes one file name: it must not be empty, "." or "..", and must not contain
+// '/' or a NUL character (which would put the file elsewhere or cut its name short).
 bool isValidThemeName(std::string_view name);
 
 // `folder` / "<name>.cif"; throws model::Error "<name> : not a valid theme name" (NUL characters

@@ -25,6 +25,28 @@ void ProjectFileList::removeAt(std::size_t index)
     m_selected.erase(m_selected.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+void ProjectFileList::removeAt(const std::vector<std::size_t>& indices)
+{
+    std::vector<bool> removed(m_paths.size(), false);
+    for (std::size_t index : indices) {
+        if (index >= m_paths.size()) {
+            throw std::out_of_range("ProjectFileList::removeAt");
+        }
+        removed[index] = true;
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_paths.size(); ++i) {
+        if (removed[i]) continue;
+        if (kept != i) {
+            m_paths[kept] = std::move(m_paths[i]);
+            m_selected[kept] = m_selected[i];
+        }
+        ++kept;
+    }
+    m_paths.resize(kept);
+    m_selected.resize(kept);
+}
+
 void ProjectFileList::clear()
 {
     m_paths.clear();

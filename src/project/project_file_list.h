@@ -27,6 +27,9 @@ public:
     void setSelected(std::size_t index, bool selected) { m_selected.at(index) = selected; }
     void setAllSelected(bool selected);
     void removeAt(std::size_t index);
+    // Removes the entries at `indices` (any order, duplicates allowed) in one pass; an index out
+    // of range throws std::out_of_range and removes nothing.
+    void removeAt(const std::vector<std::size_t>& indices);
 
     // Empties the paths and their flags together; the include directories stay.
     void clear();

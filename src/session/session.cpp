@@ -63,10 +63,7 @@ frontend::AnalysisEngine::StartResult Session::startRun(bool followAngleIncludes
 
 void Session::forgetResult()
 {
-    m_selection.definition = nullptr;
-    m_selection.entry = nullptr;
-    m_selection.classRoot = nullptr;
-    m_selection.changed = true;
+    forgetSelection();
     m_hasResult = false;
 }
 
@@ -114,6 +111,14 @@ const model::SymbolEntry* Session::result() const noexcept
         return nullptr;
     }
     return &m_engine->result();
+}
+
+void Session::forgetSelection()
+{
+    m_selection.definition = nullptr;
+    m_selection.entry = nullptr;
+    m_selection.classRoot = nullptr;
+    m_selection.changed = true;
 }
 
 void Session::clearResults()
@@ -177,6 +182,34 @@ void Session::appendFiles(const std::vector<std::string>& paths)
 void Session::dropFiles(const std::vector<std::string>& paths)
 {
     m_project.drop(paths, m_log);
+}
+
+bool Session::removeFiles(const std::vector<std::size_t>& rows)
+{
+    if (m_engine->isActive()) {
+        return false;
+    }
+    const std::vector<std::string>& paths = m_project.files().normalized();
+    std::vector<std::size_t> removed;
+    std::vector<std::string> removedPaths;
+    for (std::size_t row : rows) {
+        if (row < paths.size()) {
+            removed.push_back(row);
+            removedPaths.push_back(paths[row]);
+        }
+    }
+    if (removed.empty()) {
+        return true;
+    }
+    forgetSelection();
+    m_engine->forgetFiles(removedPaths);
+    m_project.files().removeAt(removed);
+    if (m_hasResult) {
+        m_engine->rebuildResult();
+        const model::SymbolEntry& root = m_engine->result();
+        notify([&root](SessionObserver& o) { o.resultReplaced(root); });
+    }
+    return true;
 }
 
 }  // namespace qm::session

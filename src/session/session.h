@@ -37,6 +37,14 @@ public:
     virtual void runFinished(const model::SymbolEntry& root) = 0;
     // The result is gone (Clear All, a new or opened project): drop every pointer into it.
     virtual void resultCleared() = 0;
+    // Files were removed from the project and `root` was rebuilt from the rest. The entries of
+    // the previous result are gone already: drop every pointer into it without reading it, then
+    // take the new one. By default that is resultCleared() followed by runFinished().
+    virtual void resultReplaced(const model::SymbolEntry& root)
+    {
+        resultCleared();
+        runFinished(root);
+    }
 };
 
 class Session {
@@ -117,10 +125,17 @@ public:
     void appendFiles(const std::vector<std::string>& paths);
     // Files dropped on the window (ProjectDocument::drop).
     void dropFiles(const std::vector<std::string>& paths);
+    // Removes the entries at `rows` of the normalised file list (any order) together with what
+    // the last run kept of them; the result is rebuilt from the other files and every observer
+    // hears resultReplaced(). Refused (false, nothing changed) while a run is active, since the
+    // run holds the files' results. Rows out of range are ignored.
+    bool removeFiles(const std::vector<std::size_t>& rows);
 
 private:
     template <typename Call>
     void notify(Call call);
+    // The picked element is forgotten (its nodes are about to go).
+    void forgetSelection();
     // The pick and the result are forgotten: the result is about to be freed.
     void forgetResult();
 

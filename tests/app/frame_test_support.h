@@ -57,7 +57,11 @@ public:
         asked.push_back(name.toStdString());
         return saveChoice;
     }
-    bool askYesNo(const QString&) override { return true; }
+    bool askYesNo(const QString& text) override
+    {
+        questions.push_back(text.toStdString());
+        return yes;
+    }
     QString openFileName(const QString&, const QString&, const QString&) override { return next(); }
     QStringList openFileNames(const QString&, const QString&, const QString&) override
     {
@@ -65,11 +69,40 @@ public:
         return path.isEmpty() ? QStringList() : QStringList{path};
     }
     QString saveFileName(const QString&, const QString&, const QString&) override { return next(); }
+    bool askOkCancel(const QString& text) override
+    {
+        questions.push_back(text.toStdString());
+        return answer;
+    }
+    QString folder(const QString&, const QString&) override { return next(); }
+    FolderChoice folderWithRecurse(const QString& caption, const QString& start) override
+    {
+        folderCaptions.push_back(caption.toStdString());
+        folderStarts.push_back(start.toStdString());
+        FolderChoice choice = folderChoice;
+        choice.folder = next();
+        return choice;
+    }
+    QColor color(const QColor& initial) override
+    {
+        colorAsked.push_back(initial);
+        return chosenColor;
+    }
+    QString inputName() override { return names.empty() ? QString() : names.takeFirst(); }
 
     std::vector<std::string> messages;
     std::vector<std::string> asked;
     SaveChoice saveChoice = SaveChoice::Discard;
-    std::deque<QString> files;  // the answers of the file dialogs, in order; none is a cancel
+    std::deque<QString> files;  // the answers of the file and folder dialogs, in order; none is a cancel
+    std::vector<std::string> questions;  // every yes / no and OK / Cancel question asked
+    bool yes = true;                     // the answer to yes / no questions
+    bool answer = true;                  // the answer to OK / Cancel questions
+    FolderChoice folderChoice;           // "Add Folder": the check box (the folder comes from `files`)
+    std::vector<std::string> folderCaptions;
+    std::vector<std::string> folderStarts;
+    QColor chosenColor;                  // the colour dialog's answer; invalid is a cancel
+    QList<QColor> colorAsked;
+    QStringList names;                   // the "Input Name" answers, in order; none is a cancel
 
 private:
     QString next()

@@ -116,7 +116,7 @@ TEST_F(MacroCommandTest, LayoutOptions)
     doc = macro({"--unit-space", "0"});
     EXPECT_EQ(doc["boxes"][0]["relX"], 1);
     // The shipped test theme with a spacing unit of 8.
-    std::ifstream in(fs::path(__FILE__).parent_path().parent_path() / "macro" / "data" / "default.cif",
+    std::ifstream in(fs::path(QM_TEST_DATA_DIR).parent_path().parent_path() / "macro" / "data" / "default.cif",
                      std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const auto unit = text.find("UnitSpace 4");

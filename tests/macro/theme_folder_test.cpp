@@ -66,7 +66,7 @@ TEST(ThemeFolderTest, SaveAsNeverOverwritesAndRemoveTakesOnlyFiles)
     EXPECT_EQ(errorText([&] { saveNamedTheme(colors, "ghost", Theme{}); }), exists);
 
     // A name is one file name in the folder, nothing more.
-    const std::string badNames[] = {"", "a/b", "../up", std::string("a\0b", 3)};
+    const std::string badNames[] = {"", ".", "..", "a/b", "../up", std::string("a\0b", 3)};
     for (const std::string& name : badNames) {
         EXPECT_FALSE(isValidThemeName(name));
         std::string shown = name;
