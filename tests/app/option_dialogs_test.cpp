@@ -52,7 +52,7 @@ TEST_F(FrameTest, EveryMenuEntryOfTheOptionAndInfoMenusOpensItsDialog)
         {"&General...", "Project Option"},
         {"&Directory...", "Include File Directory"},
         {"&Predefined Word...", "Predefined Word"},
-        {"&Macro View Visual Setting...", "Macro View Visual Setting"},
+        {"&Macro View Visual Setting...", "d"},
         {"&Info", "Project Information"},
     };
     for (const auto& [entry, title] : entries) {

@@ -98,7 +98,8 @@ TEST_F(ThemeDialogTest, EveryChangeIsDrawnInThePreviewAtOnceWithoutAnalysingTheS
     dialog.show();
     QCoreApplication::processEvents();
     EXPECT_EQ(dialog.loadingSteps(), (QList<int>{10, 20, 30, 40, 50, 60, 80, 100}));
-    EXPECT_EQ(dialog.windowTitle().toStdString(), "Macro View Visual Setting");
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "d");
+    EXPECT_EQ(dialog.accessibleName().toStdString(), "Macro View Visual Setting");
     EXPECT_EQ(items(*dialog.themeList()), (QStringList{"Current", "Evening", "Ocean", "Paper"}));
     EXPECT_EQ(items(*dialog.shadingList()),
               (QStringList{"None", "Down Darken", "Right Darken", "Down Brighten", "Right Brighten"}));

@@ -50,7 +50,7 @@ CDialogMacroSetting::CDialogMacroSetting(const macro::Theme& current, const sett
 {
     setObjectName(QString::fromLatin1(kTitle));
     setAccessibleName(QString::fromLatin1(kTitle));
-    setWindowTitle(QString::fromLatin1(kTitle));
+    setWindowTitle(QString::fromLatin1(kCaption));
 
     // The lists take a moment to fill: a progress dialog says so meanwhile.
     CDialogProgress progress(parent);

@@ -41,7 +41,9 @@ class CDialogMacroSetting : public QDialog, public session::ThemeEditorHost {
     Q_OBJECT
 
 public:
+    // The dialog's name for tests and screen readers, and its caption as it has always been.
     static constexpr const char* kTitle = "Macro View Visual Setting";
+    static constexpr const char* kCaption = "d";
     static constexpr const char* kReallyRemove = "Really Remove?";
 
     // `current` is the theme the dialog opens with; `values` give the preview's sort settings;
