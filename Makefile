@@ -125,5 +125,18 @@ bench: build
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	bench/run_benchmarks.sh $(BUILD_DIR)
 
+# Thread checks: the engine, the parallel analysis, the session and the desktop program (its runs,
+# stops and closing), built with ThreadSanitizer in a tree of their own. Any report fails the target.
+TSAN_BUILD_DIR ?= build-tsan
+TSAN_SUITES    := test_frontend test_session test_cli test_app
+.PHONY: tsan
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+		-DQM_TSAN=ON -DQM_BUILD_TESTS=ON -DQM_BUILD_BENCH=OFF
+	cmake --build $(TSAN_BUILD_DIR) -j $(JOBS) --target $(TSAN_SUITES)
+	cd $(TSAN_BUILD_DIR)/bin && export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
+		QT_QPA_PLATFORM=offscreen && \
+		./test_frontend && ./test_session && ./test_cli && ./test_app
+
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(TSAN_BUILD_DIR)
