@@ -251,13 +251,16 @@ bool FunctionAnalyzer::tryOperatorFunction()
 {
     std::size_t op = 0;
     int depth = 0;
+    bool assigned = false;  // T v = a . operator + ( b ) ;   the operator is called, not declared
     for (; op < tokenCount(); ++op) {
         const model::TokenCode code = codeAt(op);
         if (code == '(' || code == '[') ++depth;
         if (code == ')' || code == ']') --depth;
+        if (code == '=' && depth == 0) assigned = true;
         if (code == tok::Operator && depth == 0) break;
     }
-    if (op >= tokenCount()) return false;
+    if (op >= tokenCount() || assigned) return false;
+    if (op > 0 && (codeAt(op - 1) == '.' || codeAt(op - 1) == tok::Arrow)) return false;
     const bool qualified = op > 0 && codeAt(op - 1) == tok::ColonColon;
 
     std::size_t symbolEnd = op + 1;
