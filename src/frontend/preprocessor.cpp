@@ -639,9 +639,15 @@ private:
             condition.push_back(t);
             ++q;
         }
-        // `defined` and feature queries that a replacement brought in.
+        // `defined` and feature queries that a replacement brought in. A call of a function-like
+        // macro that is not defined (`BOOST_WORKAROUND(BOOST_MSVC, 1310)`, from a configuration
+        // header this run does not read) becomes, in `withUnknowns`, one name standing for an
+        // unknown value; `resolved` keeps the old reading, every name 0.
         std::vector<Token> resolved;
+        std::vector<Token> withUnknowns;
+        bool unknownCall = false;
         resolved.reserve(condition.size());
+        withUnknowns.reserve(condition.size());
         for (std::size_t q = 0; q < condition.size();) {
             if (isDefined(condition[q])) {
                 q += appendDefined(resolved, TokenSpan(condition).subspan(q));
@@ -656,16 +662,46 @@ private:
                 }
                 if (close >= condition.size()) throw PreprocessError(std::string(kCallEnd));
                 resolved.push_back(valueToken(answerQuery(condition[q].text.view(), TokenSpan(condition).subspan(q + 2, close - q - 2))));
+                withUnknowns.push_back(resolved.back());
                 q = close + 1;
                 continue;
             }
+            if (condition[q].code == tok::Identifier && q + 1 < condition.size() && condition[q + 1].code == '(') {
+                std::size_t close = q + 2;
+                for (int depth = 1; close < condition.size(); ++close) {
+                    if (condition[close].code == '(') ++depth;
+                    if (condition[close].code == ')' && --depth == 0) break;
+                }
+                if (close < condition.size()) {
+                    unknownCall = true;
+                    withUnknowns.push_back(condition[q]);
+                    for (std::size_t k = q; k <= close; ++k) {
+                        resolved.push_back(condition[k].code == tok::Identifier ? falseToken() : condition[k]);
+                    }
+                    q = close + 1;
+                    continue;
+                }
+            }
             resolved.push_back(condition[q].code == tok::Identifier ? falseToken() : condition[q]);
+            withUnknowns.push_back(resolved.back());
             ++q;
         }
-        std::vector<const Token*> refs;
-        refs.reserve(resolved.size());
-        for (const Token& t : resolved) refs.push_back(&t);
-        return {evaluateCondition(refs, m_env.log), newline};
+        auto refsOf = [](const std::vector<Token>& tokens) {
+            std::vector<const Token*> refs;
+            refs.reserve(tokens.size());
+            for (const Token& t : tokens) refs.push_back(&t);
+            return refs;
+        };
+        if (unknownCall) {
+            // Decided without the unknown calls' values (`!defined(X) || F(1)`), the condition has
+            // the value a compiler that knows them computes too. Otherwise it fails as before.
+            LogSink quiet;
+            try {
+                return {evaluateCondition(refsOf(withUnknowns), quiet, true), newline};
+            } catch (const model::Error&) {
+            }
+        }
+        return {evaluateCondition(refsOf(resolved), m_env.log), newline};
     }
 
     // A decimal token of `value`, as a condition holds numbers.

@@ -472,6 +472,32 @@ TEST_F(PreprocessorTest, ConditionsThatCannotBeEvaluatedCountAsFalse)
     EXPECT_TRUE(m_error.empty());
 }
 
+TEST_F(PreprocessorTest, CallsOfUndefinedMacrosCountOnlyWhereTheConditionNeedsThem)
+{
+    // `!defined(X) || WORKAROUND(...)`: decided before the call is reached, as a compiler that
+    // knows the macro decides it, and nothing is logged.
+    m_macros.defineValue("N", 1);
+    EXPECT_EQ(run("#if !defined(NO_ORDERING) || WORKAROUND(MSVC, TESTED_AT(1310))\nyes\n#endif\n"
+                  "#if defined(NO_ORDERING) && WORKAROUND(1)\nno\n#else\nelse\n#endif\n"
+                  "#if 1 ? 2 : WORKAROUND(3)\nthird\n#endif\n"),
+              "yes\n\nelse\n\nthird\n\n");
+    EXPECT_TRUE(m_log.takeLines().empty());
+    // Where the value is needed the condition fails as before: the same lines, taken as false.
+    EXPECT_EQ(run("#if WORKAROUND(GCC, 1) || 1\nbad\n#else\nother\n#endif\n"), "other\n\n");
+    EXPECT_EQ(m_log.takeLines(), (std::vector<std::string>{
+                                     "44  is not Allowed By Preprocessing Expression",
+                                     "/p/src/x.cpp:1: #if cannot be evaluated (Unknown Operator), taken as false"}));
+    EXPECT_EQ(run("#if !WORKAROUND(GCC)\nbad\n#endif\nN\n"), "\n1\n");
+    EXPECT_EQ(m_log.takeLines().size(), 1u);
+    // A defined function-like macro is expanded as before, and a call that does not close on
+    // the line is no unknown value.
+    m_macros.define(MacroDefinition{"F", true, false, false, {"a"}, {}});
+    EXPECT_EQ(run("#if 0 || F(1) 1\nyes\n#endif\n"), "yes\n\n");
+    EXPECT_EQ(run("#if 1 || G(1\nx\n#endif\nN\n"), "\n1\n");
+    EXPECT_EQ(m_log.takeLines().size(), 1u);
+    EXPECT_TRUE(m_error.empty());
+}
+
 TEST_F(PreprocessorTest, ConditionsSeeDefinedFromReplacementsAndFeatureQueries)
 {
     EXPECT_EQ(run("#define HAS(x) defined(x)\n#define Y\n#if HAS(Y) && !HAS(Z)\nyes\n#endif\n"),
