@@ -16,11 +16,12 @@
 //              that name in that file after the compiler's preprocessing: names made by macros)
 //   speed      ctags' CPU time / the full analysis' CPU time (1.0: as fast as ctags)
 // `--misses=N` prints up to N of the triples that each side has and the other lacks; a miss is
-// marked [off] in switched-off code and [dropped] where the compiler keeps the line and this
-// program's preprocessing does not.
+// marked [off] in switched-off code, [dropped] where the compiler keeps the line and this
+// program's preprocessing does not, and [macro] where the compiler sees no definition of that name
+// in the file (a macro call that ctags takes for a definition).
 //
 //   recall_bench [--misses=N] [--ctags=PATH] [--compiler=PATH|--no-compiler]
-//                [NAME=DIR[:DIR...][+WORD[=N]...]]...
+//                [NAME=DIR[:DIR...][+WORD[=N]...][+-IDIR...]]...
 //
 // The run uses the default predefined words, as a run of the command-line program does, and
 // the code base's own configuration words after them (the compiler gets those as -D).
@@ -45,6 +46,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -58,21 +60,27 @@ constexpr const char* kProgram = "recall_bench";
 struct CodeBase {
     std::string name;
     std::vector<fs::path> dirs;
+    // Further include directories a user of the code base gives (`+-IDIR`): searched, not read.
+    std::vector<std::string> includeDirs;
     // Configuration words a user of the code base defines (`CATCH_CONFIG_MAIN` for the one
     // file that holds Catch's implementation), after the default predefined words.
     qm::frontend::PredefinedWordList words;
 };
 
-// NAME=DIR[:DIR...][+WORD[=N]...]
+// NAME=DIR[:DIR...][+WORD[=N]...][+-IDIR...]
 CodeBase parseCodeBase(const std::string& arg, std::size_t eq)
 {
-    CodeBase base{arg.substr(0, eq), {}, {}};
+    CodeBase base{arg.substr(0, eq), {}, {}, {}};
     std::stringstream parts(arg.substr(eq + 1));
     std::string dirs;
     std::getline(parts, dirs, '+');
     std::stringstream dirList(dirs);
     for (std::string dir; std::getline(dirList, dir, ':');) base.dirs.emplace_back(dir);
     for (std::string word; std::getline(parts, word, '+');) {
+        if (word.rfind("-I", 0) == 0) {
+            base.includeDirs.push_back(word.substr(2));
+            continue;
+        }
         const auto value = word.find('=');
         base.words.push_back({word.substr(0, value), value == std::string::npos ? 1 : std::stoi(word.substr(value + 1))});
     }
@@ -96,6 +104,11 @@ const std::vector<std::pair<const char*, const char*>> kDefaultCodeBases = {
     {"boost-circular-buffer", "/usr/include/boost/circular_buffer"},
     {"boost-container", "/usr/include/boost/container"},
     {"googletest", "/usr/src/googletest"},
+    // The same with its include directories, as its build has them: without them the compiler
+    // takes the installed copies of its headers under /usr/include, which this program does not
+    // read, and code under `#if GTEST_HAS_...` counts as dropped.
+    {"googletest-built", "/usr/src/googletest+-I/usr/src/googletest/googletest/include+-I/usr/src/googletest/googlemock/include"
+                         "+-I/usr/src/googletest/googletest+-I/usr/src/googletest/googlemock"},
     // C library headers and C example programs.
     {"curl-headers", "/usr/include/x86_64-linux-gnu/curl"},
     {"libxml2-headers", "/usr/include/libxml2/libxml"},
@@ -114,8 +127,8 @@ std::string normalPath(const std::string& path)
     return error ? path : canonical.string();
 }
 
-// ctags writes `operator <` and `operator bool`; the symbol table names a symbol operator by its
-// symbol alone (`<`) and a conversion operator `operator bool`.
+// ctags writes `operator <`, `operator new` and `operator bool`; the symbol table names a symbol
+// operator by its symbol alone (`<`, `new`) and a conversion operator `operator bool`.
 std::string ctagsName(std::string name)
 {
     if (name.rfind("operator", 0) == 0 && name.size() > 8) {
@@ -125,7 +138,18 @@ std::string ctagsName(std::string name)
         while (start < name.size() && name[start] == ' ') ++start;
         const char first = start < name.size() ? name[start] : '\0';
         const bool symbol = !word && !((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z') || first == '_');
-        if (symbol) {
+        // `operator new[]` is `new[]` here, like a symbol operator; `operator newline` stays.
+        const std::string_view rest = std::string_view(name).substr(start);
+        const bool allocation = [&] {
+            for (const std::string_view word : {std::string_view("new"), std::string_view("delete")}) {
+                if (rest.substr(0, word.size()) == word
+                    && (rest.size() == word.size() || rest[word.size()] == ' ' || rest[word.size()] == '[')) {
+                    return true;
+                }
+            }
+            return false;
+        }();
+        if (symbol || allocation) {
             std::string out;
             for (std::size_t i = start; i < name.size(); ++i) {
                 if (name[i] != ' ') out.push_back(name[i]);
@@ -281,6 +305,7 @@ std::optional<Figures> measure(const CodeBase& base, const Options& options, con
     for (const fs::path& dir : base.dirs) {
         includeDirectories.push_back((fs::is_regular_file(dir) ? dir.parent_path() : dir).string());
     }
+    includeDirectories.insert(includeDirectories.end(), base.includeDirs.begin(), base.includeDirs.end());
 
     // The full analysis, best of two runs (the first also warms the file cache).
     std::set<Triple> ours;
@@ -300,6 +325,11 @@ std::optional<Figures> measure(const CodeBase& base, const Options& options, con
         figures.ourSeconds = round == 0 ? spent : std::min(figures.ourSeconds, spent);
         if (round == 0) {
             collectSymbols(engine.result(), ours);
+            // Only the code base's own files count: ctags reads those alone, and a header the
+            // code base includes from elsewhere (Eigen's ../plugins) would be unconfirmed.
+            std::set<std::string> listed;
+            for (const std::string& file : files) listed.insert(normalPath(file));
+            std::erase_if(ours, [&](const Triple& t) { return listed.count(std::get<0>(t)) == 0; });
             collectLiveLines(engine, ourLines);
         }
     }
@@ -354,7 +384,12 @@ std::optional<Figures> measure(const CodeBase& base, const Options& options, con
             continue;
         }
         const bool dropped = std::none_of(lines.begin(), lines.end(), [&](int line) { return isLive(ourLines, std::get<0>(tag), line); });
-        notFound.push_back({tag, note + (dropped ? " [dropped]" : "")});
+        // A tag the compiler's view of the file does not define is a macro call ctags took for a
+        // definition (`TEST(A, B) { ... }`): the name is what the macro is called, not what it makes.
+        const auto& [file, name, category] = tag;
+        const bool macro = !dropped && figures.compilerView && compiler.knows(file)
+                           && !(category == Category::Type ? compiler.definesType(file, name) : compiler.definesFunction(file, name));
+        notFound.push_back({tag, note + (dropped ? " [dropped]" : macro ? " [macro]" : "")});
     }
     for (const Triple& mine : ours) {
         const auto& [file, name, category] = mine;
@@ -389,7 +424,7 @@ int main(int argc, char** argv)
     Options options;
     bool withCompiler = true;
     std::vector<CodeBase> bases;
-    const char* usage = " [--misses=N] [--ctags=PATH] [--compiler=PATH|--no-compiler] [NAME=DIR[:DIR...][+WORD[=N]...]]...\n";
+    const char* usage = " [--misses=N] [--ctags=PATH] [--compiler=PATH|--no-compiler] [NAME=DIR[:DIR...][+WORD[=N]...][+-IDIR...]]...\n";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--misses=", 0) == 0) {
