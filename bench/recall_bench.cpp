@@ -6,18 +6,29 @@
 // definitions: ctags' tags of those kinds against the symbol table's entries with a definition
 // (an entry with a body), as (file, name, type-or-function) triples. Reported per code base:
 //   found      the share of ctags' types and of its function definitions that the symbol table has
+//   off        how many of ctags' tags lie in code that the configuration switches off on this
+//              platform: lines that the system compiler's preprocessor drops in every translation
+//              unit of the code base (CompilerView); ctags reads both sides of every #if
+//   live found the share of the tags outside such code that the symbol table has
 //   confirmed  the share of the symbol table's triples that ctags has too (a ctags typedef of the
-//              same name confirms a type: `typedef struct { ... } T;` is struct T here)
+//              same name confirms a type: `typedef struct { ... } T;` is struct T here), and the
+//              share that ctags or the source as the compiler sees it confirms (a definition of
+//              that name in that file after the compiler's preprocessing: names made by macros)
 //   speed      ctags' CPU time / the full analysis' CPU time (1.0: as fast as ctags)
-// `--misses=N` prints up to N of the triples that each side has and the other lacks.
+// `--misses=N` prints up to N of the triples that each side has and the other lacks; a miss is
+// marked [off] in switched-off code, [dropped] where the compiler keeps the line and this
+// program's preprocessing does not, and [macro] where the compiler sees no definition of that name
+// in the file (a macro call that ctags takes for a definition).
 //
-//   recall_bench [--misses=N] [--ctags=PATH] [NAME=DIR[:DIR...][+WORD[=N]...]]...
+//   recall_bench [--misses=N] [--ctags=PATH] [--compiler=PATH|--no-compiler]
+//                [NAME=DIR[:DIR...][+WORD[=N]...][+-IDIR...]]...
 //
 // The run uses the default predefined words, as a run of the command-line program does, and
-// the code base's own configuration words after them.
+// the code base's own configuration words after them (the compiler gets those as -D).
 //
 // Without code bases it reads the default list below, skipping those not installed.
 #include "bench_support.h"
+#include "compiler_view.h"
 
 #include "frontend/analysis_engine.h"
 #include "frontend/log_sink.h"
@@ -35,6 +46,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -48,21 +60,27 @@ constexpr const char* kProgram = "recall_bench";
 struct CodeBase {
     std::string name;
     std::vector<fs::path> dirs;
+    // Further include directories a user of the code base gives (`+-IDIR`): searched, not read.
+    std::vector<std::string> includeDirs;
     // Configuration words a user of the code base defines (`CATCH_CONFIG_MAIN` for the one
     // file that holds Catch's implementation), after the default predefined words.
     qm::frontend::PredefinedWordList words;
 };
 
-// NAME=DIR[:DIR...][+WORD[=N]...]
+// NAME=DIR[:DIR...][+WORD[=N]...][+-IDIR...]
 CodeBase parseCodeBase(const std::string& arg, std::size_t eq)
 {
-    CodeBase base{arg.substr(0, eq), {}, {}};
+    CodeBase base{arg.substr(0, eq), {}, {}, {}};
     std::stringstream parts(arg.substr(eq + 1));
     std::string dirs;
     std::getline(parts, dirs, '+');
     std::stringstream dirList(dirs);
     for (std::string dir; std::getline(dirList, dir, ':');) base.dirs.emplace_back(dir);
     for (std::string word; std::getline(parts, word, '+');) {
+        if (word.rfind("-I", 0) == 0) {
+            base.includeDirs.push_back(word.substr(2));
+            continue;
+        }
         const auto value = word.find('=');
         base.words.push_back({word.substr(0, value), value == std::string::npos ? 1 : std::stoi(word.substr(value + 1))});
     }
@@ -86,6 +104,11 @@ const std::vector<std::pair<const char*, const char*>> kDefaultCodeBases = {
     {"boost-circular-buffer", "/usr/include/boost/circular_buffer"},
     {"boost-container", "/usr/include/boost/container"},
     {"googletest", "/usr/src/googletest"},
+    // The same with its include directories, as its build has them: without them the compiler
+    // takes the installed copies of its headers under /usr/include, which this program does not
+    // read, and code under `#if GTEST_HAS_...` counts as dropped.
+    {"googletest-built", "/usr/src/googletest+-I/usr/src/googletest/googletest/include+-I/usr/src/googletest/googlemock/include"
+                         "+-I/usr/src/googletest/googletest+-I/usr/src/googletest/googlemock"},
     // C library headers and C example programs.
     {"curl-headers", "/usr/include/x86_64-linux-gnu/curl"},
     {"libxml2-headers", "/usr/include/libxml2/libxml"},
@@ -104,8 +127,8 @@ std::string normalPath(const std::string& path)
     return error ? path : canonical.string();
 }
 
-// ctags writes `operator <` and `operator bool`; the symbol table names a symbol operator by its
-// symbol alone (`<`) and a conversion operator `operator bool`.
+// ctags writes `operator <`, `operator new` and `operator bool`; the symbol table names a symbol
+// operator by its symbol alone (`<`, `new`) and a conversion operator `operator bool`.
 std::string ctagsName(std::string name)
 {
     if (name.rfind("operator", 0) == 0 && name.size() > 8) {
@@ -115,7 +138,18 @@ std::string ctagsName(std::string name)
         while (start < name.size() && name[start] == ' ') ++start;
         const char first = start < name.size() ? name[start] : '\0';
         const bool symbol = !word && !((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z') || first == '_');
-        if (symbol) {
+        // `operator new[]` is `new[]` here, like a symbol operator; `operator newline` stays.
+        const std::string_view rest = std::string_view(name).substr(start);
+        const bool allocation = [&] {
+            for (const std::string_view word : {std::string_view("new"), std::string_view("delete")}) {
+                if (rest.substr(0, word.size()) == word
+                    && (rest.size() == word.size() || rest[word.size()] == ' ' || rest[word.size()] == '[')) {
+                    return true;
+                }
+            }
+            return false;
+        }();
+        if (symbol || allocation) {
             std::string out;
             for (std::size_t i = start; i < name.size(); ++i) {
                 if (name[i] != ' ') out.push_back(name[i]);
@@ -127,7 +161,7 @@ std::string ctagsName(std::string name)
 }
 
 struct CtagsResult {
-    std::set<Triple> tags;
+    std::map<Triple, std::vector<int>> tags;  // with the lines ctags gives for each
     std::set<std::pair<std::string, std::string>> typedefs;  // file, name
 };
 
@@ -138,19 +172,23 @@ bool readCtags(const std::string& ctags, const std::string& listFile, const fs::
     if (!qm::bench::runChild(argv, out.string(), kProgram, "/dev/null")) return false;
     std::ifstream in(out);
     std::string line;
+    std::map<std::string, std::string> normal;
     while (std::getline(in, line)) {
         const nlohmann::json tag = nlohmann::json::parse(line, nullptr, false);
         if (tag.is_discarded() || tag.value("_type", "") != "tag") continue;
         const std::string kind = tag.value("kind", "");
         const std::string name = tag.value("name", "");
-        const std::string path = normalPath(tag.value("path", ""));
+        auto [it, inserted] = normal.try_emplace(tag.value("path", ""));
+        if (inserted) it->second = normalPath(it->first);
+        const std::string& path = it->second;
+        const int lineNumber = tag.value("line", 0);
         if (name.rfind("__anon", 0) == 0) continue;  // ctags' names for anonymous types
         if (kind == "typedef") {
             result.typedefs.insert({path, name});
         } else if (kind == "function") {
-            result.tags.insert({path, ctagsName(name), Category::Function});
+            result.tags[{path, ctagsName(name), Category::Function}].push_back(lineNumber);
         } else if (kind == "class" || kind == "struct" || kind == "union" || kind == "enum" || kind == "namespace") {
-            result.tags.insert({path, name, Category::Type});
+            result.tags[{path, name, Category::Type}].push_back(lineNumber);
         }
     }
     return true;
@@ -186,24 +224,65 @@ void collectSymbols(const qm::model::SymbolEntry& root, std::set<Triple>& out)
     }
 }
 
+// The lines of each file that hold a token after this program's preprocessing, in any unit.
+using LiveLines = std::map<std::string, std::vector<bool>>;
+
+void collectLiveLines(const qm::frontend::AnalysisEngine& engine, LiveLines& out)
+{
+    std::map<std::string, std::string> normal;
+    std::vector<const qm::model::SourceUnit*> pending;
+    for (const auto& file : engine.files()) {
+        if (file->rootUnit) pending.push_back(file->rootUnit.get());
+    }
+    while (!pending.empty()) {
+        const qm::model::SourceUnit* unit = pending.back();
+        pending.pop_back();
+        for (const auto& included : unit->includedUnits) pending.push_back(included.get());
+        auto [it, inserted] = normal.try_emplace(unit->fileName);
+        if (inserted) it->second = normalPath(unit->fileName);
+        std::vector<bool>& lines = out[it->second];
+        for (const qm::model::Token& token : unit->tokens) {
+            if (token.code == qm::model::tok::Newline || token.line <= 0) continue;
+            if (lines.size() <= static_cast<std::size_t>(token.line)) lines.resize(static_cast<std::size_t>(token.line) + 1);
+            lines[static_cast<std::size_t>(token.line)] = true;
+        }
+    }
+}
+
+bool isLive(const LiveLines& live, const std::string& file, int line)
+{
+    const auto it = live.find(file);
+    return it != live.end() && line > 0 && static_cast<std::size_t>(line) < it->second.size() && it->second[static_cast<std::size_t>(line)];
+}
+
 struct Figures {
     std::size_t files = 0;
     std::uint64_t bytes = 0;
     std::size_t ctagsTypes = 0, ctagsFunctions = 0, foundTypes = 0, foundFunctions = 0;
-    std::size_t ours = 0, confirmed = 0;
+    std::size_t offTypes = 0, offFunctions = 0;  // tags in switched-off code (none found there)
+    std::size_t ours = 0, confirmed = 0, confirmedBySource = 0;
+    bool compilerView = false;
     double ourSeconds = 0, ctagsSeconds = 0;
 };
 
-void printMisses(const char* title, const std::vector<Triple>& list, int limit)
+void printMisses(const char* title, const std::vector<std::pair<Triple, std::string>>& list, int limit)
 {
     std::cout << "  " << title << " (" << list.size() << ")\n";
     for (int i = 0; i < limit && i < static_cast<int>(list.size()); ++i) {
-        const auto& [file, name, category] = list[static_cast<std::size_t>(i)];
-        std::cout << "    " << (category == Category::Type ? "type     " : "function ") << name << "  " << file << '\n';
+        const auto& [triple, note] = list[static_cast<std::size_t>(i)];
+        const auto& [file, name, category] = triple;
+        std::cout << "    " << (category == Category::Type ? "type     " : "function ") << name << "  " << file << note
+                  << '\n';
     }
 }
 
-std::optional<Figures> measure(const CodeBase& base, const std::string& ctags, int misses, const fs::path& temp)
+struct Options {
+    int misses = 0;
+    std::string ctags;
+    std::string compiler;  // empty: no compiler view
+};
+
+std::optional<Figures> measure(const CodeBase& base, const Options& options, const fs::path& temp)
 {
     std::vector<std::string> files;
     for (const fs::path& dir : base.dirs) {
@@ -222,9 +301,15 @@ std::optional<Figures> measure(const CodeBase& base, const std::string& ctags, i
     figures.bytes = qm::bench::totalFileBytes(files);
     const fs::path listFile = temp / (base.name + ".list");
     qm::bench::writeLines(listFile, files);
+    std::vector<std::string> includeDirectories;
+    for (const fs::path& dir : base.dirs) {
+        includeDirectories.push_back((fs::is_regular_file(dir) ? dir.parent_path() : dir).string());
+    }
+    includeDirectories.insert(includeDirectories.end(), base.includeDirs.begin(), base.includeDirs.end());
 
     // The full analysis, best of two runs (the first also warms the file cache).
     std::set<Triple> ours;
+    LiveLines ourLines;
     for (int round = 0; round < 2; ++round) {
         qm::frontend::LogSink log;
         qm::frontend::AnalysisEngine engine(log);
@@ -233,47 +318,98 @@ std::optional<Figures> measure(const CodeBase& base, const std::string& ctags, i
         qm::frontend::PredefinedWordList words = qm::frontend::defaultPredefinedWords();
         words.insert(words.end(), base.words.begin(), base.words.end());
         settings.macroSeeds = qm::frontend::buildMacroSeeds(words, {});
-        for (const fs::path& dir : base.dirs) {
-            settings.includeDirectories.push_back((fs::is_regular_file(dir) ? dir.parent_path() : dir).string());
-        }
+        settings.includeDirectories = includeDirectories;
         const auto start = qm::bench::CpuClock::now();
         engine.runSynchronously(std::move(settings));
         const double spent = qm::bench::seconds(qm::bench::CpuClock::now() - start);
         figures.ourSeconds = round == 0 ? spent : std::min(figures.ourSeconds, spent);
-        if (round == 0) collectSymbols(engine.result(), ours);
+        if (round == 0) {
+            collectSymbols(engine.result(), ours);
+            // Only the code base's own files count: ctags reads those alone, and a header the
+            // code base includes from elsewhere (Eigen's ../plugins) would be unconfirmed.
+            std::set<std::string> listed;
+            for (const std::string& file : files) listed.insert(normalPath(file));
+            std::erase_if(ours, [&](const Triple& t) { return listed.count(std::get<0>(t)) == 0; });
+            collectLiveLines(engine, ourLines);
+        }
     }
     for (int round = 0; round < 2; ++round) {
-        const auto usage = qm::bench::runCtags(ctags, listFile.string(), kProgram);
+        const auto usage = qm::bench::runCtags(options.ctags, listFile.string(), kProgram);
         if (!usage) return std::nullopt;
         figures.ctagsSeconds = round == 0 ? usage->cpuSeconds : std::min(figures.ctagsSeconds, usage->cpuSeconds);
     }
     CtagsResult reference;
-    if (!readCtags(ctags, listFile.string(), temp / (base.name + ".json"), reference)) return std::nullopt;
+    if (!readCtags(options.ctags, listFile.string(), temp / (base.name + ".json"), reference)) return std::nullopt;
 
-    std::vector<Triple> notFound, notConfirmed;
-    for (const Triple& tag : reference.tags) {
+    qm::bench::CompilerView compiler;
+    if (!options.compiler.empty()) {
+        qm::bench::CompilerView::Options viewOptions;
+        viewOptions.compiler = options.compiler;
+        viewOptions.includeDirectories = includeDirectories;
+        for (const auto& word : base.words) viewOptions.words.push_back({word.name, word.value});
+        viewOptions.workDirectory = temp / (base.name + ".cpp-view");
+        std::vector<std::string> normalFiles;
+        for (const std::string& file : files) normalFiles.push_back(normalPath(file));
+        figures.compilerView = compiler.build(normalFiles, viewOptions);
+        if (options.misses > 0 && figures.compilerView) {
+            std::cout << base.name << ": the compiler preprocessed " << compiler.units() << " units ("
+                      << compiler.failedUnits() << " with errors, " << compiler.stubs() << " missing headers stubbed)\n";
+        }
+    }
+    // A tag lies in switched-off code when the compiler keeps none of its lines.
+    auto switchedOff = [&](const Triple& tag, const std::vector<int>& lines) {
+        if (!figures.compilerView || !compiler.knows(std::get<0>(tag))) return false;
+        return std::none_of(lines.begin(), lines.end(), [&](int line) { return compiler.live(std::get<0>(tag), line); });
+    };
+
+    std::vector<std::pair<Triple, std::string>> notFound, notConfirmed;
+    std::vector<std::pair<Triple, std::string>> offMisses;
+    for (const auto& [tag, lines] : reference.tags) {
         const bool found = ours.count(tag) != 0;
+        const bool off = !found && switchedOff(tag, lines);
         if (std::get<2>(tag) == Category::Type) {
             ++figures.ctagsTypes;
             figures.foundTypes += found;
+            figures.offTypes += off;
         } else {
             ++figures.ctagsFunctions;
             figures.foundFunctions += found;
+            figures.offFunctions += off;
         }
-        if (!found) notFound.push_back(tag);
+        if (found) continue;
+        std::string note(1, ':');
+        note += std::to_string(lines.front());
+        if (off) {
+            offMisses.push_back({tag, note + " [off]"});
+            continue;
+        }
+        const bool dropped = std::none_of(lines.begin(), lines.end(), [&](int line) { return isLive(ourLines, std::get<0>(tag), line); });
+        // A tag the compiler's view of the file does not define is a macro call ctags took for a
+        // definition (`TEST(A, B) { ... }`): the name is what the macro is called, not what it makes.
+        const auto& [file, name, category] = tag;
+        const bool macro = !dropped && figures.compilerView && compiler.knows(file)
+                           && !(category == Category::Type ? compiler.definesType(file, name) : compiler.definesFunction(file, name));
+        notFound.push_back({tag, note + (dropped ? " [dropped]" : macro ? " [macro]" : "")});
     }
     for (const Triple& mine : ours) {
+        const auto& [file, name, category] = mine;
         const bool confirmed = reference.tags.count(mine) != 0
-                               || (std::get<2>(mine) == Category::Type
-                                   && reference.typedefs.count({std::get<0>(mine), std::get<1>(mine)}) != 0);
+                               || (category == Category::Type && reference.typedefs.count({file, name}) != 0);
+        const bool bySource = confirmed
+                              || (category == Category::Type ? compiler.definesType(file, name)
+                                                             : compiler.definesFunction(file, name));
         ++figures.ours;
         figures.confirmed += confirmed;
-        if (!confirmed) notConfirmed.push_back(mine);
+        figures.confirmedBySource += bySource;
+        if (!confirmed) notConfirmed.push_back({mine, bySource ? " [source]" : ""});
     }
-    if (misses > 0) {
+    if (options.misses > 0) {
+        // Real misses first, then the confirmed-by-source entries last.
+        std::stable_partition(notConfirmed.begin(), notConfirmed.end(), [](const auto& e) { return e.second.empty(); });
         std::cout << base.name << ":\n";
-        printMisses("ctags has, the symbol table lacks", notFound, misses);
-        printMisses("the symbol table has, ctags lacks", notConfirmed, misses);
+        printMisses("ctags has, the symbol table lacks, outside switched-off code", notFound, options.misses);
+        printMisses("ctags has in switched-off code", offMisses, options.misses);
+        printMisses("the symbol table has, ctags lacks", notConfirmed, options.misses);
     }
     return figures;
 }
@@ -285,17 +421,22 @@ double percent(std::size_t part, std::size_t whole) { return whole == 0 ? 100.0 
 int main(int argc, char** argv)
 {
     if (const int status = qm::bench::runMeasuringMode(argc, argv); status >= 0) return status;
-    int misses = 0;
-    std::string ctagsPath;
+    Options options;
+    bool withCompiler = true;
     std::vector<CodeBase> bases;
+    const char* usage = " [--misses=N] [--ctags=PATH] [--compiler=PATH|--no-compiler] [NAME=DIR[:DIR...][+WORD[=N]...][+-IDIR...]]...\n";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--misses=", 0) == 0) {
-            misses = std::stoi(arg.substr(9));
+            options.misses = std::stoi(arg.substr(9));
         } else if (arg.rfind("--ctags=", 0) == 0) {
-            ctagsPath = arg.substr(8);
+            options.ctags = arg.substr(8);
+        } else if (arg.rfind("--compiler=", 0) == 0) {
+            options.compiler = arg.substr(11);
+        } else if (arg == "--no-compiler") {
+            withCompiler = false;
         } else if (arg == "--help") {
-            std::cout << "usage: " << kProgram << " [--misses=N] [--ctags=PATH] [NAME=DIR[:DIR...][+WORD[=N]...]]...\n";
+            std::cout << "usage: " << kProgram << usage;
             return 0;
         } else if (const auto eq = arg.find('='); eq != std::string::npos && arg[0] != '-') {
             bases.push_back(parseCodeBase(arg, eq));
@@ -311,31 +452,50 @@ int main(int argc, char** argv)
             if (fs::exists(base.dirs.front())) bases.push_back(std::move(base));
         }
     }
-    if (ctagsPath.empty()) {
+    if (options.ctags.empty()) {
         const auto found = qm::bench::findInPath("ctags");
         if (!found) {
             std::cerr << kProgram << ": universal-ctags is not installed (apt-get install universal-ctags)\n";
             return 1;
         }
-        ctagsPath = *found;
+        options.ctags = *found;
+    }
+    if (!withCompiler) {
+        options.compiler.clear();
+    } else if (options.compiler.empty()) {
+        if (const auto found = qm::bench::findInPath("g++")) {
+            options.compiler = *found;
+        } else {
+            std::cerr << kProgram << ": no g++ in PATH: switched-off code is not told apart\n";
+        }
     }
     qm::bench::TempDir temp("recall-bench-");
 
-    std::printf("| code base | files | KB | ctags types | found | ctags functions | found | ours | confirmed | speed vs ctags |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| code base | files | KB | ctags types | found | off | found outside off | ctags functions | found | off "
+                "| found outside off | ours | confirmed by ctags | by ctags or source | analysis s | ctags s | speed vs ctags |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     std::fflush(stdout);
     for (const CodeBase& base : bases) {
-        const auto figures = measure(base, ctagsPath, misses, temp.dir());
+        const auto figures = measure(base, options, temp.dir());
         if (!figures) {
-            std::printf("| %s | (not measured) |||||||||\n", base.name.c_str());
+            std::printf("| %s | (not measured) ||||||||||||||||\n", base.name.c_str());
             continue;
         }
-        std::printf("| %s | %zu | %llu | %zu | %.1f %% | %zu | %.1f %% | %zu | %.1f %% | %.2f |\n", base.name.c_str(),
-                    figures->files, static_cast<unsigned long long>(figures->bytes / 1024), figures->ctagsTypes,
-                    percent(figures->foundTypes, figures->ctagsTypes), figures->ctagsFunctions,
-                    percent(figures->foundFunctions, figures->ctagsFunctions), figures->ours,
-                    percent(figures->confirmed, figures->ours),
-                    figures->ourSeconds > 0 ? figures->ctagsSeconds / figures->ourSeconds : 0.0);
+        const Figures& f = *figures;
+        auto live = [&](std::size_t found, std::size_t all, std::size_t off) {
+            char text[32];
+            if (!f.compilerView) return std::string("-");
+            std::snprintf(text, sizeof text, "%.1f %%", percent(found, all - off));
+            return std::string(text);
+        };
+        std::printf("| %s | %zu | %llu | %zu | %.1f %% | %zu | %s | %zu | %.1f %% | %zu | %s | %zu | %.1f %% | %s | %.3f | %.3f | %.2f |\n",
+                    base.name.c_str(), f.files, static_cast<unsigned long long>(f.bytes / 1024), f.ctagsTypes,
+                    percent(f.foundTypes, f.ctagsTypes), f.offTypes, live(f.foundTypes, f.ctagsTypes, f.offTypes).c_str(),
+                    f.ctagsFunctions, percent(f.foundFunctions, f.ctagsFunctions), f.offFunctions,
+                    live(f.foundFunctions, f.ctagsFunctions, f.offFunctions).c_str(), f.ours,
+                    percent(f.confirmed, f.ours),
+                    live(f.confirmedBySource, f.ours, 0).c_str(), f.ourSeconds, f.ctagsSeconds,
+                    f.ourSeconds > 0 ? f.ctagsSeconds / f.ourSeconds : 0.0);
         std::fflush(stdout);
     }
     return 0;

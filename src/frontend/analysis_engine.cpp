@@ -45,6 +45,33 @@ void forEachUnit(SourceUnit& root, Visit&& visit)
     }
 }
 
+// The set of macro lookups of one unit's preprocessing (MacroTable::beginReads), closed when
+// asked or when the unit's work ends. Only an included unit's outcome is kept for others, so a
+// project file (depth 0) opens none.
+class ReadSet {
+public:
+    ReadSet(MacroTable& table, int depth) : m_table(table), m_open(depth > 0)
+    {
+        if (m_open) m_table.beginReads();
+    }
+    ReadSet(const ReadSet&) = delete;
+    ReadSet& operator=(const ReadSet&) = delete;
+    ~ReadSet()
+    {
+        if (m_open) m_table.endReads();
+    }
+    std::vector<std::pair<std::string, std::uint64_t>> close()
+    {
+        if (!m_open) return {};
+        m_open = false;
+        return m_table.endReads();
+    }
+
+private:
+    MacroTable& m_table;
+    bool m_open;
+};
+
 }  // namespace
 
 AnalysisEngine::AnalysisEngine(LogSink& log) : m_log(log), m_fileLog(&log) {}
@@ -136,6 +163,15 @@ void AnalysisEngine::stopAndWait()
 void AnalysisEngine::runBody()
 {
     m_running = true;
+    m_foundIncludes.clear();  // the file system may have changed since the last run
+    // Each file's table starts as a copy of its language's seeded one.
+    for (const SourceLanguage language : {SourceLanguage::C, SourceLanguage::Cpp}) {
+        MacroTable& seeded = m_seededTables[language == SourceLanguage::Cpp ? 1 : 0];
+        seeded = MacroTable();
+        for (const auto& seed : m_settings.macroSeeds) {
+            if (wordAppliesTo(seed.name, language)) seeded.defineValue(seed.name, seed.value);
+        }
+    }
     dropUnselectedAndChangedFiles();
     m_previous = std::move(m_files);
     m_files.clear();
@@ -233,9 +269,7 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
     SourceUnit& root = *file->rootUnit;
     root.fileName = path;
     root.userFile = 1;
-    for (const auto& seed : m_settings.macroSeeds) {
-        if (wordAppliesTo(seed.name, language)) file->macros.defineValue(seed.name, seed.value);
-    }
+    file->macros = m_seededTables[language == SourceLanguage::Cpp ? 1 : 0];
     if (m_pool) {
         preprocessForPool(std::move(file));
         return;
@@ -319,8 +353,10 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     const bool seen = m_registry.contains(unit.fileName, unit.stamp);
     if (seen) {
         const auto* known = m_registry.outcome(unit.fileName, unit.stamp, state);
+        if (!known && !sameFile) known = m_registry.agreeingOutcome(unit.fileName, unit.stamp, file.macros);
         if (known && (known->holder || !sameFile)) {
             say();
+            file.macros.noteReads(known->reads);  // before the definitions, which would hide them
             for (const auto& definition : known->changes) file.macros.define(definition);
             if (sameFile) unit.canonical = known->holder;
             return;
@@ -341,14 +377,16 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     std::vector<model::Token> lines;
     if (!sameFile) lines = directiveLines(unit.tokens);
     const std::size_t mark = file.macros.journalMark();
+    ReadSet reads(file.macros, depth);
     preprocessFramed(unit, file, depth);
     if (m_stopRequested) return;  // cut short: nothing of it is kept for other units
     if (!sameFile && seen) {
         // Read only for its macros: its declarations are shown by the unit that holds it.
         std::vector<model::Token>().swap(unit.tokens);
         m_registry.setDirectives(unit.fileName, unit.stamp, std::move(lines));
-        if (m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) {
-            m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark)});
+        if (depth > 0 && m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) {
+            m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark), {}},
+                                     reads.close());
         }
         return;
     }
@@ -367,7 +405,8 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     // A project file's own table state is the seeds alone, which another file including it
     // hardly ever has: its definitions are not worth keeping for that.
     if (depth > 0 && m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) {
-        m_registry.recordOutcome(unit.fileName, unit.stamp, state, {holder, file.macros.changesSince(mark)});
+        m_registry.recordOutcome(unit.fileName, unit.stamp, state, {holder, file.macros.changesSince(mark), {}},
+                                 reads.close());
     }
 }
 
@@ -379,6 +418,7 @@ void AnalysisEngine::replayDirectives(SourceUnit& unit, SourceFile& file, int de
 {
     const std::uint64_t state = file.macros.fingerprint();
     const std::size_t mark = file.macros.journalMark();
+    ReadSet reads(file.macros, depth);
     unit.tokens = directives;
     preprocessFramed(unit, file, depth);
     std::vector<model::Token>().swap(unit.tokens);
@@ -387,8 +427,9 @@ void AnalysisEngine::replayDirectives(SourceUnit& unit, SourceFile& file, int de
         m_registry.eraseUnit(*nested);  // an empty file may hold its version: it goes with it
         return true;
     });
-    if (m_stopRequested || !m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) return;
-    m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark)});
+    if (m_stopRequested || depth == 0 || !m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) return;
+    m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark), {}},
+                             reads.close());
 }
 
 // Runs the preprocessor over one unit; a failure that ends it is logged and the run goes on
@@ -400,7 +441,8 @@ void AnalysisEngine::preprocessFramed(SourceUnit& unit, SourceFile& file, int de
                                   m_stopRequested, *m_fileLog,
                                   [this, &file](const std::string& path, int userFile, int nested) {
                                       return includeFile(file, path, userFile, nested);
-                                  }};
+                                  },
+                                  &m_foundIncludes};
         preprocessUnit(unit, env, depth);
     } catch (const std::exception&) {
         m_fileLog->writeLine(unit.fileName + ": Preprocessing Error");

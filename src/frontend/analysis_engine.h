@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace qm::frontend {
@@ -139,6 +140,8 @@ private:
     std::vector<std::unique_ptr<SourceFile>> m_files;     // the project files of the last run
     std::vector<std::unique_ptr<SourceFile>> m_previous;  // work list during a run
     PreprocessedRegistry m_registry;
+    MacroTable m_seededTables[2];  // the run's seeds for C files and for C++ files
+    std::unordered_map<std::string, std::string> m_foundIncludes;  // PreprocessEnvironment::foundIncludes
     model::SymbolEntry m_root;
     model::NamelessCounters m_counters;
 

@@ -27,6 +27,7 @@ constexpr const char* kUnbalancedParenthesis = "Unbalanced Parenthesis";
 constexpr const char* kColonWithoutQuestion = "':' without '?'";
 constexpr const char* kQuestionWithoutColon = "'?' without ':'";
 constexpr const char* kTooDeep = "Expression too deep";
+constexpr const char* kUnknownValue = "Unknown Value";
 
 bool isOperand(TokenCode code) noexcept
 {
@@ -177,7 +178,10 @@ struct ExprNode {
 
 class ConditionEvaluator {
 public:
-    explicit ConditionEvaluator(std::span<const Token* const> input) : m_input(input) {}
+    ConditionEvaluator(std::span<const Token* const> input, bool unknownNames)
+        : m_input(input), m_unknownNames(unknownNames)
+    {
+    }
 
     std::int32_t evaluate(LogSink& log)
     {
@@ -204,6 +208,7 @@ private:
     }
 
     std::span<const Token* const> m_input;
+    bool m_unknownNames;  // identifiers are operands whose value is unknown
     // The input with the markers in place.
     std::vector<const Token*> m_marked;
     // Operators marked by identity: a token is marked once and stays marked wherever it occurs.
@@ -221,7 +226,7 @@ private:
 void ConditionEvaluator::checkTokens(LogSink& log) const
 {
     for (const Token* token : m_input) {
-        if (!isPermitted(token->code)) {
+        if (!isPermitted(token->code) && !(m_unknownNames && token->is(tok::Identifier))) {
             log.writeLine(std::to_string(token->code) + " " + std::string(kNotAllowed));
             throw ConditionError(kUnknownOperator);
         }
@@ -264,7 +269,7 @@ void ConditionEvaluator::toPostfix()
 
     m_postfix.reserve(m_marked.size());
     for (const Token* token : m_marked) {
-        if (isOperand(token->code)) {
+        if (isOperand(token->code) || token->is(tok::Identifier)) {
             m_postfix.push_back(token);
             operandExpected = false;
             continue;
@@ -327,7 +332,7 @@ void ConditionEvaluator::buildTree()
     for (const Token* token : m_postfix) {
         ExprNode node;
         node.token = token;
-        if (isOperand(token->code)) {
+        if (isOperand(token->code) || token->is(tok::Identifier)) {
             node.shape = ExprNode::Shape::Operand;
         } else if (m_unary.contains(token)) {
             if (stack.empty()) {
@@ -385,6 +390,8 @@ std::int32_t ConditionEvaluator::evaluateTree() const
 
         switch (node.shape) {
         case ExprNode::Shape::Operand:
+            // A name stands for a value nobody knows: fine where it is never looked at.
+            if (node.token->is(tok::Identifier)) throw ConditionError(kUnknownValue);
             values.push_back(operandValue(*node.token));
             pending.pop_back();
             break;
@@ -441,9 +448,9 @@ std::int32_t ConditionEvaluator::evaluateTree() const
 
 }  // namespace
 
-std::int32_t evaluateCondition(std::span<const Token* const> condition, LogSink& log)
+std::int32_t evaluateCondition(std::span<const Token* const> condition, LogSink& log, bool unknownNames)
 {
-    return ConditionEvaluator(condition).evaluate(log);
+    return ConditionEvaluator(condition, unknownNames).evaluate(log);
 }
 
 }  // namespace qm::frontend

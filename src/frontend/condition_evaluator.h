@@ -43,6 +43,11 @@ constexpr int kMaxConditionNesting = 256;
 // condition) or one nested deeper than kMaxConditionNesting throws ConditionError without a log
 // line. Nothing recurses on the shape of the input, so hostile conditions cannot exhaust the
 // stack.
-std::int32_t evaluateCondition(std::span<const model::Token* const> condition, LogSink& log);
+//
+// With `unknownNames`, an identifier is an operand whose value nobody knows (the preprocessor
+// puts one in place of a call of a function-like macro it has no definition for): the condition
+// has a value when short-circuiting never looks at it (`1 || F`, `0 && F`, `0 ? F : 2`), and
+// throws ConditionError("Unknown Value") when it does.
+std::int32_t evaluateCondition(std::span<const model::Token* const> condition, LogSink& log, bool unknownNames = false);
 
 }  // namespace qm::frontend

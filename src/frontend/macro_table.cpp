@@ -42,6 +42,21 @@ std::uint64_t MacroDefinition::contentHash() const noexcept
     return h;
 }
 
+MacroTable::MacroTable(const MacroTable& other)
+    : m_macros(other.m_macros),
+      m_filter(other.m_filter),
+      m_writes(other.m_writes),
+      m_replacementTokens(other.m_replacementTokens),
+      m_fingerprint(other.m_fingerprint)
+{
+}
+
+MacroTable& MacroTable::operator=(const MacroTable& other)
+{
+    if (this != &other) *this = MacroTable(other);
+    return *this;
+}
+
 void MacroTable::define(MacroDefinitionPtr definition)
 {
     const std::uint64_t contribution = combine(hashText(definition->name), definition->hash);
@@ -53,9 +68,16 @@ void MacroTable::define(MacroDefinitionPtr definition)
         it->second.definition = std::move(definition);
     } else {
         std::string key = definition->name;
+        const std::size_t hash = Hash{}(key);
+        if (m_filter.empty()) m_filter.assign(kFilterBits / 64, 0);
+        for (int which = 0; which < 2; ++which) {
+            const std::uint64_t bit = filterBit(hash, which);
+            m_filter[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+        }
         it = m_macros.emplace(std::move(key), Entry{std::move(definition), 0}).first;
     }
     it->second.contribution = contribution;
+    it->second.written = ++m_writes;
     m_fingerprint += contribution;
     m_journal.push_back(&it->first);
 }
@@ -70,6 +92,58 @@ std::vector<MacroDefinitionPtr> MacroTable::changesSince(std::size_t mark) const
         changes.push_back(m_macros.find(std::string_view(*name))->second.definition);
     }
     return changes;
+}
+
+void MacroTable::beginReads()
+{
+    m_readSets.push_back(ReadSet{m_writes, {}, {}, {}});
+}
+
+std::vector<std::pair<std::string, std::uint64_t>> MacroTable::endReads()
+{
+    if (m_readSets.empty()) return {};
+    ReadSet closed = std::move(m_readSets.back());
+    m_readSets.pop_back();
+    if (!m_readSets.empty()) {
+        // A read of the inner set is a read of the outer one's state when nothing defined its
+        // name between the two openings.
+        ReadSet& outer = m_readSets.back();
+        for (std::size_t i = 0; i < closed.reads.size(); ++i) {
+            if (closed.written[i] > outer.opened) continue;
+            if (!outer.seen.insert(closed.reads[i].first).second) continue;
+            outer.reads.push_back(closed.reads[i]);
+            outer.written.push_back(closed.written[i]);
+        }
+    }
+    return std::move(closed.reads);
+}
+
+void MacroTable::noteRead(std::string_view name, Map::const_iterator it) const
+{
+    ReadSet& set = m_readSets.back();
+    const bool defined = it != m_macros.end();
+    if (defined && it->second.written > set.opened) return;  // defined inside: not a read of the state
+    if (set.seen.find(name) != set.seen.end()) return;
+    set.seen.emplace(name);
+    set.reads.emplace_back(std::string(name), defined ? it->second.contribution : 0);
+    set.written.push_back(defined ? it->second.written : 0);
+}
+
+void MacroTable::noteReads(const std::vector<MacroRead>& reads) const
+{
+    if (m_readSets.empty()) return;
+    for (const MacroRead& read : reads) {
+        const std::string_view name = *read.name;
+        noteRead(name, lookup(name));
+    }
+}
+
+bool MacroTable::agrees(const std::vector<MacroRead>& reads) const
+{
+    for (const MacroRead& read : reads) {
+        if (identity(*read.name) != read.identity) return false;
+    }
+    return true;
 }
 
 void MacroTable::defineValue(const std::string& name, long value)

@@ -10,10 +10,13 @@
 #include "model/token.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace qm::frontend {
@@ -47,15 +50,68 @@ struct MacroDefinition {
 
 using MacroDefinitionPtr = std::shared_ptr<const MacroDefinition>;
 
+// What one lookup of a name found: the name (kept by whoever keeps the read) and the identity of
+// its definition then (MacroTable::identity), 0 when it was not defined.
+struct MacroRead {
+    const std::string* name;
+    std::uint64_t identity;
+};
+
 class MacroTable {
 public:
+    MacroTable() = default;
+    // A copy holds the same definitions (shared) and fingerprint; its journal and read sets
+    // start empty.
+    MacroTable(const MacroTable& other);
+    MacroTable& operator=(const MacroTable& other);
+    MacroTable(MacroTable&&) noexcept = default;
+    MacroTable& operator=(MacroTable&&) noexcept = default;
+
     // The definition of `name`, or null.
     const MacroDefinition* find(std::string_view name) const
     {
-        auto it = m_macros.find(name);
+        auto it = lookup(name);
+        if (m_recording && !m_readSets.empty()) noteRead(name, it);
         return it == m_macros.end() ? nullptr : it->second.definition.get();
     }
-    bool contains(std::string_view name) const { return m_macros.find(name) != m_macros.end(); }
+    bool contains(std::string_view name) const
+    {
+        auto it = lookup(name);
+        if (m_recording && !m_readSets.empty()) noteRead(name, it);
+        return it != m_macros.end();
+    }
+
+    // --- Reads ---------------------------------------------------------------------------------
+    // What a header does to the table depends only on the names its directive lines look up.
+    // While a read set is open (beginReads ... endReads, nested as includes nest) and recording
+    // is on, every lookup of a name that the open set has not seen and that nobody defined since
+    // the set was opened is noted with what the name held: the value it had when the set was
+    // opened. A closed set passes on to the enclosing one the reads that are reads of its state
+    // too. Another table that agrees on every read of a set would see the header do the same.
+
+    void beginReads();
+    // Closes the innermost set and returns its reads (name, identity).
+    std::vector<std::pair<std::string, std::uint64_t>> endReads();
+    // Turns the noting of lookups on or off (the preprocessor turns it on for directive lines,
+    // whose lookups decide the macros, and off for the text between them); returns the former
+    // setting.
+    bool setRecording(bool on) noexcept
+    {
+        const bool was = m_recording;
+        m_recording = on;
+        return was;
+    }
+    bool recording() const noexcept { return m_recording; }
+    // Notes the reads of a header applied from a known outcome, as if its lookups ran here.
+    void noteReads(const std::vector<MacroRead>& reads) const;
+    // Whether every read holds in this table.
+    bool agrees(const std::vector<MacroRead>& reads) const;
+    // What identifies the current definition of `name` for reads (0 when undefined).
+    std::uint64_t identity(std::string_view name) const
+    {
+        auto it = lookup(name);
+        return it == m_macros.end() ? 0 : it->second.contribution;
+    }
 
     // Stores `definition`, replacing an older one of the same name.
     void define(MacroDefinition definition)
@@ -88,15 +144,69 @@ public:
     void clearJournal() noexcept { m_journal.clear(); m_journal.shrink_to_fit(); }
 
 private:
+    // Names are short and looked up for every identifier of the text: eight bytes at a time,
+    // mixed by multiplication, which is several times cheaper than the library's byte hash.
     struct Hash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
+        std::size_t operator()(std::string_view s) const noexcept
+        {
+            constexpr std::uint64_t k = 0x9e3779b97f4a7c15ULL;
+            std::uint64_t h = s.size() * k;
+            const char* p = s.data();
+            std::size_t n = s.size();
+            for (; n >= 8; n -= 8, p += 8) {
+                std::uint64_t word;
+                std::memcpy(&word, p, 8);
+                h = (h ^ word) * k;
+                h ^= h >> 29;
+            }
+            if (n > 0) {
+                std::uint64_t word = 0;
+                std::memcpy(&word, p, n);
+                h = (h ^ word) * k;
+            }
+            h ^= h >> 32;
+            return static_cast<std::size_t>(h);
+        }
     };
     struct Entry {
         MacroDefinitionPtr definition;
         std::uint64_t contribution = 0;  // this entry's share of the fingerprint
+        std::uint64_t written = 0;       // m_writes when it was last defined
     };
-    std::unordered_map<std::string, Entry, Hash, std::equal_to<>> m_macros;
+    using Map = std::unordered_map<std::string, Entry, Hash, std::equal_to<>>;
+    struct ReadSet {
+        std::uint64_t opened;  // m_writes when it was opened
+        std::vector<std::pair<std::string, std::uint64_t>> reads;  // name, identity
+        std::vector<std::uint64_t> written;  // per read: when its name was last defined then (0: never)
+        std::unordered_set<std::string, Hash, std::equal_to<>> seen;
+    };
+    void noteRead(std::string_view name, Map::const_iterator it) const;
+
+    // Most names looked up are no macros: a filter of two bits per defined name's hash answers
+    // most of those without a probe of the map (names are never removed, so bits never clear).
+    static constexpr std::size_t kFilterBits = std::size_t{1} << 16;
+    static std::uint64_t filterBit(std::uint64_t hash, int which) noexcept
+    {
+        return (which == 0 ? hash : hash >> 16) & (kFilterBits - 1);
+    }
+    bool mayHold(std::size_t hash) const noexcept
+    {
+        if (m_filter.empty()) return false;
+        const std::uint64_t a = filterBit(hash, 0);
+        const std::uint64_t b = filterBit(hash, 1);
+        return ((m_filter[a >> 6] >> (a & 63)) & (m_filter[b >> 6] >> (b & 63)) & 1) != 0;
+    }
+    Map::const_iterator lookup(std::string_view name) const
+    {
+        return mayHold(Hash{}(name)) ? m_macros.find(name) : m_macros.end();
+    }
+
+    Map m_macros;
+    std::vector<std::uint64_t> m_filter;  // kFilterBits bits once a name is defined
+    std::uint64_t m_writes = 0;  // definitions made so far; 1 is the first
+    mutable std::vector<ReadSet> m_readSets;
+    bool m_recording = false;
     std::vector<const std::string*> m_journal;  // keys of m_macros, which never move
     std::size_t m_replacementTokens = 0;
     std::uint64_t m_fingerprint = 0;

@@ -57,14 +57,30 @@ const PreprocessedRegistry::Outcome* PreprocessedRegistry::outcome(const std::st
     return it == version->outcomes.end() ? nullptr : &it->second;
 }
 
+const PreprocessedRegistry::Outcome* PreprocessedRegistry::agreeingOutcome(const std::string& path,
+                                                                           const model::FileStamp& stamp,
+                                                                           const MacroTable& table) const
+{
+    const Version* version = find(path, stamp);
+    if (!version) return nullptr;
+    for (const auto& [fingerprint, outcome] : version->outcomes) {
+        if (table.agrees(outcome.reads)) return &outcome;
+    }
+    return nullptr;
+}
+
 void PreprocessedRegistry::recordOutcome(const std::string& path, const model::FileStamp& stamp,
-                                         std::uint64_t fingerprint, Outcome outcome)
+                                         std::uint64_t fingerprint, Outcome outcome,
+                                         const std::vector<std::pair<std::string, std::uint64_t>>& reads)
 {
     // Only a version with a living holder is remembered: everything else goes with it.
     Version* version = find(path, stamp);
     if (!version) return;
     if (version->outcomes.size() >= kMaxOutcomes && !version->outcomes.count(fingerprint)) return;
     for (MacroDefinitionPtr& definition : outcome.changes) definition = intern(definition);
+    outcome.reads.clear();
+    outcome.reads.reserve(reads.size());
+    for (const auto& [name, identity] : reads) outcome.reads.push_back({&*m_readNames.insert(name).first, identity});
     version->outcomes[fingerprint] = std::move(outcome);
 }
 

@@ -3,8 +3,10 @@
 // however many files include it:
 // - the holders: units that keep a preprocessed content of the version (each content once);
 // - the outcomes: for each macro table state (its fingerprint) the version was preprocessed in,
-//   the holder of the content it gave (none when it was only replayed) and the definitions it
-//   made, which turn another table in that same state into the table after the include;
+//   the holder of the content it gave (none when it was only replayed), the definitions it
+//   made, which turn another table in that same state into the table after the include, and
+//   the names its directive lines looked up with what they held: any table that agrees on
+//   those gets the same definitions from it;
 // - the directive lines of the version, which replay what it does to the macros in any state.
 // A version is forgotten, with its outcomes and directive lines, when its last holder goes.
 #pragma once
@@ -18,6 +20,8 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace qm::frontend {
@@ -27,6 +31,7 @@ public:
     struct Outcome {
         model::SourceUnit* holder = nullptr;      // the unit with the tokens this state gives, if kept
         std::vector<MacroDefinitionPtr> changes;  // the definitions made, in the order first made
+        std::vector<MacroRead> reads;             // what its directive lines looked up (names interned)
     };
 
     // Whether a unit holding content of this file version is alive.
@@ -38,8 +43,13 @@ public:
 
     // The outcome of preprocessing this version with a table of `fingerprint`, or null.
     const Outcome* outcome(const std::string& path, const model::FileStamp& stamp, std::uint64_t fingerprint) const;
+    // An outcome of this version whose reads all hold in `table` (what the version does to the
+    // macros there), or null.
+    const Outcome* agreeingOutcome(const std::string& path, const model::FileStamp& stamp,
+                                   const MacroTable& table) const;
+    // `reads` as MacroTable::endReads gives them.
     void recordOutcome(const std::string& path, const model::FileStamp& stamp, std::uint64_t fingerprint,
-                       Outcome outcome);
+                       Outcome outcome, const std::vector<std::pair<std::string, std::uint64_t>>& reads = {});
     // Whether recordOutcome would keep a new outcome of this version.
     bool hasRoomForOutcome(const std::string& path, const model::FileStamp& stamp) const;
 
@@ -87,6 +97,7 @@ private:
     MacroDefinitionPtr intern(const MacroDefinitionPtr& definition);
 
     std::map<Key, Version> m_versions;
+    std::unordered_set<std::string> m_readNames;  // the names of all reads kept, once each
     std::unordered_map<std::uint64_t, std::weak_ptr<const MacroDefinition>> m_definitions;
     std::size_t m_purgeAt = 1024;
 };

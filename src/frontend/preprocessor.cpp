@@ -1,10 +1,12 @@
 #include "frontend/preprocessor.h"
 
 #include "frontend/condition_evaluator.h"
+#include "frontend/feature_queries.h"
 #include "frontend/include_paths.h"
 #include "frontend/macro_expander.h"
 #include "model/token_text.h"
 
+#include <filesystem>
 #include <optional>
 #include <unordered_set>
 
@@ -25,16 +27,6 @@ constexpr std::string_view kElseUnclosed = "cannot handle preprocessing Else";
 constexpr std::string_view kTooLarge = "macro expansion too large";
 constexpr std::string_view kPasteAtEdge = "'##' cannot appear at either end of a macro expansion";
 constexpr std::string_view kHashWithoutParameter = "'#' is not followed by a macro parameter";
-
-// Names that compilers answer in `#if` with a call (`__has_include(<x.h>)`). Nothing here knows
-// the answers, so such a call counts as 0, quietly.
-bool isFeatureQuery(std::string_view name)
-{
-    return name == "__has_include" || name == "__has_include_next" || name == "__has_attribute"
-        || name == "__has_cpp_attribute" || name == "__has_c_attribute" || name == "__has_builtin"
-        || name == "__has_feature" || name == "__has_extension" || name == "__has_warning"
-        || name == "__has_declspec_attribute";
-}
 
 // A replacement longer than this is not stored, and a unit whose output grows past
 // kOutputFactor times its input stops: macros defined in terms of each other can otherwise
@@ -147,8 +139,23 @@ private:
 
     // --- Directives -----------------------------------------------------------------------------
 
+    // Turns the macro table's noting of lookups on or off for a scope.
+    class Recording {
+    public:
+        Recording(MacroTable& table, bool on) : m_table(table), m_was(table.setRecording(on)) {}
+        Recording(const Recording&) = delete;
+        Recording& operator=(const Recording&) = delete;
+        ~Recording() { m_table.setRecording(m_was); }
+
+    private:
+        MacroTable& m_table;
+        bool m_was;
+    };
+
+    // Directive lines decide what a file does to the macros: their lookups are noted.
     void directive()
     {
+        const Recording recording(m_env.macros, true);
         if (m_p + 1 >= m_n) {
             keep(1);
             return;
@@ -164,8 +171,27 @@ private:
         case tok::Endif: conditionalEndif(); return;
         case tok::Define:
         case tok::Undef: define(); return;
-        default: keep(1); return;  // #pragma, #error, #line...: the line stays as ordinary text
+        case tok::Pragma: pragma(); return;
+        default: keep(1); return;  // #error, #line...: the line stays as ordinary text
         }
+    }
+
+    // # pragma once: the file is not included again while this project file is preprocessed.
+    // That is kept in the macro table under a name no identifier can have, so it travels with
+    // the table's state like the macro of an include guard. Every #pragma line stays as text.
+    void pragma()
+    {
+        if (isAt(m_p + 2, tok::Identifier) && m_in[m_p + 2].text == "once" && isAt(m_p + 3, tok::Newline)) {
+            MacroDefinition marker;
+            marker.name = onceMarker(m_unit.fileName);
+            m_env.macros.define(std::move(marker));
+        }
+        keep(1);
+    }
+
+    static std::string onceMarker(const std::string& path)
+    {
+        return "#pragma once " + std::filesystem::path(path).lexically_normal().string();
     }
 
     // # include <name>
@@ -173,7 +199,7 @@ private:
     {
         if (m_env.followAngleIncludes) {
             const std::string name = toSlashes(m_in[m_p + 1].text.str());
-            if (auto path = findAngleInclude(m_env.includeDirectories, name)) {
+            if (auto path = angleIncludePath(name)) {
                 include(*path, 0);
             }
         }
@@ -188,16 +214,39 @@ private:
             return;
         }
         const std::string name = toSlashes(m_in[m_p + 2].text.str());
-        include(findQuotedInclude(m_unit.fileName, name, m_env.includeDirectories), 1);
+        include(quotedIncludePath(name), 1);
         keep(3);
+    }
+
+    std::string quotedIncludePath(const std::string& name) const
+    {
+        if (!m_env.foundIncludes) return findQuotedInclude(m_unit.fileName, name, m_env.includeDirectories);
+        const std::size_t slash = m_unit.fileName.rfind('/');
+        std::string key = slash == std::string::npos ? std::string() : m_unit.fileName.substr(0, slash);
+        key += '\0';
+        key += name;
+        auto [it, inserted] = m_env.foundIncludes->try_emplace(std::move(key));
+        if (inserted) it->second = findQuotedInclude(m_unit.fileName, name, m_env.includeDirectories);
+        return it->second;
+    }
+
+    std::optional<std::string> angleIncludePath(const std::string& name) const
+    {
+        if (!m_env.foundIncludes) return findAngleInclude(m_env.includeDirectories, name);
+        auto [it, inserted] = m_env.foundIncludes->try_emplace("<" + name);
+        if (inserted) it->second = findAngleInclude(m_env.includeDirectories, name).value_or(std::string());
+        if (it->second.empty()) return std::nullopt;
+        return it->second;
     }
 
     void include(const std::string& path, int userFile)
     {
+        if (m_env.macros.contains(onceMarker(path))) return;
         if (m_depth + 1 > kMaxIncludeDepth) {
             m_env.log.writeLine(path + ": include nesting too deep");
             return;
         }
+        const Recording text(m_env.macros, false);  // the included file's text is no directive
         if (auto unit = m_env.includeFile(path, userFile, m_depth + 1)) {
             m_unit.includedUnits.push_back(std::move(unit));
         }
@@ -409,7 +458,8 @@ private:
             keep(1);  // another shape: the line stays and opens no conditional
             return;
         }
-        const bool defined = m_env.macros.contains(m_in[m_p + 2].text.view());
+        const std::string_view word = m_in[m_p + 2].text.view();
+        const bool defined = m_env.macros.contains(word) || isDefinedQuery(word);
         const bool holds = m_in[m_p + 1].code == tok::Ifdef ? defined : !defined;
         if (holds) {
             m_groupTaken.push_back(1);
@@ -561,10 +611,11 @@ private:
                 continue;
             }
             if (t.code == tok::Identifier) {
-                if (isFeatureQuery(t.text.view()) && isAt(q + 1, '(')) {
+                if (featureQueryOf(t.text.view()) != FeatureQuery::None && isAt(q + 1, '(')) {
+                    // The query's operand is taken as written, not expanded.
                     const std::size_t close = matchingParen(q + 1);
                     if (close == SIZE_MAX || close >= newline) throw PreprocessError(std::string(kCallEnd));
-                    condition.push_back(falseToken());
+                    condition.push_back(valueToken(answerQuery(t.text.view(), input(q + 2, close))));
                     q = close + 1;
                     continue;
                 }
@@ -588,21 +639,108 @@ private:
             condition.push_back(t);
             ++q;
         }
-        // `defined` that a replacement brought in.
+        // `defined` and feature queries that a replacement brought in. A call of a function-like
+        // macro that is not defined (`BOOST_WORKAROUND(BOOST_MSVC, 1310)`, from a configuration
+        // header this run does not read) becomes, in `withUnknowns`, one name standing for an
+        // unknown value; `resolved` keeps the old reading, every name 0.
         std::vector<Token> resolved;
+        std::vector<Token> withUnknowns;
+        bool unknownCall = false;
         resolved.reserve(condition.size());
+        withUnknowns.reserve(condition.size());
         for (std::size_t q = 0; q < condition.size();) {
             if (isDefined(condition[q])) {
                 q += appendDefined(resolved, TokenSpan(condition).subspan(q));
                 continue;
             }
+            if (condition[q].code == tok::Identifier && featureQueryOf(condition[q].text.view()) != FeatureQuery::None
+                && q + 1 < condition.size() && condition[q + 1].code == '(') {
+                std::size_t close = q + 2;
+                for (int depth = 1; close < condition.size(); ++close) {
+                    if (condition[close].code == '(') ++depth;
+                    if (condition[close].code == ')' && --depth == 0) break;
+                }
+                if (close >= condition.size()) throw PreprocessError(std::string(kCallEnd));
+                resolved.push_back(valueToken(answerQuery(condition[q].text.view(), TokenSpan(condition).subspan(q + 2, close - q - 2))));
+                withUnknowns.push_back(resolved.back());
+                q = close + 1;
+                continue;
+            }
+            if (condition[q].code == tok::Identifier && q + 1 < condition.size() && condition[q + 1].code == '(') {
+                std::size_t close = q + 2;
+                for (int depth = 1; close < condition.size(); ++close) {
+                    if (condition[close].code == '(') ++depth;
+                    if (condition[close].code == ')' && --depth == 0) break;
+                }
+                if (close < condition.size()) {
+                    unknownCall = true;
+                    withUnknowns.push_back(condition[q]);
+                    for (std::size_t k = q; k <= close; ++k) {
+                        resolved.push_back(condition[k].code == tok::Identifier ? falseToken() : condition[k]);
+                    }
+                    q = close + 1;
+                    continue;
+                }
+            }
             resolved.push_back(condition[q].code == tok::Identifier ? falseToken() : condition[q]);
+            withUnknowns.push_back(resolved.back());
             ++q;
         }
-        std::vector<const Token*> refs;
-        refs.reserve(resolved.size());
-        for (const Token& t : resolved) refs.push_back(&t);
-        return {evaluateCondition(refs, m_env.log), newline};
+        auto refsOf = [](const std::vector<Token>& tokens) {
+            std::vector<const Token*> refs;
+            refs.reserve(tokens.size());
+            for (const Token& t : tokens) refs.push_back(&t);
+            return refs;
+        };
+        if (unknownCall) {
+            // Decided without the unknown calls' values (`!defined(X) || F(1)`), the condition has
+            // the value a compiler that knows them computes too. Otherwise it fails as before.
+            LogSink quiet;
+            try {
+                return {evaluateCondition(refsOf(withUnknowns), quiet, true), newline};
+            } catch (const model::Error&) {
+            }
+        }
+        return {evaluateCondition(refsOf(resolved), m_env.log), newline};
+    }
+
+    // A decimal token of `value`, as a condition holds numbers.
+    static Token valueToken(std::int32_t value)
+    {
+        if (value == 0) return falseToken();
+        if (value == 1) return trueToken();
+        return Token{0, tok::DecimalInteger, std::to_string(value)};
+    }
+
+    // The compiler's answer to the feature query `name` with the operand `operand` (the tokens
+    // between its parentheses).
+    std::int32_t answerQuery(std::string_view name, TokenSpan operand) const
+    {
+        std::string text;
+        for (const Token& t : operand) text += model::spellToken(t);
+        switch (featureQueryOf(name)) {
+        case FeatureQuery::HasInclude: return hasInclude(operand) ? 1 : 0;
+        case FeatureQuery::HasCppAttribute: return attributeValue(text, true);
+        case FeatureQuery::HasAttribute: return attributeValue(text, false);
+        case FeatureQuery::HasBuiltin: return hasBuiltin(text) ? 1 : 0;
+        default: return 0;
+        }
+    }
+
+    // `__has_include(<name>)` and `__has_include("name")`: a header of the platform's libraries,
+    // or one that an include of the same form would find.
+    bool hasInclude(TokenSpan operand) const
+    {
+        std::error_code ec;
+        if (operand.size() == 1 && (operand[0].code == tok::StringLiteral || operand[0].code == tok::QuotedHeaderName)) {
+            const std::string name = toSlashes(operand[0].text.str());
+            return isSystemHeader(name) || std::filesystem::is_regular_file(quotedIncludePath(name), ec);
+        }
+        if (operand.size() < 3 || operand.front().code != '<' || operand.back().code != '>') return false;
+        std::string name;
+        for (const Token& t : operand.subspan(1, operand.size() - 2)) name += model::spellToken(t);
+        name = toSlashes(std::move(name));
+        return isSystemHeader(name) || angleIncludePath(name).has_value();
     }
 
     static bool isDefined(const Token& t)
@@ -627,7 +765,8 @@ private:
         } else {
             throw PreprocessError(std::string(kDefinedError));
         }
-        condition.push_back(m_env.macros.contains(macroName(tokens[name])) ? trueToken() : falseToken());
+        const std::string word = macroName(tokens[name]);
+        condition.push_back(m_env.macros.contains(word) || isDefinedQuery(word) ? trueToken() : falseToken());
         return used;
     }
 

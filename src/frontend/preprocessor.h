@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qm::frontend {
@@ -49,6 +50,10 @@ struct PreprocessEnvironment {
     LogSink& log;
     // Creates, reads and preprocesses the unit of an included file at nesting `depth`.
     std::function<std::unique_ptr<model::SourceUnit>(const std::string& path, int userFile, int depth)> includeFile;
+    // Where includes were found during this run, when the caller keeps that (the file system is
+    // then asked once per includer folder and name): key "folder\0name" for a quoted include,
+    // "<name" for an angle one; "" for an angle include found nowhere.
+    std::unordered_map<std::string, std::string>* foundIncludes = nullptr;
 };
 
 // Preprocesses `unit` (at include nesting `depth`, 0 for a project file). Included units are

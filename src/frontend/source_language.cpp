@@ -38,8 +38,12 @@ bool isHeaderPath(std::string_view path)
 
 bool wordAppliesTo(std::string_view name, SourceLanguage language)
 {
-    if (name == "__cplusplus" || name.starts_with("__cpp_")) return language == SourceLanguage::Cpp;
-    if (name == "__STDC_VERSION__") return language == SourceLanguage::C;
+    // The words that the C++ compiler defines and the C compiler does not, and the other way round.
+    if (name == "__cplusplus" || name.starts_with("__cpp_") || name == "__GNUG__" || name.starts_with("__GXX_")
+        || name == "__EXCEPTIONS" || name == "__DEPRECATED" || name == "_GNU_SOURCE") {
+        return language == SourceLanguage::Cpp;
+    }
+    if (name == "__STDC_VERSION__" || name == "__GNUC_STDC_INLINE__") return language == SourceLanguage::C;
     return true;
 }
 

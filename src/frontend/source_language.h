@@ -15,9 +15,10 @@ SourceLanguage languageOfPath(std::string_view path);
 // double quote after the ending counts as well).
 bool isHeaderPath(std::string_view path);
 
-// Whether the predefined word `name` is given to files of `language`: `__cplusplus` and the
-// feature words starting with `__cpp_` only to C++ files, `__STDC_VERSION__` only to C files,
-// every other word to both.
+// Whether the predefined word `name` is given to files of `language`: `__cplusplus`, the
+// feature words starting with `__cpp_` and the other words only the C++ compiler defines
+// (`__GNUG__`, `__GXX_...`, `__EXCEPTIONS`, `__DEPRECATED`, `_GNU_SOURCE`) only to C++ files,
+// `__STDC_VERSION__` and `__GNUC_STDC_INLINE__` only to C files, every other word to both.
 bool wordAppliesTo(std::string_view name, SourceLanguage language);
 
 }  // namespace qm::frontend

@@ -1,5 +1,6 @@
 #include "parser/access_analyzer.h"
 
+#include "parser/declaration_prefix.h"
 #include "parser/name_scanner.h"
 #include "parser/parse_parameters.h"
 
@@ -26,6 +27,9 @@ bool AccessAnalyzer::classifyLabel()
     if (tokenCount() < 2 || codeAt(1) != ':') {
         return false;
     }
+    if (looksLikeMacroName(*m_node.tokens[0]) && !looksLikeBitField()) {
+        return stepOverMacroLabel();
+    }
     switch (codeAt(0)) {
     case tok::Public:
         m_access = Access::Public;
@@ -45,6 +49,40 @@ bool AccessAnalyzer::classifyLabel()
     if (tokenCount() > 2) {
         model::splitTrailingStatement(m_node, 2);
     }
+    return true;
+}
+
+// MACRO : 4 ;   MACRO : WIDTH ;   MACRO : ( 2 ) ;   a nameless bit-field of a macro type, not a label:
+// a width (a number, a parenthesised expression, or one word) follows the colon, then `;`.
+bool AccessAnalyzer::looksLikeBitField() const
+{
+    if (tokenCount() < 3) return false;
+    const model::TokenCode width = codeAt(2);
+    if (width == tok::DecimalInteger || width == '(') return true;
+    return tokenCount() == 4 && codeAt(3) == ';';
+}
+
+// MACRO : declaration   A macro that expands to an access specifier, from a header this analysis
+// does not read (`JSON_PRIVATE_UNLESS_TESTED:`, `Q_SIGNALS:`). Its name says the access when it
+// holds PRIVATE, PROTECTED or PUBLIC; otherwise the access stays as it was. The declaration
+// after it is read as if the label stood on a line of its own. (`MACRO : 4;` is a bit-field.)
+bool AccessAnalyzer::stepOverMacroLabel()
+{
+    const std::string_view word = m_node.tokens[0]->text.view();
+    if (word.find("PRIVATE") != std::string_view::npos) {
+        m_access = Access::Private;
+    } else if (word.find("PROTECTED") != std::string_view::npos) {
+        m_access = Access::Protected;
+    } else if (word.find("PUBLIC") != std::string_view::npos || word == "Q_SIGNALS" || word == "Q_SLOTS") {
+        m_access = Access::Public;
+    }
+    if (tokenCount() > 2) {
+        m_node.tokens.erase(m_node.tokens.begin(), m_node.tokens.begin() + 2);
+        return false;  // the declaration is classified by the analyzers after this one
+    }
+    classifyAs(m_access == Access::Private     ? NodeKind::PrivateLabel
+               : m_access == Access::Protected ? NodeKind::ProtectedLabel
+                                               : NodeKind::PublicLabel);
     return true;
 }
 

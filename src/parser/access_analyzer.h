@@ -15,6 +15,8 @@ public:
 
 private:
     bool classifyLabel();
+    bool stepOverMacroLabel();
+    bool looksLikeBitField() const;
     bool classifyOperatorMethod();
 
     model::Access& m_access;

@@ -80,6 +80,8 @@ bool KeywordDeclarationAnalyzer::classifySimpleClassForm(NodeKind kind)
 // list of the access written before it; its template arguments are skipped, and `::` after them
 // names a member of the template. A header that breaks these rules is left to the later
 // analyzers when no name was found; otherwise the class keeps what was read.
+// A union head (`union Tr < float >`, a partial or explicit specialisation) is read the same way
+// but has no bases; it is a union only when the whole head was read and gave a name.
 void KeywordDeclarationAnalyzer::classifyClassHeader()
 {
     enum class Step { Keyword, Name, Base, AfterBase };
@@ -90,6 +92,18 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
     bool isVirtual = false;
     std::unique_ptr<model::ClassDetail> detail;
     model::BaseClassEntry* lastBase = nullptr;
+    const bool isUnion = codeAt(0) == tok::Union;
+
+    // A union node keeps its name only (the class detail is for classes and structs).
+    auto finish = [&] {
+        if (!isUnion) {
+            classifyAs(kind, std::move(detail));
+        } else if (!detail->name.name.empty()) {
+            auto text = std::make_unique<model::TextDetail>();
+            text->text = detail->name.name;
+            classifyAs(kind, std::move(text));
+        }
+    };
 
     // The name read from `at`, with its template arguments and `::` continuations.
     auto scanName = [this](std::size_t at, model::QualifiedName& name) -> std::size_t {
@@ -116,7 +130,7 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
         return end;
     };
     auto fail = [&] {
-        if (detail && !detail->name.name.empty()) {
+        if (detail && !detail->name.name.empty() && !isUnion) {
             classifyAs(kind, std::move(detail));
         }
     };
@@ -126,10 +140,10 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
         const model::TokenCode code = codeAt(i);
         switch (step) {
         case Step::Keyword:
-            if (code != tok::Class && code != tok::Struct) {
+            if (code != tok::Class && code != tok::Struct && code != tok::Union) {
                 return;
             }
-            kind = code == tok::Class ? NodeKind::Class : NodeKind::Struct;
+            kind = code == tok::Class ? NodeKind::Class : code == tok::Union ? NodeKind::Union : NodeKind::Struct;
             defaultAccess = code == tok::Class ? Access::Private : Access::Public;
             access = defaultAccess;
             detail = std::make_unique<model::ClassDetail>();
@@ -137,6 +151,9 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
             ++i;
             break;
         case Step::Name: {
+            if (code == ':' && isUnion) {
+                return;
+            }
             if (code == ':') {
                 step = Step::Base;
                 ++i;
@@ -157,7 +174,7 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
             model::QualifiedName name;
             const std::size_t end = scanName(i, name);
             if (end == i || (codeAt(i) == tok::ColonColon && name.name.empty())) {
-                classifyAs(kind, std::move(detail));
+                if (!isUnion) classifyAs(kind, std::move(detail));
                 return;
             }
             detail->name = std::move(name);
@@ -219,7 +236,7 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
         }
     }
     if (detail) {
-        classifyAs(kind, std::move(detail));
+        finish();
     }
 }
 

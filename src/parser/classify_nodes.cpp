@@ -72,7 +72,12 @@ void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const
         case ParseContext::ClassBody:
             if (i > 0) previous = &nodes[i - 1];
             prepareDeclaration(node, result);
-            AccessAnalyzer(node, access).analyze();
+            {
+                const std::size_t before = node.tokens.size();
+                AccessAnalyzer(node, access).analyze();
+                // A macro label was stepped over: the declaration after it is cleaned as one.
+                if (node.tokens.size() != before) prepareDeclaration(node, result);
+            }
             KeywordDeclarationAnalyzer(node).analyze();
             runTypedDeclarationAnalyzers(node, previous);
             if (context == ParseContext::ClassBody) {

@@ -157,10 +157,29 @@ bool FunctionAnalyzer::tryEmptyParameterPrototype()
 }
 
 // static inline int max ( int a , int b )
+namespace {
+bool isTypeOperatorWord(const model::Token& token) noexcept;
+}  // namespace
+
+// static void LIB_ATTR_FORMAT ( 1 , 2 ) name ( ... )   a macro call at `at` (an all-caps word and
+// its arguments) between the return type and the name is an attribute when a name and its
+// parameter list follow it.
+bool FunctionAnalyzer::macroCallBeforeName(std::size_t at) const
+{
+    if (at == 0 || !looksLikeMacroName(*m_node.tokens[at]) || codeAt(at + 1) != '(') return false;
+    const std::size_t close = groupEnd(m_node.tokens, at + 1);
+    if (close == kNotClosed || !isIdentifierAt(close)) return false;
+    const ScannedName next = NameScanner().scan(m_node.tokens, close);
+    return !next.failed && codeAt(next.end) == '(';
+}
+
 bool FunctionAnalyzer::trySpecifierFunction()
 {
     const std::size_t lead = leadingRun(kFunctionLeaders);
     if (lead == 0 || !isIdentifierAt(lead)) return false;
+    // static decltype ( auto ) f ( )   the word's group is part of the type, and in
+    // static void LIB_ATTR ( 1 , 2 ) f ( )   a macro call stands before the name: the general form.
+    if (isTypeOperatorWord(*m_node.tokens[lead]) || macroCallBeforeName(lead)) return false;
     ScannedName scanned = NameScanner().scan(m_node.tokens, lead);
     if (scanned.failed || codeAt(scanned.end) != '(') return false;
     auto detail = std::make_unique<model::FunctionDetail>();
@@ -251,13 +270,16 @@ bool FunctionAnalyzer::tryOperatorFunction()
 {
     std::size_t op = 0;
     int depth = 0;
+    bool assigned = false;  // T v = a . operator + ( b ) ;   the operator is called, not declared
     for (; op < tokenCount(); ++op) {
         const model::TokenCode code = codeAt(op);
         if (code == '(' || code == '[') ++depth;
         if (code == ')' || code == ']') --depth;
+        if (code == '=' && depth == 0) assigned = true;
         if (code == tok::Operator && depth == 0) break;
     }
-    if (op >= tokenCount()) return false;
+    if (op >= tokenCount() || assigned) return false;
+    if (op > 0 && (codeAt(op - 1) == '.' || codeAt(op - 1) == tok::Arrow)) return false;
     const bool qualified = op > 0 && codeAt(op - 1) == tok::ColonColon;
 
     std::size_t symbolEnd = op + 1;
@@ -350,6 +372,10 @@ bool FunctionAnalyzer::tryGeneralFunction()
                 const std::size_t close = groupEnd(m_node.tokens, i);
                 if (close == kNotClosed) return false;
                 i = close - 1;  // decltype ( auto )
+                continue;
+            }
+            if (i >= 2 && macroCallBeforeName(i - 1)) {
+                i = groupEnd(m_node.tokens, i) - 1;
                 continue;
             }
             open = i;

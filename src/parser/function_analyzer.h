@@ -46,6 +46,7 @@ private:
     bool tryInitialisedVariable();
     bool tryEmptyParameterPrototype();
     bool trySpecifierFunction();
+    bool macroCallBeforeName(std::size_t at) const;
     bool tryOperatorFunction();
     bool tryGeneralFunction();
     std::size_t qualifiedNameStart(std::size_t last) const noexcept;

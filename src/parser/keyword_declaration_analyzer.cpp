@@ -37,7 +37,10 @@ void KeywordDeclarationAnalyzer::analyze()
     case tok::Struct:
         if (!classifySimpleClassForm(NodeKind::Struct)) classifyClassHeader();
         break;
-    case tok::Union: classifyAggregateName(NodeKind::Union); break;
+    case tok::Union:
+        classifyAggregateName(NodeKind::Union);
+        if (!m_node.classified) classifyClassHeader();  // union Tr < float >   union alignas ( 8 ) U
+        break;
     case tok::Enum: classifyEnum(); break;
     case tok::Namespace: classifyNamespace(); break;
     case tok::Inline:

@@ -201,6 +201,9 @@ bool VariableAnalyzer::tryIdentifierTyped()
     } else {
         return false;
     }
+    // A :: ref B :: operator * ( )   a name that goes on with `::` is the scope of a member
+    // defined outside its class, not a variable.
+    if (codeAt(nameAt + 1) == tok::ColonColon) return false;
     auto detail = std::make_unique<model::VariableDetail>();
     detail->typeTokens = tokenSlice(0, typeEnd);
     if (pointer) detail->pointerTokens = tokenSlice(nameAt - 1, nameAt);

@@ -268,6 +268,32 @@ TEST_F(AnalysisEngineTest, HeaderMacrosReachEveryIncluderInAnyOrder)
     EXPECT_THAT(log(), Not(Contains(::testing::HasSubstr("Error"))));
 }
 
+// What a header did in one file is reused in another only where the names its directive lines
+// looked up (those of the headers it includes among them) say the same: here the configuration
+// word, and whether the header it includes with `#pragma once` was included before.
+TEST_F(AnalysisEngineTest, HeaderOutcomesFollowTheNamesTheHeaderReads)
+{
+    write("cfg.h", "#ifdef MODE_B\n#define VALUE 2\n#else\n#define VALUE 1\n#endif\n#include \"leaf.h\"\n");
+    write("leaf.h", "#pragma once\n#define LEAF VALUE\n");
+    write("a.cpp", "#define UNRELATED 5\n#include \"cfg.h\"\n#if VALUE == 1 && LEAF == 1\nint a_ok;\n#endif\n");
+    write("b.cpp", "#define MODE_B\n#include \"cfg.h\"\n#if VALUE == 2 && LEAF == 2\nint b_ok;\n#endif\n");
+    write("c.cpp", "#include \"leaf.h\"\n#include \"cfg.h\"\n#if VALUE == 1 && LEAF == 0\nint c_ok;\n#endif\n");
+    write("d.cpp", "#define UNRELATED 9\n#include \"cfg.h\"\n#include \"cfg.h\"\n#if VALUE == 1 && LEAF == 1\nint d_ok;\n#endif\n");
+    const std::vector<std::string> expected{"a_ok@a.cpp", "b_ok@b.cpp", "c_ok@c.cpp", "d_ok@d.cpp"};
+    for (const bool sameFile : {false, true}) {
+        for (const auto& order : {std::vector<std::string>{"a.cpp", "b.cpp", "c.cpp", "d.cpp"},
+                                  std::vector<std::string>{"d.cpp", "c.cpp", "b.cpp", "a.cpp"},
+                                  std::vector<std::string>{"c.cpp", "a.cpp", "d.cpp", "b.cpp"}}) {
+            m_engine.clearAll();
+            RunSettings s;
+            for (const auto& n : order) s.files.push_back({path(n), true});
+            s.preprocessSameFile = sameFile;
+            m_engine.runSynchronously(std::move(s));
+            EXPECT_EQ(result(), expected) << order[0] << (sameFile ? " again" : "");
+        }
+    }
+}
+
 // A header included by many files costs its tokens once, with or without preprocessing it
 // again for each, and also when the files reach it with different macros that do not change it.
 TEST_F(AnalysisEngineTest, ManyIncludersOfOneHeaderKeepOneCopyOfItsTokens)
@@ -307,7 +333,8 @@ TEST_F(AnalysisEngineTest, ManyIncludersOfOneHeaderKeepOneCopyOfItsTokens)
 TEST_F(AnalysisEngineTest, LanguageWordsReachOnlyFilesOfTheirLanguage)
 {
     const std::string probe = "#ifdef __cplusplus\nint cpp_%;\n#endif\n#ifdef __STDC_VERSION__\nint c_%;\n#endif\n"
-                              "#if __GNUC__ >= 12 && defined(__linux__)\nint gnu_%;\n#endif\n";
+                              "#if __GNUC__ >= 12 && defined(__linux__)\nint gnu_%;\n#endif\n"
+                              "#if defined(__GNUG__) && __cpp_if_constexpr >= 201606 && __cpp_lib_optional\nint gxx_%;\n#endif\n";
     auto named = [&](std::string stem) {
         std::string text = probe;
         for (std::size_t at; (at = text.find('%')) != std::string::npos;) text.replace(at, 1, stem);
@@ -320,7 +347,7 @@ TEST_F(AnalysisEngineTest, LanguageWordsReachOnlyFilesOfTheirLanguage)
     s.macroSeeds = defaultPredefinedWords();
     m_engine.runSynchronously(std::move(s));
     EXPECT_THAT(result(), ElementsAre("c_x@x.c", "cpp_y@y.cpp", "cpp_z@z.hpp", "gnu_x@x.c", "gnu_y@y.cpp",
-                                      "gnu_z@z.hpp"));
+                                      "gnu_z@z.hpp", "gxx_y@y.cpp", "gxx_z@z.hpp"));
 }
 
 TEST_F(AnalysisEngineTest, HeadersAreProjectFilesAnalysedOnce)

@@ -116,6 +116,39 @@ TEST(ConditionEvaluator, LogicalOperatorsAndConditionals)
     EXPECT_EQ(eval("1 ? -1 : -2"), -1);
 }
 
+// Names as unknown values: a value where short-circuiting never looks at them, an error where it
+// does, and the old refusal of names when they are not asked for.
+TEST(ConditionEvaluator, UnknownNamesMatterOnlyWhereTheyAreLookedAt)
+{
+    auto unknown = [](std::string_view text) {
+        std::vector<Token> tokens;
+        tokenizeText(text, tokens, [](std::string_view) {});
+        std::vector<const Token*> refs;
+        for (const Token& t : tokens) refs.push_back(&t);
+        LogSink log;
+        std::string result;
+        try {
+            result = std::to_string(evaluateCondition(refs, log, true));
+        } catch (const ConditionError& e) {
+            result = e.what();
+        }
+        for (const std::string& line : log.takeLines()) result += "|" + line;
+        return result;
+    };
+    EXPECT_EQ(unknown("1 || F"), "1");
+    EXPECT_EQ(unknown("!0 || (F + G) * 2"), "1");
+    EXPECT_EQ(unknown("0 && F"), "0");
+    EXPECT_EQ(unknown("1 ? 3 : F"), "3");
+    EXPECT_EQ(unknown("0 ? F : 4"), "4");
+    EXPECT_EQ(unknown("F || 1"), "Unknown Value");
+    EXPECT_EQ(unknown("1 && F"), "Unknown Value");
+    EXPECT_EQ(unknown("0 || F"), "Unknown Value");
+    EXPECT_EQ(unknown("!F"), "Unknown Value");
+    EXPECT_EQ(unknown("1 || F G"), "Operands Left Over");  // the shape is checked all the same
+    EXPECT_EQ(unknown("1 || F , 2"), "Unknown Operator|44  is not Allowed By Preprocessing Expression");
+    EXPECT_EQ(failure("1 || F"), "Unknown Operator|265  is not Allowed By Preprocessing Expression");
+}
+
 TEST(ConditionEvaluator, TokensThatAreNotPermitted)
 {
     EXPECT_EQ(failure("1.5 > 1"), "Unknown Operator|262  is not Allowed By Preprocessing Expression");

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -179,6 +180,59 @@ TEST(MacroTableTest, FingerprintFollowsTheContentAndTheJournalListsWhatChanged)
     c.defineValue("X", 1);
     for (const auto& definition : changes) c.define(definition);
     EXPECT_EQ(c.fingerprint(), a.fingerprint());
+}
+
+TEST(MacroTableTest, ReadSetsHoldWhatTheStateAnsweredOnce)
+{
+    MacroTable table;
+    table.defineValue("CONFIG", 2);
+    table.defineValue("UNREAD", 1);
+    table.setRecording(true);
+    table.beginReads();
+    EXPECT_TRUE(table.contains("CONFIG"));
+    EXPECT_EQ(table.find("ABSENT"), nullptr);
+    table.defineValue("INSIDE", 1);  // defined inside the set: its lookups are no reads
+    EXPECT_TRUE(table.contains("INSIDE"));
+    table.beginReads();  // a nested include
+    EXPECT_TRUE(table.contains("INSIDE"));   // a read for the inner set only
+    EXPECT_TRUE(table.contains("CONFIG"));   // for both
+    table.defineValue("CONFIG", 3);
+    EXPECT_TRUE(table.contains("CONFIG"));   // read already: the first answer counts
+    const auto inner = table.endReads();
+    table.setRecording(false);
+    EXPECT_EQ(table.find("OTHER"), nullptr);  // not recorded: text, not a directive
+    table.setRecording(true);
+    const auto outer = table.endReads();
+    EXPECT_EQ(table.find("LATER"), nullptr);  // no set open
+
+    auto names = [](const auto& reads) {
+        std::vector<std::string> out;
+        for (const auto& read : reads) out.push_back(read.first);
+        return out;
+    };
+    EXPECT_EQ(names(inner), (std::vector<std::string>{"INSIDE", "CONFIG"}));
+    EXPECT_EQ(names(outer), (std::vector<std::string>{"CONFIG", "ABSENT"}));
+    EXPECT_EQ(outer[1].second, 0u);  // absent
+
+    // A table agrees with the reads when it answers them alike, whatever else it holds.
+    std::deque<std::string> keep;  // the names, where they do not move
+    std::vector<MacroRead> reads;
+    for (const auto& [name, identity] : outer) reads.push_back({&keep.emplace_back(name), identity});
+    MacroTable other;
+    other.defineValue("CONFIG", 2);
+    other.defineValue("ELSE", 7);
+    EXPECT_TRUE(other.agrees(reads));
+    other.defineValue("ABSENT", 0);
+    EXPECT_FALSE(other.agrees(reads));
+    MacroTable changed;
+    changed.defineValue("CONFIG", 3);
+    EXPECT_FALSE(changed.agrees(reads));
+
+    // A copy keeps the definitions, not the journal or open sets.
+    MacroTable copy(table);
+    EXPECT_EQ(copy.fingerprint(), table.fingerprint());
+    EXPECT_TRUE(copy.contains("UNREAD"));
+    EXPECT_TRUE(copy.changesSince(0).empty());
 }
 
 // --- Definitions and uses ----------------------------------------------------------------------
@@ -418,13 +472,90 @@ TEST_F(PreprocessorTest, ConditionsThatCannotBeEvaluatedCountAsFalse)
     EXPECT_TRUE(m_error.empty());
 }
 
+TEST_F(PreprocessorTest, CallsOfUndefinedMacrosCountOnlyWhereTheConditionNeedsThem)
+{
+    // `!defined(X) || WORKAROUND(...)`: decided before the call is reached, as a compiler that
+    // knows the macro decides it, and nothing is logged.
+    m_macros.defineValue("N", 1);
+    EXPECT_EQ(run("#if !defined(NO_ORDERING) || WORKAROUND(MSVC, TESTED_AT(1310))\nyes\n#endif\n"
+                  "#if defined(NO_ORDERING) && WORKAROUND(1)\nno\n#else\nelse\n#endif\n"
+                  "#if 1 ? 2 : WORKAROUND(3)\nthird\n#endif\n"),
+              "yes\n\nelse\n\nthird\n\n");
+    EXPECT_TRUE(m_log.takeLines().empty());
+    // Where the value is needed the condition fails as before: the same lines, taken as false.
+    EXPECT_EQ(run("#if WORKAROUND(GCC, 1) || 1\nbad\n#else\nother\n#endif\n"), "other\n\n");
+    EXPECT_EQ(m_log.takeLines(), (std::vector<std::string>{
+                                     "44  is not Allowed By Preprocessing Expression",
+                                     "/p/src/x.cpp:1: #if cannot be evaluated (Unknown Operator), taken as false"}));
+    EXPECT_EQ(run("#if !WORKAROUND(GCC)\nbad\n#endif\nN\n"), "\n1\n");
+    EXPECT_EQ(m_log.takeLines().size(), 1u);
+    // A defined function-like macro is expanded as before, and a call that does not close on
+    // the line is no unknown value.
+    m_macros.define(MacroDefinition{"F", true, false, false, {"a"}, {}});
+    EXPECT_EQ(run("#if 0 || F(1) 1\nyes\n#endif\n"), "yes\n\n");
+    EXPECT_EQ(run("#if 1 || G(1\nx\n#endif\nN\n"), "\n1\n");
+    EXPECT_EQ(m_log.takeLines().size(), 1u);
+    EXPECT_TRUE(m_error.empty());
+}
+
 TEST_F(PreprocessorTest, ConditionsSeeDefinedFromReplacementsAndFeatureQueries)
 {
     EXPECT_EQ(run("#define HAS(x) defined(x)\n#define Y\n#if HAS(Y) && !HAS(Z)\nyes\n#endif\n"),
               "# define HAS ( x ) defined ( x )\n# define Y\nyes\n\n");
-    // Feature queries count as 0 and write nothing.
-    EXPECT_EQ(run("#if __has_include(<optional>) || __has_cpp_attribute(nodiscard)\nq\n#else\nr\n#endif\n"), "r\n\n");
     EXPECT_TRUE(m_log.takeLines().empty());
+}
+
+TEST_F(PreprocessorTest, FeatureQueriesGetTheCompilersAnswers)
+{
+    const fs::path dir = folder({{"src/local.h", ""}, {"inc/lib/found.h", ""}});
+    m_dirs = {(dir / "inc").string()};
+    const std::string file = (dir / "src/x.cpp").string();
+    // Each line holds exactly when the compiler's answer is the one given.
+    const std::vector<std::string> holds{
+        "__has_include(<optional>)", "__has_include(<sys/stat.h>)", "__has_include(<lib/found.h>)",
+        "__has_include(\"local.h\")", "__has_include(\"lib/found.h\")", "!__has_include(<lib/none.h>)",
+        "!__has_include(\"none.h\")", "__has_include_next(<vector>)",
+        "__has_cpp_attribute(nodiscard) == 201907", "__has_cpp_attribute(__fallthrough__) == 201603",
+        "__has_cpp_attribute(gnu::always_inline) == 1", "!__has_cpp_attribute(clang::fallthrough)",
+        "!__has_cpp_attribute(always_inline)", "__has_attribute(always_inline)", "__has_attribute(__noinline__)",
+        "!__has_attribute(enable_if)", "__has_builtin(__builtin_expect)", "!__has_builtin(__make_integer_seq)",
+        "!__has_feature(cxx_rtti)", "!__has_extension(x)", "!__has_warning(\"-Wx\")",
+        "defined(__has_include) && defined __has_cpp_attribute", "!defined(__has_feature)"};
+    for (const std::string& condition : holds) {
+        EXPECT_EQ(run("#if " + condition + "\nyes\n#else\nno\n#endif\n", file), "yes\n\n") << condition;
+    }
+    EXPECT_EQ(run("#ifdef __has_builtin\na\n#endif\n#ifndef __has_declspec_attribute\nb\n#endif\n", file), "a\n\nb\n\n");
+    // A query that a macro brings in is answered too; its operand is not expanded.
+    EXPECT_EQ(run("#define optional nothing\n#define HAS(x) __has_include(x)\n#if HAS(<optional>) && __has_include(<optional>)\n"
+                  "q\n#endif\n",
+                  file),
+              "# define optional nothing\n# define HAS ( x ) __has_include ( x )\nq\n\n");
+    EXPECT_TRUE(m_log.takeLines().empty());
+    // A query whose parenthesis does not close is a condition that cannot be evaluated.
+    EXPECT_EQ(run("#if __has_include(<a.h>\nq\n#endif\n", file), "\n");
+    EXPECT_EQ(m_log.takeLines().size(), 1u);
+}
+
+TEST_F(PreprocessorTest, PragmaOnceKeepsAFileFromBeingIncludedTwice)
+{
+    const fs::path dir = folder({{"a.h", "#pragma once\nint a;\n#include \"b.h\"\n"},
+                                 {"b.h", "#pragma once\n#include \"a.h\"\nint b;\n"},
+                                 {"c.h", "#pragma   once  \nint c;\n"},
+                                 {"d.h", "#pragma once extra\nint d;\n"}});
+    EXPECT_EQ(run("#include \"a.h\"\n#include \"./a.h\"\n#include \"b.h\"\n#include \"c.h\"\n#include \"c.h\"\n"
+                  "#include \"d.h\"\n#include \"d.h\"\n",
+                  (dir / "x.cpp").string()),
+              "# include \"a.h\"\n# include \"./a.h\"\n# include \"b.h\"\n# include \"c.h\"\n# include \"c.h\"\n"
+              "# include \"d.h\"\n# include \"d.h\"\n");
+    // a.h, b.h from a.h (which a.h is not included from again), c.h once, d.h twice: the
+    // pragma is `once` alone on its line or nothing.
+    std::vector<std::string> opened;
+    for (const Request& r : m_requests) opened.push_back(fs::path(r.path).filename().string());
+    EXPECT_EQ(opened, (std::vector<std::string>{"a.h", "b.h", "c.h", "d.h", "d.h"}));
+    EXPECT_TRUE(m_log.takeLines().empty());  // no nesting limit reached
+    // The pragma line stays as text.
+    const SourceUnit& a = *m_unit.includedUnits.at(0);
+    EXPECT_EQ(render(a.tokens).substr(0, 14), "# pragma once\n");
 }
 
 TEST_F(PreprocessorTest, DirectivesStartLines)
