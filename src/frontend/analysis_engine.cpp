@@ -373,6 +373,7 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
         say();
         return;
     }
+    if (depth > 0) file.includedTokens += unit.tokens.size();
     say();
     std::vector<model::Token> lines;
     if (!sameFile) lines = directiveLines(unit.tokens);
@@ -419,6 +420,7 @@ void AnalysisEngine::replayDirectives(SourceUnit& unit, SourceFile& file, int de
     const std::uint64_t state = file.macros.fingerprint();
     const std::size_t mark = file.macros.journalMark();
     ReadSet reads(file.macros, depth);
+    file.includedTokens += directives.size();
     unit.tokens = directives;
     preprocessFramed(unit, file, depth);
     std::vector<model::Token>().swap(unit.tokens);
@@ -452,6 +454,13 @@ void AnalysisEngine::preprocessFramed(SourceUnit& unit, SourceFile& file, int de
 std::unique_ptr<SourceUnit> AnalysisEngine::includeFile(SourceFile& file, const std::string& path, int userFile,
                                                         int depth)
 {
+    if (file.includeBudgetSpent) return nullptr;
+    if (file.includes >= m_settings.maxIncludes || file.includedTokens >= m_settings.maxIncludedTokens) {
+        file.includeBudgetSpent = true;
+        m_fileLog->writeLine(file.path + ": too many included files or tokens; no further files are included");
+        return nullptr;
+    }
+    ++file.includes;
     auto unit = std::make_unique<SourceUnit>();
     unit->fileName = path;
     unit->userFile = userFile;

@@ -34,6 +34,10 @@ struct ProjectEntry {
     bool selected = true;
 };
 
+// The default include budget of one project file (see RunSettings).
+inline constexpr std::size_t kMaxIncludesPerFile = 50'000;
+inline constexpr std::size_t kMaxIncludedTokensPerFile = std::size_t{16} << 20;
+
 // What one run works on; taken over whole when the run starts.
 struct RunSettings {
     std::vector<ProjectEntry> files;              // in the project's normalised order
@@ -45,6 +49,12 @@ struct RunSettings {
     // Threads that parse files while the next ones are preprocessed; 1 parses on the run's own
     // thread, 0 means one per core. The result and the log are the same for every value.
     int jobs = 1;
+    // What the includes of one project file may cost together: the units they create and the
+    // tokens those units read. Past either, no further file is included into that project file
+    // (one log line). Nesting depth alone does not bound this: a header that includes the next one
+    // twice doubles the work with each level.
+    std::size_t maxIncludes = kMaxIncludesPerFile;
+    std::size_t maxIncludedTokens = kMaxIncludedTokensPerFile;
 };
 
 // Parses one unit's tokens into its nodes; called for every new unit. It polls `stop` and writes
@@ -57,6 +67,9 @@ struct SourceFile {
     std::unique_ptr<model::SourceUnit> rootUnit;
     MacroTable macros;  // while the file is preprocessed; empty afterwards
     bool complete = true;  // false when a stop cut its analysis short: the next run analyses it again
+    std::size_t includes = 0;        // units included so far, at any depth
+    std::size_t includedTokens = 0;  // tokens those units read
+    bool includeBudgetSpent = false;
 };
 
 class ParsePool;

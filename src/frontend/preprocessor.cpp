@@ -6,7 +6,9 @@
 #include "frontend/macro_expander.h"
 #include "model/token_text.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <unordered_set>
 
@@ -794,7 +796,9 @@ private:
         }
         if (!macro->functionLike) {
             if (!fits(macro->replacement.size())) return;
+            const std::size_t before = m_out.size();
             m_out.insert(m_out.end(), macro->replacement.begin(), macro->replacement.end());
+            record(m_p, m_p + 1, before);
             ++m_p;
             return;
         }
@@ -815,7 +819,9 @@ private:
                 size += index < 0 ? 1 : argument(args, index).size();
             }
             if (!fits(size)) return;
+            const std::size_t before = m_out.size();
             substitute(*macro, args, [this](const Token& token) { m_out.push_back(token); });
+            record(m_p, close + 1, before);
             m_p = close + 1;
             return;
         }
@@ -831,20 +837,49 @@ private:
             return;
         }
         if (!fits(result.size())) return;
+        const std::size_t before = m_out.size();
         m_out.insert(m_out.end(), std::make_move_iterator(result.begin()), std::make_move_iterator(result.end()));
+        record(m_p, close + 1, before);
         m_p = close + 1;
     }
 
-    // Whether `count` more tokens stay within the unit's output limit. When they do not, the
-    // rest of the unit is preprocessed without expanding macros; the name at the current
-    // position is kept and the line saying so is written once.
+    // Whether `count` more tokens stay within the unit's output limit. When they do not, every
+    // replacement made so far is put back to the macro use it came from and the rest of the
+    // unit is preprocessed without expanding macros: a unit that hits the limit costs no more
+    // than its own tokens afterwards. The line saying so is written once.
     bool fits(std::size_t count)
     {
         if (m_out.size() + count <= m_outputLimit) return true;
-        logAt(m_p, std::string(kTooLarge) + "; no further macros are expanded in this file");
+        logAt(m_p, std::string(kTooLarge) + "; macros are not expanded in this file");
         m_expansionStopped = true;
+        undoExpansions();
         keep(1);
         return false;
+    }
+
+    // Notes that the output tokens from `outBegin` to the end replace the input tokens
+    // [begin, end). The input tokens of a macro use are never moved away, so they are there to put
+    // back.
+    void record(std::size_t begin, std::size_t end, std::size_t outBegin)
+    {
+        m_expansions.push_back({static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end),
+                                outBegin, m_out.size()});
+    }
+
+    // Puts every recorded replacement back to the macro use it came from.
+    void undoExpansions()
+    {
+        std::vector<Token> out;
+        std::size_t from = 0;
+        for (const Expansion& x : m_expansions) {
+            std::move(m_out.begin() + static_cast<std::ptrdiff_t>(from),
+                      m_out.begin() + static_cast<std::ptrdiff_t>(x.outBegin), std::back_inserter(out));
+            out.insert(out.end(), m_in.begin() + x.inBegin, m_in.begin() + x.inEnd);
+            from = x.outEnd;
+        }
+        std::move(m_out.begin() + static_cast<std::ptrdiff_t>(from), m_out.end(), std::back_inserter(out));
+        m_out = std::move(out);
+        std::vector<Expansion>().swap(m_expansions);
     }
 
     static TokenSpan argument(const std::vector<TokenSpan>& args, int index)
@@ -956,6 +991,13 @@ private:
     std::size_t m_p = 0;
     std::vector<std::uint8_t> m_groupTaken;
     bool m_expansionStopped = false;  // the output limit was reached: names stay as they are
+    struct Expansion {
+        std::uint32_t inBegin;  // the macro use in the input
+        std::uint32_t inEnd;
+        std::size_t outBegin;  // its replacement in the output
+        std::size_t outEnd;
+    };
+    std::vector<Expansion> m_expansions;  // in output order, until the output limit is reached
     std::unordered_set<std::string> m_failedMacros;  // macros whose expansion went past a limit
     // Indexed by token position; kNone where nothing is known. Token positions fit 32 bits since
     // files are limited far below 4 GiB.

@@ -736,13 +736,15 @@ constexpr unsigned kBlockTokensBefore = 62;
 class TokenScanner {
 public:
     TokenScanner(std::string_view input, CrLf crLf, ScanMode mode, std::vector<Token>& tokens,
-                 const DiagnosticsWriter& diagnostics)
+                 const DiagnosticsWriter& diagnostics, std::size_t maxTokens)
         : m_begin(input.data()), m_end(input.data() + input.size()), m_crLf(crLf), m_mode(mode), m_tokens(tokens),
-          m_diagnostics(diagnostics), m_growAt(std::min(growAt(tokens.capacity()), kEarlyEstimateAt))
+          m_diagnostics(diagnostics), m_growAt(std::min(growAt(tokens.capacity()), kEarlyEstimateAt)),
+          m_maxTokens(maxTokens)
     {
     }
 
-    void run();
+    // Scans the whole input, or as much as gives m_maxTokens tokens; false when it stopped there.
+    bool run();
 
 private:
     static constexpr std::size_t kNoBackslash = std::numeric_limits<std::size_t>::max();
@@ -827,31 +829,46 @@ private:
     const char* m_stringFailsBefore = nullptr;
     const char* m_charFailsBefore = nullptr;
     const char* m_angleFailsBefore = nullptr;
+    // Past this many tokens the scan ends. It is checked only where the vector grows, which the
+    // scan reaches at least every kPlaceholders tokens.
+    std::size_t m_maxTokens;
+    struct BudgetSpent {};
 };
 
-void TokenScanner::run()
+bool TokenScanner::run()
 {
     const char* p = m_begin;
     std::int32_t line = 1;
+    bool whole = true;
+    try {
 #if defined(QM_BLOCK_CLASSIFIERS)
-    const blocks::Classifier classifier = blocks::availableClassifier();
-    if (classifier == blocks::Classifier::Avx512 && m_mode == ScanMode::Fastest) {
-        p = runBlocksAvx512(p, line);
-    } else if (classifier != blocks::Classifier::None && m_mode != ScanMode::TokenByToken) {
-        p = runBlocksAvx2(p, line);
-    }
+        const blocks::Classifier classifier = blocks::availableClassifier();
+        if (classifier == blocks::Classifier::Avx512 && m_mode == ScanMode::Fastest) {
+            p = runBlocksAvx512(p, line);
+        } else if (classifier != blocks::Classifier::None && m_mode != ScanMode::TokenByToken) {
+            p = runBlocksAvx2(p, line);
+        }
 #endif
-    runBytes(p, line);
+        runBytes(p, line);
+    } catch (const BudgetSpent&) {
+        whole = false;
+    }
+    if (m_count > m_maxTokens) {
+        whole = false;
+        m_count = m_maxTokens;
+    }
     m_tokens.resize(m_count);
     if (!m_messages.empty()) {
         m_diagnostics(m_messages);
     }
+    return whole;
 }
 
 // Placeholders for up to kPlaceholders more tokens, within the capacity while it has room for
 // at least 64 more.
 [[gnu::noinline]] void TokenScanner::addPlaceholders()
 {
+    if (m_count >= m_maxTokens) throw BudgetSpent{};
     const std::size_t room = m_tokens.capacity() - m_count;
     m_tokens.resize(m_count + (room >= 64 ? std::min(room, kPlaceholders) : kPlaceholders));
 }
@@ -1422,9 +1439,12 @@ const char* TokenScanner::skipBlockComment(const char* q, std::int32_t& line)
     const auto scanned = static_cast<std::size_t>(p - m_begin) + 1;
     const auto left = static_cast<std::size_t>(m_end - p);
     const std::size_t size = m_count;
+    if (size >= m_maxTokens) throw BudgetSpent{};
     const std::size_t expected = size * left / scanned;
-    // When the vector is full, this is always more than it holds.
-    const std::size_t wanted = size + expected + expected / 8 + kRoomPerLine;
+    // When the vector is full, this is always more than it holds; never more than the budget
+    // needs, though.
+    const std::size_t ceiling = m_maxTokens < SIZE_MAX / 2 ? m_maxTokens + 2 * kRoomPerLine : SIZE_MAX;
+    const std::size_t wanted = std::min(size + expected + expected / 8 + kRoomPerLine, ceiling);
     if (wanted > m_tokens.capacity() || 2 * wanted < m_tokens.capacity()) {
         m_tokens.resize(m_count);  // the placeholders are not moved
         moveToCapacity(wanted);
@@ -1483,17 +1503,18 @@ void TokenScanner::moveToCapacity(std::size_t count)
 
 }  // namespace
 
-void scanTokens(std::string_view input, CrLf crLf, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics,
-                ScanMode mode)
+bool scanTokens(std::string_view input, CrLf crLf, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics,
+                ScanMode mode, std::size_t maxTokens)
 {
     tokens.clear();
-    tokens.reserve(std::min(input.size() / kBytesPerTokenGuess + 16, kMaxFirstReservation));
-    TokenScanner(input, crLf, mode, tokens, diagnostics).run();
+    tokens.reserve(std::min({input.size() / kBytesPerTokenGuess + 16, kMaxFirstReservation, maxTokens + 16}));
+    const bool whole = TokenScanner(input, crLf, mode, tokens, diagnostics, maxTokens).run();
     // Only a vector that its tokens fill to less than an eighth is shrunk (a file of comments):
     // the copy costs more than the memory is worth, as the preprocessor soon replaces the tokens.
     if (tokens.capacity() > 8 * tokens.size() + 16) {
         tokens.shrink_to_fit();
     }
+    return whole;
 }
 
 void tokenizeText(std::string_view text, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics)

@@ -31,6 +31,7 @@
 #include "frontend/tokenize_file.h"
 #include "model/token.h"
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -53,7 +54,11 @@ enum class ScanMode { Fastest, Avx2Blocks, TokenByToken };
 // token vanishes together with that newline. Unknown-character messages are handed to
 // `diagnostics` in pieces of whole lines: whenever 64 KiB have gathered after an error token, and
 // the rest at the end. tokenizeText is this with CrLf::AsWritten.
-void scanTokens(std::string_view input, CrLf crLf, std::vector<model::Token>& tokens,
-                const DiagnosticsWriter& diagnostics, ScanMode mode = ScanMode::Fastest);
+//
+// The scan ends early, after at least `maxTokens` and at most a few hundred tokens more, which
+// are then cut to `maxTokens`; it returns false when it did.
+bool scanTokens(std::string_view input, CrLf crLf, std::vector<model::Token>& tokens,
+                const DiagnosticsWriter& diagnostics, ScanMode mode = ScanMode::Fastest,
+                std::size_t maxTokens = SIZE_MAX);
 
 }  // namespace qm::frontend

@@ -37,12 +37,13 @@ void writeDiagnosticsToStderr(std::string_view text)
     std::fflush(stderr);
 }
 
-void tokenizeBytes(std::string& bytes, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics)
+bool tokenizeBytes(std::string& bytes, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics,
+                   std::size_t maxTokens)
 {
     // Folding CR LF into LF would change what the scanner sees only where a backslash stands right
     // before the line end inside a literal (blanks, comments and line ends treat CR alike). The
     // scanner reads that case as folded itself, which saves a pass over the bytes.
-    scanTokens(bytes, CrLf::AsLineFeed, tokens, diagnostics);
+    return scanTokens(bytes, CrLf::AsLineFeed, tokens, diagnostics, ScanMode::Fastest, maxTokens);
 }
 
 namespace {
@@ -126,7 +127,9 @@ bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp
     if (!readAll(fd.get(), bytes, static_cast<std::size_t>(st.st_size))) {
         return fail(" : cannot open file");
     }
-    tokenizeBytes(bytes, tokens, writeDiagnosticsToStderr);
+    if (!tokenizeBytes(bytes, tokens, writeDiagnosticsToStderr, kMaxUnitTokens)) {
+        log.writeLine(path + " : too many tokens; the rest of the file is left out");
+    }
     return true;
 }
 

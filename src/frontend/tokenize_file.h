@@ -18,6 +18,10 @@ using model::FileStamp;
 
 // Files larger than this are not read: their token sequence would not fit in memory.
 constexpr std::int64_t kMaxSourceFileBytes = std::int64_t{512} * 1024 * 1024;
+// A file gives at most this many tokens (about 100 MB of them); the rest of a larger one is left
+// out with a log line. A file of punctuators makes a token of every byte, so the byte limit alone
+// would let one file cost many gigabytes once parsed.
+constexpr std::size_t kMaxUnitTokens = std::size_t{4} << 20;
 
 // Scans `text` (line ends already plain line feeds) into `tokens`, applying line continuation:
 // a backslash token directly followed by a newline token vanishes together with that newline.
@@ -31,8 +35,10 @@ void writeDiagnosticsToStderr(std::string_view text);
 // Turns every CR LF pair of `bytes` into LF, in place.
 void foldCrLf(std::string& bytes);
 
-// Scans the bytes of a whole file as tokenizeFile does: CR LF line ends are read as LF.
-void tokenizeBytes(std::string& bytes, std::vector<model::Token>& tokens, const DiagnosticsWriter& diagnostics);
+// Scans the bytes of a whole file as tokenizeFile does: CR LF line ends are read as LF. Returns
+// false when the tokens were cut at `maxTokens`.
+bool tokenizeBytes(std::string& bytes, std::vector<model::Token>& tokens, const DiagnosticsWriter& diagnostics,
+                   std::size_t maxTokens = SIZE_MAX);
 
 // The stamp of the regular file at `path` as it is now; none when there is no such file.
 std::optional<FileStamp> statSourceFile(const std::string& path);
@@ -41,6 +47,8 @@ std::optional<FileStamp> statSourceFile(const std::string& path);
 // replaces `tokens` with its token sequence. A file that cannot be opened (missing, unreadable,
 // not a regular file) writes "<path> : cannot open file" to `log`, leaves `tokens` empty and
 // returns false; so does a file larger than kMaxSourceFileBytes, with "<path> : file too large".
+// A file of more than kMaxUnitTokens tokens keeps its first kMaxUnitTokens with the line
+// "<path> : too many tokens; the rest of the file is left out" and counts as read.
 // Unknown-character messages go to standard error.
 bool tokenizeFile(const std::string& path, std::vector<model::Token>& tokens, FileStamp& stamp, LogSink& log);
 

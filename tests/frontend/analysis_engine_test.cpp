@@ -391,6 +391,64 @@ TEST_F(AnalysisEngineTest, FileThatIncludesItselfEnds)
     EXPECT_THAT(result(), ElementsAre("g@guarded.cpp", "x@loop.cpp"));
 }
 
+// A header that counts its inclusions in the macros B0..B23 (a binary counter), so that every
+// file including it after that is preprocessed in a macro state never met before.
+std::string counterHeader()
+{
+    std::string text = "#define CARRY 1\n";
+    for (int i = 0; i < 24; ++i) {
+        const std::string b = "B" + std::to_string(i);
+        text += "#if CARRY\n#if " + b + "\n#define " + b + " 0\n#else\n#define " + b + " 1\n#define CARRY 0\n#endif\n#endif\n";
+    }
+    return text;
+}
+
+std::size_t countUnits(const SourceUnit& unit)
+{
+    std::size_t n = 1;
+    for (const auto& nested : unit.includedUnits) n += countUnits(*nested);
+    return n;
+}
+
+TEST_F(AnalysisEngineTest, IncludesThatDoubleAtEveryLevelStopAtTheBudget)
+{
+    // h0.h includes h1.h twice, h1.h includes h2.h twice, and so on 21 levels down, each counting
+    // first: 2^22 units in states that never repeat, so nothing known can be reused. The budget
+    // of the project file ends it with one line; the next file is analysed as usual.
+    write("count.h", counterHeader());
+    for (int i = 0; i < 21; ++i) {
+        const std::string next = "h" + std::to_string(i + 1) + ".h";
+        write("h" + std::to_string(i) + ".h",
+              "#include \"count.h\"\n#include \"" + next + "\"\n#include \"" + next + "\"\nint v" + std::to_string(i) + ";\n");
+    }
+    write("h21.h", "#include \"count.h\"\nint last;\n");
+    write("top.cpp", "#include \"h0.h\"\nint top;\n");
+    writeEach({"after"});
+    for (const bool sameFile : {true, false}) {
+        RunSettings s = settings({"top.cpp", "after.cpp"});
+        s.preprocessSameFile = sameFile;
+        s.maxIncludes = 3000;
+        m_engine.clearAll();
+        m_engine.runSynchronously(std::move(s));
+        EXPECT_THAT(log(), ElementsAre("Parsing: top.cpp",
+                                       "top.cpp: too many included files or tokens; no further files are included",
+                                       "Parsing: after.cpp", "Parsing Complete."))
+            << sameFile;
+        EXPECT_LE(countUnits(*cached(0).rootUnit), 3001u);
+        EXPECT_THAT(result(), IsSupersetOf({"top@top.cpp", "v0@h0.h", "after1@after.cpp"}));
+    }
+
+    // The tokens those units read count too.
+    RunSettings s = settings({"top.cpp"});
+    s.preprocessSameFile = true;
+    s.maxIncludedTokens = 20000;
+    m_engine.clearAll();
+    m_engine.runSynchronously(std::move(s));
+    const auto lines = log();
+    EXPECT_THAT(lines, Contains("top.cpp: too many included files or tokens; no further files are included"));
+    EXPECT_LT(countUnits(*cached(0).rootUnit), 200u);
+}
+
 // Holds the run in the parser of `name` until a stop is requested; `entered` tells when.
 void blockIn(FakeParser& parser, const std::string& name, std::atomic<bool>& entered)
 {

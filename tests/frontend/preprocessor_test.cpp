@@ -691,15 +691,48 @@ TEST_F(PreprocessorTest, ExponentialMacroGrowthIsCapped)
     EXPECT_EQ(m_log.takeLines(), (std::vector<std::string>{kDefineFailed, kDefineFailed}));
     EXPECT_TRUE(m_error.empty());
 
-    // Uses that would multiply the unit's size stop the expansion of macros, once, with a line;
-    // directives still work after it.
+    // Uses that would multiply the unit's size stop the expansion of macros, once, with a line,
+    // and the replacements made before are put back to their uses: what is left is no larger
+    // than the input. Directives still work after it.
     const std::string result =
         run("y" + std::string(40, '\n') + repeat("A15 ", 20) + "\n#if 0\nz\n#endif\nA0\n");
     EXPECT_TRUE(m_error.empty());
     EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{
-                                     "/p/src/x.cpp:41: macro expansion too large; no further macros are expanded in this file"});
-    EXPECT_EQ(m_unit.tokens.front().text.view(), "y");
-    EXPECT_TRUE(result.ends_with(" x A15 A15 A15 A15\n\nA0\n")) << result.substr(result.size() - 40);
+                                     "/p/src/x.cpp:41: macro expansion too large; macros are not expanded in this file"});
+    EXPECT_EQ(result, "y" + std::string(40, '\n') + "A15" + repeat(" A15", 19) + "\n\nA0\n");
+}
+
+TEST_F(PreprocessorTest, ReplacementsPutBackAtTheLimitKeepWhatSurroundsThem)
+{
+    // Object and function macros, one that pastes, directives and plain text between them: when
+    // the limit is hit, each use reads as written again and everything else stays in place.
+    std::string text = "#define A0 x x\n";
+    for (int i = 1; i <= 15; ++i) text += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " A" + std::to_string(i - 1) + "\n";
+    text += "#define F(a, b) a + b\n#define P(a) a ## 1\nint k = F(1, 2);\nP(v) A0;\n#define Q 3\n";
+    const std::string result = run(text + repeat("A15 ", 40) + "\nQ\n");
+    EXPECT_TRUE(result.ends_with("int k = F ( 1 , 2 ) ;\nP ( v ) A0 ;\n# define Q 3\nA15" + repeat(" A15", 39) + "\nQ\n"))
+        << result.substr(result.size() - 120);
+    EXPECT_EQ(m_unit.tokens.size(), [&] {
+        model::SourceUnit plain;
+        tokenizeText(text + repeat("A15 ", 40) + "\nQ\n", plain.tokens, [](std::string_view) {});
+        return plain.tokens.size();
+    }());
+}
+
+TEST_F(PreprocessorTest, DefinitionsThatNeverEndTheirLineFailOnce)
+{
+    // 32,000 definitions on one line without a line feed, and 1,002 lines joined by backslashes:
+    // only the first `#` starts a directive; it fails once and the rest is kept as text (a
+    // rescan from every `#` would take minutes here).
+    const std::string oneLine = repeat("#define X ", 32000);
+    EXPECT_EQ(run(oneLine).size(), asText(oneLine).size());
+    EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{kDefineFailed});
+    EXPECT_FALSE(m_macros.contains("X"));
+
+    const std::string joined = repeat("#define X 1 \\\n", 1002);
+    EXPECT_EQ(run(joined), asText(joined));
+    EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{kDefineFailed});
+    EXPECT_EQ(m_unit.tokens.size(), 1002u * 4u);
 }
 
 TEST_F(PreprocessorTest, CallsInDefinitionsAndConditionsAreCappedToo)

@@ -103,5 +103,49 @@ TEST_F(TokenizeFileTest, HostileBytesNeverStopTheScan)
     EXPECT_EQ(m_tokens.back().line, 1);
 }
 
+TEST_F(TokenizeFileTest, TokenBudgetCutsAFileOfPunctuatorsWithOneLine)
+{
+    // A token per byte and no line end: the scan stops at the budget instead of making a token of
+    // every byte, keeps exactly kMaxUnitTokens of them and says so once.
+    const std::string path = write("semi.c", std::string(kMaxUnitTokens + 5000, ';'));
+    ASSERT_TRUE(tokenizeFile(path, m_tokens, m_stamp, m_log));
+    EXPECT_EQ(m_tokens.size(), kMaxUnitTokens);
+    EXPECT_EQ(m_tokens.back().code, ';');
+    EXPECT_LE(m_tokens.capacity(), kMaxUnitTokens + 1024);
+    EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{path + " : too many tokens; the rest of the file is left out"});
+
+    // Exactly at the budget nothing is said.
+    ASSERT_TRUE(tokenizeFile(write("fits.c", std::string(kMaxUnitTokens, ';')), m_tokens, m_stamp, m_log));
+    EXPECT_EQ(m_tokens.size(), kMaxUnitTokens);
+    EXPECT_TRUE(m_log.takeLines().empty());
+}
+
+TEST(TokenBudget, APrefixOfTheWholeScanInEveryMode)
+{
+    // Lines, long words, comments and literals; cut at budgets around the places where the
+    // vector grows. The tokens kept are the first ones of the full scan, in every scan mode.
+    std::string text;
+    for (int i = 0; i < 3000; ++i) {
+        text += "int name" + std::to_string(i) + " = \"s\" + 0x" + std::to_string(i) + "; /* c */ a->b\n";
+        if (i % 7 == 0) text += std::string(90, 'w') + "  (x)\n";
+    }
+    for (const ScanMode mode : {ScanMode::Fastest, ScanMode::Avx2Blocks, ScanMode::TokenByToken}) {
+        std::vector<model::Token> whole;
+        ASSERT_TRUE(scanTokens(text, CrLf::AsWritten, whole, [](std::string_view) {}, mode));
+        for (const std::size_t budget : {std::size_t{0}, std::size_t{1}, std::size_t{63}, std::size_t{256},
+                                         std::size_t{1000}, std::size_t{20011}, whole.size() - 1}) {
+            std::vector<model::Token> cut;
+            EXPECT_FALSE(scanTokens(text, CrLf::AsWritten, cut, [](std::string_view) {}, mode, budget)) << budget;
+            ASSERT_EQ(cut.size(), budget);
+            EXPECT_EQ(testing::describe(cut),
+                      testing::describe(std::vector<model::Token>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(budget))))
+                << budget;
+        }
+        std::vector<model::Token> all;
+        EXPECT_TRUE(scanTokens(text, CrLf::AsWritten, all, [](std::string_view) {}, mode, whole.size()));
+        EXPECT_EQ(all.size(), whole.size());
+    }
+}
+
 }  // namespace
 }  // namespace qm::frontend
