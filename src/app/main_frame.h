@@ -98,6 +98,7 @@ public:
     bool openProjectFile(const QString& path, project::MessageReporter& messages);
     bool saveProject();
     bool saveProjectAs();
+    project::OverwriteChangedQuestion overwriteChangedQuestion();
     void appendFiles();
     void openFromWorkspace();
     // Files dropped on the window.

@@ -431,9 +431,19 @@ bool CMainFrame::saveProject()
     if (path.empty()) {
         return saveProjectAs();
     }
-    const bool saved = session().saveProject(path);
+    const bool saved = session().saveProject(path, overwriteChangedQuestion());
     refreshTitle();
     return saved;
+}
+
+// Asks before a save replaces a project file that another program changed since it was opened.
+project::OverwriteChangedQuestion CMainFrame::overwriteChangedQuestion()
+{
+    return [this](const std::string& file) {
+        return m_prompts.askYesNo(QStringLiteral("%1\nwas changed by another program since it was opened.\n"
+                                                 "Save over it and lose that change?")
+                                      .arg(QFile::decodeName(file.c_str())));
+    };
 }
 
 bool CMainFrame::saveProjectAs()
@@ -449,7 +459,7 @@ bool CMainFrame::saveProjectAs()
         path += QStringLiteral(".qmp");
     }
     const std::string file = QFile::encodeName(path).toStdString();
-    const bool saved = session().saveProject(file);
+    const bool saved = session().saveProject(file, overwriteChangedQuestion());
     if (saved) {
         m_recent.add(file);
         rebuildRecentMenu();

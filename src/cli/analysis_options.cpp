@@ -108,9 +108,10 @@ bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& set
     if (!options.optionsDir.empty()) {
         const fs::path dir(options.optionsDir);
         frontend::IncludeDirectoryLists lists;
-        frontend::loadIncludeLists(dir / "Include.ini", lists);
+        const auto report = [](std::string_view message) { std::cerr << message << '\n'; };
+        frontend::loadIncludeLists(dir / "Include.ini", lists, report);
         settings.includeDirectories = frontend::selectIncludeList(lists, options.includeList);
-        globalWords = frontend::loadPredefinedWords(dir / "predefined.ini");
+        globalWords = frontend::loadPredefinedWords(dir / "predefined.ini", report);
     }
     settings.includeDirectories.insert(settings.includeDirectories.end(), options.includeDirectories.begin(),
                                        options.includeDirectories.end());

@@ -3,6 +3,7 @@
 #include "frontend/atomic_file.h"
 
 #include "frontend/c_numbers.h"
+#include "frontend/small_file.h"
 #include "model/error.h"
 
 #include <atomic>
@@ -91,34 +92,29 @@ std::optional<std::string> validatePredefinedName(std::string_view name)
 
 namespace {
 
-// Reads a text file line by line, taking off LF or CR LF. The stream is read as it goes, so a
-// reader that stops early never reads the rest of a large file.
+// Reads a text file, at most kMaxSmallFileBytes of it, line by line, taking off LF or CR LF. A
+// file over that size is not read; `report` is told so.
 class LineReader {
 public:
-    explicit LineReader(const fs::path& path)
+    LineReader(const fs::path& path, const OptionFileReport& report)
     {
-        std::error_code ec;
-        if (fs::is_regular_file(path, ec)) {  // a folder or a pipe is no option file
-            m_in.open(path, std::ios::binary);
+        const SmallFileRead read = readSmallFile(path, m_bytes);
+        m_open = read == SmallFileRead::Read;
+        m_lines = TextLines(m_bytes);
+        if (read == SmallFileRead::TooLarge && report) {
+            report(fileTooLargeMessage(path));
         }
     }
 
-    bool isOpen() const { return m_in.is_open(); }
+    bool isOpen() const { return m_open; }
 
-    // The next line without its line end; false at the end of the file (or on a read error).
-    bool next(std::string& line)
-    {
-        if (!std::getline(m_in, line)) {
-            return false;
-        }
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        return true;
-    }
+    // The next line without its line end; false at the end of the file.
+    bool next(std::string& line) { return m_lines.next(line); }
 
 private:
-    std::ifstream m_in;
+    std::string m_bytes;
+    bool m_open = false;
+    TextLines m_lines{{}};
 };
 
 void appendLine(std::string& out, std::string_view line)
@@ -129,9 +125,9 @@ void appendLine(std::string& out, std::string_view line)
 
 }  // namespace
 
-bool loadIncludeLists(const fs::path& path, IncludeDirectoryLists& lists)
+bool loadIncludeLists(const fs::path& path, IncludeDirectoryLists& lists, const OptionFileReport& report)
 {
-    LineReader reader(path);
+    LineReader reader(path, report);
     if (!reader.isOpen()) {
         defaultIncludeLists(lists);
         return false;
@@ -353,14 +349,14 @@ PredefinedWordList defaultPredefinedWords()
     };
 }
 
-PredefinedWordList loadPredefinedWords(const fs::path& path)
+PredefinedWordList loadPredefinedWords(const fs::path& path, const OptionFileReport& report)
 {
     std::error_code ec;
     if (fs::symlink_status(path, ec).type() == fs::file_type::not_found) {
         return defaultPredefinedWords();  // nothing saved yet
     }
     PredefinedWordList words;
-    LineReader reader(path);
+    LineReader reader(path, report);
     std::string name;
     std::string value;
     while (reader.next(name) && reader.next(value)) {

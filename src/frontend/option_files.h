@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -83,7 +84,12 @@ std::optional<std::string> validatePredefinedName(std::string_view name);
 // is read with atoi's rules and up to that many following lines are appended unchanged, stopping
 // at the end of the file; a count of 0 or less reads no lines. When the file cannot be opened (or
 // is not a regular file) the lists are given defaultIncludeLists instead and false is returned.
-bool loadIncludeLists(const std::filesystem::path& path, IncludeDirectoryLists& lists);
+//
+// Both readers read at most kMaxSmallFileBytes: a larger file counts as one that cannot be
+// opened, and `report` (when given) receives "<path> : file too large".
+using OptionFileReport = std::function<void(std::string_view message)>;
+bool loadIncludeLists(const std::filesystem::path& path, IncludeDirectoryLists& lists,
+                      const OptionFileReport& report = {});
 
 // The global predefined words of a user who has none yet: what this platform's compiler
 // (GCC 12 on x86-64 Linux, C++17 and C17) defines and sources test most. `__cplusplus` and the
@@ -95,7 +101,7 @@ PredefinedWordList defaultPredefinedWords();
 // atol's rules and narrowed with narrowToInt32; a final name without its value line is dropped;
 // names are not checked. When there is no such file yet, the list is defaultPredefinedWords();
 // a file that exists but cannot be opened gives an empty list.
-PredefinedWordList loadPredefinedWords(const std::filesystem::path& path);
+PredefinedWordList loadPredefinedWords(const std::filesystem::path& path, const OptionFileReport& report = {});
 
 // The writers build the whole file in a temporary file beside `path` and rename it over `path`,
 // so a failed save leaves the earlier file whole. On failure they throw model::Error with the

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <sys/stat.h>
+
 namespace qm::project {
 
 namespace fs = std::filesystem;
@@ -22,6 +24,7 @@ void ProjectDocument::newProject()
     m_files.clear();
     m_files.resetIncludeDirectories();
     m_modified = false;
+    m_disk.reset();
 }
 
 AddOutcome ProjectDocument::addByKind(const std::string& path, frontend::LogSink& log)
@@ -135,10 +138,20 @@ bool ProjectDocument::open(const std::string& path, MessageReporter& reporter)
     m_files.clear();
     m_files.resetIncludeDirectories();
     m_modified = false;
+    m_disk.reset();
     if (classifyPath(path) != FileKind::Project) {
         return false;
     }
-    std::optional<ProjectFileContents> contents = readProjectFile(path);
+    // Taken before the read: a change made while it is read is then found at the next save.
+    const auto disk = diskState(path);
+    std::optional<ProjectFileContents> contents;
+    try {
+        contents = readProjectFile(path);
+    } catch (const model::Error& e) {
+        reporter.show(kProjectOpenError);
+        reporter.show(e.what());
+        return false;
+    }
     if (!contents) {
         reporter.show(kProjectOpenError);
         return false;
@@ -147,6 +160,7 @@ bool ProjectDocument::open(const std::string& path, MessageReporter& reporter)
         m_files.add(file);
     }
     m_defines = std::move(contents->defines);
+    m_disk = disk;
     if (contents->broken) {
         reporter.show(kProjectOpenedButBroken);
     }
@@ -159,14 +173,43 @@ bool ProjectDocument::open(const std::string& path, MessageReporter& reporter)
     return true;
 }
 
-bool ProjectDocument::save(const std::string& path, MessageReporter& reporter)
+std::string projectChangedOnDiskMessage(const std::string& path)
 {
+    return path + " : changed by another program since it was opened; not saved";
+}
+
+std::optional<ProjectDocument::DiskState> ProjectDocument::diskState(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    std::error_code ec;
+    fs::path absolute = fs::absolute(path, ec);
+    if (ec) absolute = path;
+    return DiskState{absolute.lexically_normal().string(), static_cast<std::uint64_t>(st.st_dev),
+                     static_cast<std::uint64_t>(st.st_ino), static_cast<std::int64_t>(st.st_size),
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec), static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+}
+
+bool ProjectDocument::save(const std::string& path, MessageReporter& reporter,
+                           const OverwriteChangedQuestion& overwriteChanged)
+{
+    if (m_disk) {
+        const auto now = diskState(path);
+        if (now && now->path == m_disk->path && *now != *m_disk) {
+            if (!overwriteChanged) {
+                reporter.show(projectChangedOnDiskMessage(path));
+                return false;
+            }
+            if (!overwriteChanged(path)) return false;
+        }
+    }
     try {
         writeProjectFile(path, m_files.normalized(), m_defines);
     } catch (const model::Error& e) {
         reporter.show(e.what());
         return false;
     }
+    m_disk = diskState(path);
     m_modified = false;
     reporter.show(kProjectSaved);
     return true;

@@ -14,6 +14,9 @@
 #include "project/message_reporter.h"
 #include "project/project_file_list.h"
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +33,13 @@ inline constexpr std::string_view kProjectOpenError = "Project File Open Error."
 inline constexpr std::string_view kProjectOpenedButBroken = "Project File Opened but Broken.";
 inline constexpr std::string_view kProjectHasNoFile = "This project has no file.";
 inline constexpr std::string_view kGettingFileList = "Getting the file list.";
+
+// "<path> : changed by another program since it was opened; not saved"
+std::string projectChangedOnDiskMessage(const std::string& path);
+
+// Asked before a save would replace a project file that another program changed since this
+// document opened or saved it; true to save over it.
+using OverwriteChangedQuestion = std::function<bool(const std::string& path)>;
 
 // "Project open success - <count> file(s) in project."
 std::string projectOpenSuccessMessage(std::size_t fileCount);
@@ -87,15 +97,33 @@ public:
     // order with the defines. On success shows "Project Saved." and clears the modified flag.
     // On failure the old file at `path` is left whole, the reason is shown (for example
     // "<path> : cannot write file") and false is returned.
-    bool save(const std::string& path, MessageReporter& reporter);
+    //
+    // When `path` is the file this document was opened from or last saved to and another
+    // program changed it since (its size, time or identity differ), `overwriteChanged` is asked
+    // first: no answer (an empty function) refuses with projectChangedOnDiskMessage, a "no"
+    // returns false without a message.
+    bool save(const std::string& path, MessageReporter& reporter, const OverwriteChangedQuestion& overwriteChanged = {});
 
     // The normalised list as a run takes it.
     std::vector<frontend::ProjectEntry> runEntries() const { return m_files.runEntries(); }
 
 private:
+    // The file as this document last read or wrote it.
+    struct DiskState {
+        std::string path;  // absolute, lexically normal
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+        std::int64_t seconds = 0;
+        std::int64_t nanoseconds = 0;
+        bool operator==(const DiskState&) const = default;
+    };
+    static std::optional<DiskState> diskState(const std::string& path);
+
     ProjectFileList m_files;
     ProjectDefineList m_defines;
     bool m_modified = false;
+    std::optional<DiskState> m_disk;
 };
 
 }  // namespace qm::project

@@ -3,6 +3,7 @@
 #include "frontend/c_numbers.h"
 #include "model/error.h"
 #include "frontend/atomic_file.h"
+#include "frontend/small_file.h"
 
 #include <fstream>
 #include <system_error>
@@ -25,13 +26,10 @@ constexpr std::size_t kShortestPath = 3;
 
 enum class Section { None, Option, Define, File };
 
-bool nextLine(std::istream& in, std::string& line)
+bool nextLine(frontend::TextLines& in, std::string& line)
 {
-    if (!std::getline(in, line)) {
+    if (!in.next(line)) {
         return false;
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
     }
     const auto nul = line.find('\0');
     if (nul != std::string::npos) {
@@ -69,14 +67,14 @@ void appendLine(std::string& out, std::string_view line)
 
 std::optional<ProjectFileContents> readProjectFile(const fs::path& path)
 {
+    std::string bytes;
+    switch (frontend::readSmallFile(path, bytes)) {
+    case frontend::SmallFileRead::Read: break;
+    case frontend::SmallFileRead::CannotOpen: return std::nullopt;
+    case frontend::SmallFileRead::TooLarge: throw model::Error(frontend::fileTooLargeMessage(path));
+    }
+    frontend::TextLines in(bytes);
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        return std::nullopt;
-    }
     // Relative lines are taken from the project file's folder; the working directory is only
     // asked, never changed.
     const fs::path folder = fs::absolute(path, ec).parent_path();

@@ -39,7 +39,8 @@ struct ProjectFileContents {
 };
 
 // Reads a project file. Returns nothing when it cannot be opened (missing, unreadable, or not a
-// regular file, so a folder or a pipe never blocks or loops).
+// regular file, so a folder or a pipe never blocks or loops). A file of more than
+// frontend::kMaxSmallFileBytes is not read: model::Error "<path> : file too large" is thrown.
 //
 // Lines end at LF; a CR before it is dropped, and a line is cut at its first NUL byte (a name
 // cannot hold one). In the define section the first line is the count, then lines alternate

@@ -153,9 +153,9 @@ bool Session::openProject(const std::string& path, project::MessageReporter& mes
     return opened;
 }
 
-bool Session::saveProject(const std::string& path)
+bool Session::saveProject(const std::string& path, const project::OverwriteChangedQuestion& overwriteChanged)
 {
-    if (!m_project.save(path, m_messages)) {
+    if (!m_project.save(path, m_messages, overwriteChanged)) {
         return false;
     }
     m_projectPath = path;

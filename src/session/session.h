@@ -116,8 +116,10 @@ public:
     bool openProject(const std::string& path);
     // The same, with the open's messages going to `messages` instead.
     bool openProject(const std::string& path, project::MessageReporter& messages);
-    // Saves the project to `path`, which becomes its file name when the save succeeded.
-    bool saveProject(const std::string& path);
+    // Saves the project to `path`, which becomes its file name when the save succeeded. When
+    // another program changed that file since the project was opened or saved, `overwriteChanged`
+    // decides (without it the save is refused with a message).
+    bool saveProject(const std::string& path, const project::OverwriteChangedQuestion& overwriteChanged = {});
     // Adds what a path names: a folder with its subfolders, or a file by its kind (sources, Visual
     // C++ workspaces and projects). Anything else is written to the log as skipped.
     void addPath(const std::string& path);

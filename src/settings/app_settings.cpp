@@ -110,8 +110,9 @@ void AppSettings::load()
 
 void AppSettings::loadFiles()
 {
-    predefinedWords = frontend::loadPredefinedWords(m_files.predefinedWords);
-    frontend::loadIncludeLists(m_files.includeLists, includeLists);
+    const auto report = [this](std::string_view message) { m_messages.show(message); };
+    predefinedWords = frontend::loadPredefinedWords(m_files.predefinedWords, report);
+    frontend::loadIncludeLists(m_files.includeLists, includeLists, report);
 }
 
 bool AppSettings::loadValues()

@@ -2,6 +2,7 @@
 // configuration folder, and what a run takes from the lists.
 #include "frontend/c_numbers.h"
 #include "frontend/option_files.h"
+#include "frontend/small_file.h"
 #include "model/error.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <sstream>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qm::frontend {
@@ -148,6 +150,63 @@ TEST_F(OptionFilesTest, SavedFilesUseCrLfAndReadBackUnchanged)
     EXPECT_EQ(read(real), "");
     EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(entriesInFolder(), 5u);  // no temporary file left
+}
+
+TEST_F(OptionFilesTest, FilesOverTheSizeLimitAreNotReadAndSaySo)
+{
+    // Sparse files one byte over the limit: nothing of them is read. Include.ini is treated as a
+    // missing one (the lists get their defaults, which leave them as they were here);
+    // predefined.ini gives no words, as an unreadable one.
+    for (const char* name : {"Include.ini", "predefined.ini"}) {
+        std::ofstream(m_dir / name) << "1\n/usr/include\n";
+        fs::resize_file(m_dir / name, kMaxSmallFileBytes + 1);
+    }
+    std::vector<std::string> messages;
+    const OptionFileReport report = [&](std::string_view m) { messages.emplace_back(m); };
+    IncludeDirectoryLists lists;
+    lists.lists[0] = {"kept?"};
+    EXPECT_FALSE(loadIncludeLists(m_dir / "Include.ini", lists, report));
+    EXPECT_EQ(lists.lists[0], std::vector<std::string>{"kept?"});
+    EXPECT_TRUE(loadPredefinedWords(m_dir / "predefined.ini", report).empty());
+    EXPECT_EQ(messages, (std::vector<std::string>{(m_dir / "Include.ini").string() + " : file too large",
+                                                  (m_dir / "predefined.ini").string() + " : file too large"}));
+    // Without a report the answer is the same, quietly.
+    EXPECT_TRUE(loadPredefinedWords(m_dir / "predefined.ini").empty());
+
+    // At the limit a file is read.
+    fs::resize_file(m_dir / "Include.ini", kMaxSmallFileBytes);
+    messages.clear();
+    EXPECT_TRUE(loadIncludeLists(m_dir / "Include.ini", lists, report));
+    EXPECT_EQ(lists.lists[0], std::vector<std::string>{"/usr/include"});
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST(SmallFile, ReadsWholeFilesUpToTheLimitAndSplitsLines)
+{
+    const fs::path dir = fs::temp_directory_path() / ("qm-small-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "eleven", std::ios::binary) << "a\r\nb\n\nc\rd\ne";
+    std::string bytes = "old";
+    EXPECT_EQ(readSmallFile(dir / "eleven", bytes, 11), SmallFileRead::Read);
+    EXPECT_EQ(bytes, "a\r\nb\n\nc\rd\ne");
+    EXPECT_EQ(readSmallFile(dir / "eleven", bytes, 10), SmallFileRead::TooLarge);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(readSmallFile(dir / "missing", bytes), SmallFileRead::CannotOpen);
+    EXPECT_EQ(readSmallFile(dir, bytes), SmallFileRead::CannotOpen);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(readSmallFile(dir / "fifo", bytes), SmallFileRead::CannotOpen);  // does not wait for a writer
+
+    // Lines as getline reads them, with a CR before LF taken off (a lone CR stays).
+    std::vector<std::string> lines;
+    TextLines reader("a\r\nb\n\nc\rd\ne");
+    for (std::string line; reader.next(line);) lines.push_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "", "c\rd", "e"}));
+    TextLines ending("x\n");
+    std::string line;
+    EXPECT_TRUE(ending.next(line));
+    EXPECT_FALSE(ending.next(line));
+    EXPECT_FALSE(TextLines("").next(line));
+    fs::remove_all(dir);
 }
 
 TEST_F(OptionFilesTest, FailedSaveKeepsTheOldFile)

@@ -2,6 +2,7 @@
 // files that are damaged, hostile or cannot be written.
 #include "project/project_document.h"
 #include "project_test_dir.h"
+#include "frontend/small_file.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <random>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm::project {
 namespace {
@@ -176,6 +178,65 @@ TEST_F(ProjectFileTest, AFailedSaveReportsAndLeavesTheOldFileWhole)
     EXPECT_TRUE(fs::is_directory(path("taken.qmp/inside")));
     EXPECT_FALSE(temporaryFilesLeft());
     EXPECT_EQ(read(file), before);
+}
+
+TEST_F(ProjectFileTest, AProjectFileOverTheSizeLimitIsNotRead)
+{
+    const std::string file = write("huge.qmp", "Quill Marsh Project File\r\nV0.6\r\n<File>\r\n/p/a.cpp\r\n");
+    fs::resize_file(file, frontend::kMaxSmallFileBytes + 1);
+    m_doc.files().add("/p/old.cpp");
+    EXPECT_EQ(open(file, false), (Messages{"Project File Open Error.", file + " : file too large"}));
+    EXPECT_TRUE(m_doc.files().paths().empty());
+}
+
+TEST_F(ProjectFileTest, AFileChangedByAnotherProgramIsNotSavedOverUnasked)
+{
+    m_doc.files().add("/p/a.cpp");
+    const std::string file = path("shared.qmp");
+    save(file);
+    ProjectDocument other;
+    RecordingReporter ignored;
+    ASSERT_TRUE(other.open(file, ignored));
+
+    // The other program saves first (its file gets a new identity, as every save does).
+    other.files().add("/p/from-other.cpp");
+    ASSERT_TRUE(other.save(file, ignored));
+    const std::string theirs = read(file);
+
+    // Without a question the save is refused and says why; a "no" refuses quietly; both leave
+    // the other program's file as it was.
+    m_doc.files().add("/p/mine.cpp");
+    m_doc.setModified(true);
+    EXPECT_EQ(save(file, false), Messages{file + " : changed by another program since it was opened; not saved"});
+    std::vector<std::string> asked;
+    RecordingReporter reporter;
+    EXPECT_FALSE(m_doc.save(file, reporter, [&](const std::string& p) { asked.push_back(p); return false; }));
+    EXPECT_TRUE(reporter.messages.empty());
+    EXPECT_EQ(asked, Paths{file});
+    EXPECT_EQ(read(file), theirs);
+    EXPECT_TRUE(m_doc.isModified());
+
+    // A "yes" saves over it; from then on this document's save is the one it knows.
+    EXPECT_TRUE(m_doc.save(file, reporter, [](const std::string&) { return true; }));
+    EXPECT_NE(read(file).find("/p/mine.cpp"), std::string::npos);
+    EXPECT_EQ(save(file), Messages{"Project Saved."});
+    // Now the other document is the one behind.
+    EXPECT_EQ(other.save(file, reporter), false);
+
+    // A change in place with the same size is found too (by its time); saving under another
+    // name, a new project and a file that is gone ask nothing.
+    const std::string mine = read(file);
+    std::string edited = mine;
+    edited[edited.size() - 3] = 'X';
+    ::usleep(10000);
+    std::ofstream(file, std::ios::binary) << edited;
+    EXPECT_EQ(save(file, false).size(), 1u);
+    fs::remove(file);
+    EXPECT_EQ(save(file), Messages{"Project Saved."});
+    std::ofstream(file, std::ios::app) << "more";
+    EXPECT_EQ(save(path("copy.qmp")), Messages{"Project Saved."});
+    other.newProject();
+    EXPECT_TRUE(other.save(file, reporter));
 }
 
 }  // namespace
