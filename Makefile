@@ -3,6 +3,8 @@
 
 BUILD_DIR      ?= build
 TEST_BUILD_DIR ?= build-test
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS   ?= 60
 JOBS           ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Debian packages that the build, the tests and the benchmarks need.
@@ -10,11 +12,12 @@ DEB_PACKAGES := g++ make cmake ninja-build pkg-config \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libcli11-dev nlohmann-json3-dev \
 	qt6-base-dev qt6-svg-dev fonts-liberation2 jq \
-	ccache xvfb xauth x11-apps
+	ccache xvfb xauth x11-apps \
+	clang-14 libclang-rt-14-dev
 
 CLI := $(BUILD_DIR)/bin/quillmarsh-cli
 
-.PHONY: all deps build run test test-build bench clean
+.PHONY: all deps build run test test-build bench fuzz clean
 
 all: build
 
@@ -138,5 +141,16 @@ tsan: deps
 		QT_QPA_PLATFORM=offscreen && \
 		./test_frontend && ./test_session && ./test_cli && ./test_app
 
+
+# libFuzzer targets (tests/fuzz) built with clang, each run for FUZZ_SECONDS from its seeds. The
+# test build replays the same targets over their seeds and saved failures (ctest: fuzz_replay_*).
+$(FUZZ_BUILD_DIR)/build.ninja: CMakeLists.txt
+	cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+		-DQM_FUZZ=ON -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=OFF -DQM_BUILD_GUI=OFF
+
+fuzz: deps $(FUZZ_BUILD_DIR)/build.ninja
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target fuzz-all
+	scripts/run-fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(TSAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(TSAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

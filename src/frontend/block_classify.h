@@ -84,8 +84,14 @@ enum class Classifier { None, Avx2, Avx512 };
 inline Classifier availableClassifier()
 {
     static const Classifier available = [] {
+#if defined(__clang__) && __clang_major__ < 15
+        // This compiler cannot ask for LZCNT; every processor with BMI2 has it.
+        const bool scalar = __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+                            __builtin_cpu_supports("popcnt");
+#else
         const bool scalar = __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
                             __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("lzcnt");
+#endif
         if (!scalar || !__builtin_cpu_supports("avx2")) return Classifier::None;
         if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi") &&
             __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("avx512vpopcntdq")) {

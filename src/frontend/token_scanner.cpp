@@ -780,12 +780,23 @@ private:
     [[gnu::always_inline]] void add(std::int32_t line, TokenCode code, Text&&... text)
     {
         if (m_count == m_tokens.size()) [[unlikely]] {
+            if (m_count > m_maxTokens) {
+                dropAndStop(std::forward<Text>(text)...);
+            }
             addPlaceholders();
         }
         ::new (m_tokens.data() + m_count) Token{line, code, model::TokenString(std::forward<Text>(text)...)};
         ++m_count;
     }
     [[gnu::always_inline]] void emit(std::int32_t line, TokenCode code) { add(line, code); }
+    // Ends the scan at the token budget. A long text already holds a reference to its block,
+    // which the TokenString made of it here gives back.
+    template <typename... Text>
+    [[noreturn, gnu::noinline]] void dropAndStop(Text&&... text)
+    {
+        const model::TokenString dropped(std::forward<Text>(text)...);
+        throw BudgetSpent{};
+    }
     void addPlaceholders();
     void emitText(std::int32_t line, TokenCode code, const char* text, const char* textEnd, const char* end);
     void emitLongText(std::int32_t line, TokenCode code, std::string_view text, const char* scanned, const char* end);
@@ -830,7 +841,8 @@ private:
     const char* m_charFailsBefore = nullptr;
     const char* m_angleFailsBefore = nullptr;
     // Past this many tokens the scan ends. It is checked only where the vector grows, which the
-    // scan reaches at least every kPlaceholders tokens.
+    // scan reaches at least every kPlaceholders tokens; only a count above it ends the scan, so
+    // that an input of exactly this many tokens counts as whole.
     std::size_t m_maxTokens;
     struct BudgetSpent {};
 };
@@ -868,7 +880,6 @@ bool TokenScanner::run()
 // at least 64 more.
 [[gnu::noinline]] void TokenScanner::addPlaceholders()
 {
-    if (m_count >= m_maxTokens) throw BudgetSpent{};
     const std::size_t room = m_tokens.capacity() - m_count;
     m_tokens.resize(m_count + (room >= 64 ? std::min(room, kPlaceholders) : kPlaceholders));
 }
@@ -1149,8 +1160,8 @@ bool TokenScanner::run()
         const TokenCode keyword = kKeywords.findInBlock(start, length);
         const auto notKeyword = static_cast<TokenCode>(keyword == 0);
         const TokenCode code = keyword | (tok::Identifier & -notKeyword);
-        ::new (out + bitsBelow(all, at)) Token(tokens.line + bitsBelow(m.lineFeed, at), code,
-                                               model::PaddedText{start, length & -static_cast<std::size_t>(notKeyword)});
+        ::new (out + bitsBelow(all, at)) Token{tokens.line + bitsBelow(m.lineFeed, at), code,
+                                               model::TokenString(model::PaddedText{start, length & -static_cast<std::size_t>(notKeyword)})};
     }
     for (std::uint64_t words = longWords; words != 0; words = _blsr_u64(words)) {
         const auto at = static_cast<unsigned>(_tzcnt_u64(words));
@@ -1160,9 +1171,10 @@ bool TokenScanner::run()
         Token* const token = out + bitsBelow(all, at);
         const std::int32_t tokenLine = tokens.line + bitsBelow(m.lineFeed, at);
         if (keyword == 0) [[likely]] {
-            ::new (token) Token(tokenLine, tok::Identifier, m_longTexts.add({start, length}, static_cast<std::size_t>(m_end - start) / 8));
+            ::new (token) Token{tokenLine, tok::Identifier,
+                                model::TokenString(m_longTexts.add({start, length}, static_cast<std::size_t>(m_end - start) / 8))};
         } else {
-            ::new (token) Token(tokenLine, keyword, model::PaddedText{start, 0});
+            ::new (token) Token{tokenLine, keyword, model::TokenString(model::PaddedText{start, 0})};
         }
     }
     // Numbers here are digits only: decimal, or octal when a single 0.
@@ -1439,7 +1451,7 @@ const char* TokenScanner::skipBlockComment(const char* q, std::int32_t& line)
     const auto scanned = static_cast<std::size_t>(p - m_begin) + 1;
     const auto left = static_cast<std::size_t>(m_end - p);
     const std::size_t size = m_count;
-    if (size >= m_maxTokens) throw BudgetSpent{};
+    if (size > m_maxTokens) throw BudgetSpent{};
     const std::size_t expected = size * left / scanned;
     // When the vector is full, this is always more than it holds; never more than the budget
     // needs, though.

@@ -55,8 +55,8 @@ enum class ScanMode { Fastest, Avx2Blocks, TokenByToken };
 // `diagnostics` in pieces of whole lines: whenever 64 KiB have gathered after an error token, and
 // the rest at the end. tokenizeText is this with CrLf::AsWritten.
 //
-// The scan ends early, after at least `maxTokens` and at most a few hundred tokens more, which
-// are then cut to `maxTokens`; it returns false when it did.
+// When the input has more than `maxTokens` tokens, the scan ends early (a few hundred tokens
+// later at most), the tokens are cut to `maxTokens` and false is returned.
 bool scanTokens(std::string_view input, CrLf crLf, std::vector<model::Token>& tokens,
                 const DiagnosticsWriter& diagnostics, ScanMode mode = ScanMode::Fastest,
                 std::size_t maxTokens = SIZE_MAX);

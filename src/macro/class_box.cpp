@@ -383,7 +383,8 @@ void placeBox(ClassBox& box, draw::Point topLeft, int boxPadding)
 {
     std::vector<std::pair<ClassBox*, draw::Point>> pending{{&box, topLeft}};
     while (!pending.empty()) {
-        auto [current, at] = pending.back();
+        ClassBox* const current = pending.back().first;
+        const draw::Point at = pending.back().second;
         pending.pop_back();
         current->x = at.x;
         current->y = at.y;

@@ -283,6 +283,45 @@ TEST_F(FrameTest, ClosingDuringARunStopsItAndKeepsTheLayoutAndTheTheme)
     EXPECT_TRUE(fs::exists(file("config/Color/default")));
 }
 
+std::string contentsOf(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(FrameTest, SavingOverAProjectFileChangedElsewhereAsksFirst)
+{
+    open();
+    const std::string source = write("work/a.cpp", "int a() { return 1; }\n");
+    dropOn(*frame, {QString::fromStdString(source)});
+    const std::string saved = file("work/p.qmp");
+    prompts.files = {QString::fromStdString(saved)};
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(fs::exists(saved));
+    prompts.messages.clear();
+
+    // Another program changes the file; a "no" keeps its change and the window stays modified.
+    std::ofstream(saved, std::ios::app) << "theirs\r\n";
+    const std::string theirs = contentsOf(saved);
+    dropOn(*frame, {QString::fromStdString(write("work/b.cpp", "int b;\n"))});
+    prompts.yes = false;
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_THAT(prompts.questions[0], HasSubstr(saved));
+    EXPECT_THAT(prompts.questions[0], HasSubstr("changed by another program"));
+    EXPECT_EQ(contentsOf(saved), theirs);
+    EXPECT_TRUE(frame->isWindowModified());
+    EXPECT_TRUE(prompts.messages.empty());
+
+    // A "yes" saves over it; the next save asks nothing.
+    prompts.yes = true;
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(contentsOf(saved), theirs);
+    EXPECT_THAT(prompts.messages, Contains("Project Saved."));
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(prompts.questions.size(), 2u);
+}
+
 TEST_F(FrameTest, ProjectsAreDroppedSavedOpenedAndGuardedAgainstLosingChanges)
 {
     open();
