@@ -2,6 +2,8 @@
 
 #include "frontend/token_scanner.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -35,6 +37,54 @@ void writeDiagnosticsToStderr(std::string_view text)
 {
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
+}
+
+namespace {
+
+std::atomic<std::size_t> g_unknownCharacterLimit{kDefaultUnknownCharacterLimit};
+
+}  // namespace
+
+void setUnknownCharacterLimit(std::size_t limit) noexcept
+{
+    g_unknownCharacterLimit.store(limit, std::memory_order_relaxed);
+}
+
+std::size_t unknownCharacterLimit() noexcept
+{
+    return g_unknownCharacterLimit.load(std::memory_order_relaxed);
+}
+
+CappedDiagnostics::CappedDiagnostics(std::string path, std::size_t limit, DiagnosticsWriter target)
+    : m_path(std::move(path)), m_limit(limit), m_target(std::move(target))
+{
+}
+
+void CappedDiagnostics::write(std::string_view text)
+{
+    if (m_limit == 0) {
+        m_target(text);
+        return;
+    }
+    // Lines up to the limit go through as one piece; the others are only counted.
+    std::size_t end = 0;
+    while (end < text.size() && m_written < m_limit) {
+        const std::size_t lineEnd = text.find('\n', end);
+        end = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+        ++m_written;
+    }
+    if (end > 0) {
+        m_target(text.substr(0, end));
+    }
+    m_leftOut += static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(end), text.end(), '\n'));
+}
+
+void CappedDiagnostics::finish()
+{
+    if (m_leftOut > 0) {
+        m_target(m_path + " : " + std::to_string(m_leftOut) + " more unknown-character messages left out\n");
+        m_leftOut = 0;
+    }
 }
 
 bool tokenizeBytes(std::string& bytes, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics,
@@ -127,7 +177,11 @@ bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp
     if (!readAll(fd.get(), bytes, static_cast<std::size_t>(st.st_size))) {
         return fail(" : cannot open file");
     }
-    if (!tokenizeBytes(bytes, tokens, writeDiagnosticsToStderr, kMaxUnitTokens)) {
+    CappedDiagnostics diagnostics(path, unknownCharacterLimit(), writeDiagnosticsToStderr);
+    const bool whole =
+        tokenizeBytes(bytes, tokens, [&diagnostics](std::string_view text) { diagnostics.write(text); }, kMaxUnitTokens);
+    diagnostics.finish();
+    if (!whole) {
         log.writeLine(path + " : too many tokens; the rest of the file is left out");
     }
     return true;

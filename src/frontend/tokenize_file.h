@@ -32,6 +32,31 @@ void tokenizeText(std::string_view text, std::vector<model::Token>& tokens, cons
 // Writes unknown-character messages to standard error.
 void writeDiagnosticsToStderr(std::string_view text);
 
+// How many unknown-character messages one file may write (a binary file holds thousands of
+// unknown bytes); 0 for no limit. Process-wide; 100 unless set.
+inline constexpr std::size_t kDefaultUnknownCharacterLimit = 100;
+void setUnknownCharacterLimit(std::size_t limit) noexcept;
+std::size_t unknownCharacterLimit() noexcept;
+
+// Passes the first `limit` message lines of one file on to `target` and counts the rest;
+// finish() then writes "<path> : N more unknown-character messages left out" when there were
+// more. A limit of 0 passes every line on.
+class CappedDiagnostics {
+public:
+    CappedDiagnostics(std::string path, std::size_t limit, DiagnosticsWriter target);
+    // Takes a piece of whole lines.
+    void write(std::string_view text);
+    void finish();
+    std::size_t leftOut() const noexcept { return m_leftOut; }
+
+private:
+    std::string m_path;
+    std::size_t m_limit;
+    DiagnosticsWriter m_target;
+    std::size_t m_written = 0;
+    std::size_t m_leftOut = 0;
+};
+
 // Turns every CR LF pair of `bytes` into LF, in place.
 void foldCrLf(std::string& bytes);
 
@@ -49,7 +74,8 @@ std::optional<FileStamp> statSourceFile(const std::string& path);
 // returns false; so does a file larger than kMaxSourceFileBytes, with "<path> : file too large".
 // A file of more than kMaxUnitTokens tokens keeps its first kMaxUnitTokens with the line
 // "<path> : too many tokens; the rest of the file is left out" and counts as read.
-// Unknown-character messages go to standard error.
+// Unknown-character messages go to standard error, no more than unknownCharacterLimit() of them
+// per file (CappedDiagnostics).
 bool tokenizeFile(const std::string& path, std::vector<model::Token>& tokens, FileStamp& stamp, LogSink& log);
 
 }  // namespace qm::frontend

@@ -79,6 +79,33 @@ TEST_F(TokenizeFileTest, FileDeletedBetweenListingAndReading)
     EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{path + " : cannot open file"});
 }
 
+std::string repeat(const std::string& text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+TEST(CappedDiagnosticsTest, CountsTheLinesPastTheLimitWhereverThePiecesEnd)
+{
+    std::string written;
+    CappedDiagnostics capped("f.c", 3, [&written](std::string_view text) { written.append(text); });
+    capped.write("a\nb\n");
+    capped.write("c\nd\ne\n");
+    capped.write("f\n");
+    EXPECT_EQ(capped.leftOut(), 3u);
+    capped.finish();
+    EXPECT_EQ(written, "a\nb\nc\nf.c : 3 more unknown-character messages left out\n");
+    written.clear();
+    capped.finish();  // said once
+    EXPECT_EQ(written, "");
+
+    CappedDiagnostics all("g.c", 0, [&written](std::string_view text) { written.append(text); });
+    all.write("a\nb\n");
+    all.finish();
+    EXPECT_EQ(written, "a\nb\n");
+}
+
 TEST_F(TokenizeFileTest, HostileBytesNeverStopTheScan)
 {
     // NUL bytes, bytes above 127 and a long line without a line feed: every byte that no rule
@@ -91,10 +118,20 @@ TEST_F(TokenizeFileTest, HostileBytesNeverStopTheScan)
     EXPECT_FALSE(m_tokens.empty());
     EXPECT_NE(err.find("---------- Error Unkonwn Token  ---------- <"), std::string::npos);
 
+    // The first 100 messages of a file are written, then how many more there were; with no
+    // limit, every one.
+    const std::string nul = write("nul.dat", std::string(10000, '\0'));
     ::testing::internal::CaptureStderr();
-    ASSERT_TRUE(tokenizeFile(write("nul.dat", std::string(10000, '\0')), m_tokens, m_stamp, m_log));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr().size(), 10000u * 47u);
+    ASSERT_TRUE(tokenizeFile(nul, m_tokens, m_stamp, m_log));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              repeat(std::string("---------- Error Unkonwn Token  ---------- <\0>\n", 47), 100) + nul +
+                  " : 9900 more unknown-character messages left out\n");
     EXPECT_EQ(m_tokens.size(), 10000u);
+    setUnknownCharacterLimit(0);
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(tokenizeFile(nul, m_tokens, m_stamp, m_log));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr().size(), 10000u * 47u);
+    setUnknownCharacterLimit(kDefaultUnknownCharacterLimit);
 
     std::string line;
     for (int i = 0; i < 200000; ++i) line += "ab+";
