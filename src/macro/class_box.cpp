@@ -154,8 +154,11 @@ void measureOne(ClassBox& box, const draw::TextMetrics& metrics, const ThemeFont
     candidate = std::max(candidate, measureHeader(box.etcPart, box.nested.empty(), labels.etc, 0));
 
     const model::SymbolEntry& entry = *box.entry;
-    const bool known = !entry.declarations.empty() || !entry.definitions.empty();
-    const draw::FontSpec titleFont = known ? fontSpec(fonts.fontOf(kindCategory(entry.kind))) : faces.defaultFont;
+    // Measured with the font that paints the title (class_box_paint.cpp): that of the node that
+    // describes the entry, the default font without one.
+    const model::AnalysisNode* describing = describingNode(entry);
+    const draw::FontSpec titleFont =
+        describing ? fontSpec(fonts.fontOf(kindCategory(describing->kind))) : faces.defaultFont;
     const draw::Size title = metrics.textSize(titleFont, entry.name);
     box.titleHeight = clamped(Wide{title.height} + 2);
     box.titleMarker = box.hasCompartments() ? box.titleHeight - 2 : 0;

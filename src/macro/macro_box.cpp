@@ -64,7 +64,6 @@ std::uint32_t nameLength(std::size_t size) noexcept
 MacroBox::MacroBox(const model::SymbolEntry* shown) : entry(shown)
 {
     if (shown) {
-        titled = !shown->declarations.empty() || !shown->definitions.empty();
         shownKind = model::toInt(shown->kind);
         nameSize = nameLength(shown->name.size());
         nameData = shown->name.data();
@@ -72,8 +71,7 @@ MacroBox::MacroBox(const model::SymbolEntry* shown) : entry(shown)
 }
 
 MacroBox::MacroBox(const model::SymbolEntry& shown, const char* name, std::size_t size)
-    : titled(!shown.declarations.empty() || !shown.definitions.empty()),
-      shownKind(model::toInt(shown.kind)),
+    : shownKind(model::toInt(shown.kind)),
       nameSize(nameLength(size)),
       entry(&shown),
       nameData(name)

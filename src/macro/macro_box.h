@@ -60,11 +60,9 @@ struct MacroBox {
     bool memberList = false;
     // What the measuring and the layout need of the entry, taken when the box is made: sorting
     // and sizing a large diagram then read the boxes alone instead of following every box into
-    // the scattered nodes of the symbol table. `titled` is whether the entry has a declaration or
-    // a definition (its title uses the font of its category); `rank` is the access rank that
-    // sorting by size uses, filled in by that sort (kRankUnknown until then).
+    // the scattered nodes of the symbol table. `rank` is the access rank that sorting by size
+    // uses, filled in by that sort (kRankUnknown until then).
     static constexpr std::uint8_t kRankUnknown = 0xff;
-    bool titled = false;
     std::uint8_t rank = kRankUnknown;
     // Order of drawing and hit testing: higher is drawn later and hit first.
     int sequence = 0;

@@ -198,11 +198,10 @@ void MacroDiagram::measureBoxes(const draw::TextMetrics& metrics, const ThemeFon
     // common small categories are found through a table, any other one through the map.
     std::map<std::int32_t, draw::FontSpec> categoryFonts;
     std::array<const draw::FontSpec*, 128> smallCategoryFonts{};
-    const draw::FontSpec defaultFont = fontSpec(fonts.defaultFont);
+    // Titles are measured with the font that paints them (macro_view_paint.cpp): their kind's
+    // category font, for group boxes too. Measured with another font, a larger category font
+    // would spill the title out of its bar.
     const auto fontFor = [&](const MacroBox& box) -> const draw::FontSpec& {
-        if (!box.titled) {
-            return defaultFont;
-        }
         const std::int32_t category = kindCategory(box.kind());
         const bool small = category >= 0 && category < static_cast<std::int32_t>(smallCategoryFonts.size());
         if (small && smallCategoryFonts[static_cast<std::size_t>(category)]) {

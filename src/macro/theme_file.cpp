@@ -233,7 +233,8 @@ std::string formatTheme(const Theme& theme)
     const ThemeColors& c = theme.colors;
     std::string out;
     out.reserve(1024);
-    out += "Color Information File Version 1.1\r\n";
+    out += kThemeFileTitle;
+    out += "\r\n";
     appendLine(out, "HighColorShading", c.shadingType);
     appendLine(out, "UnitSpace", c.unitSpace);
     appendLine(out, "BackGroundColor", c.background);

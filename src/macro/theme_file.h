@@ -27,6 +27,9 @@
 
 namespace qm::macro {
 
+// The first line of a theme file (readers skip it).
+inline constexpr std::string_view kThemeFileTitle = "Color Information File Version 1.1";
+
 // Shown when a theme file ends early (or cannot be read to its end).
 inline constexpr std::string_view kThemeLoadFailMessage = "theme load fail.";
 

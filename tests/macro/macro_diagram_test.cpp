@@ -2,6 +2,8 @@
 // fonts, sorting by both keys, and exact layouts with fixed text extents.
 #include "macro/macro_diagram.h"
 #include "macro/macro_layout.h"
+#include "macro/macro_view_paint.h"
+#include "draw/recording_canvas.h"
 #include "macro_test_support.h"
 
 #include <gtest/gtest.h>
@@ -127,10 +129,10 @@ public:
     draw::FontInfo fontInfo(const draw::FontSpec&) const override { return {}; }
 };
 
-TEST(MacroDiagramMeasure, TitlesUseTheCategoryFontOnlyForEntriesWithDeclarationsOrDefinitions)
+TEST(MacroDiagramMeasure, TitlesAreMeasuredWithTheFontThatPaintsThem)
 {
     EntryTree table;
-    auto& scope = table.add("S", NodeKind::ScopePlaceholder);      // no declaration: default font
+    auto& scope = table.add("S", NodeKind::ScopePlaceholder);      // a category without a font: default
     table.define(table.add(scope, "fn", NodeKind::Function), NodeKind::Function);  // function font
     auto& k = table.add("K", NodeKind::Class);                      // class font, bold
     table.define(k, NodeKind::Class);
@@ -146,14 +148,39 @@ TEST(MacroDiagramMeasure, TitlesUseTheCategoryFontOnlyForEntriesWithDeclarations
     diagram.buildBoxes(table.root);
     diagram.measureBoxes(FontSizedMetrics(), fonts);
     // Titles grow by 2 x inset + 2 both ways; boxes with children add a marker of height - 4
-    // to the title (the box's size is the title's before that, until the layout sizes it).
+    // to the title (the box's size is the title's before that, until the layout sizes it). The
+    // group of functions is titled in the function font, as it is painted: a larger function
+    // font would otherwise spill its title out of its bar.
     EXPECT_EQ(geometryTree(diagram.boxes()),
               "K rel=0,0 at=0,0 size=6x24 title=26x24 marker=20\n"
               "  var rel=0,0 at=0,0 size=25x14 title=25x14 marker=0\n"
               "S rel=0,0 at=0,0 size=7x14 title=17x14 marker=10\n"
               "  fn rel=0,0 at=0,0 size=14x14 title=14x14 marker=0\n"
-              "Global Function(s) rel=0,0 at=0,0 size=58x14 title=68x14 marker=10\n"
+              "Global Function(s) rel=0,0 at=0,0 size=94x14 title=104x14 marker=10\n"
               "   rel=0,0 at=0,0 size=0x10 title=0x10 marker=0\n");
+
+    // Painted, every title is as wide as it was measured.
+    diagram.setExpandedAll(true);
+    MacroLayoutOptions layout;
+    layout.availableWidth = 1024;
+    diagram.layout(layout);
+    Theme theme;
+    theme.fonts = fonts;
+    draw::RecordingCanvas canvas;
+    std::vector<MacroBox*> drawList;
+    paintBoxes(canvas, diagram.boxes(), theme, drawList);
+    int titles = 0;
+    visitBoxes(diagram.boxes(), [&](const MacroBox& box) {
+        for (const draw::Record& text : canvas.recordsOf(draw::Record::Op::Text)) {
+            if (box.entry && text.text == box.entry->name && !text.text.empty()) {
+                EXPECT_EQ(FontSizedMetrics().textSize(text.font, text.text).width + 4, box.titleWidth - box.markerSize)
+                    << text.text;
+                ++titles;
+            }
+        }
+        return true;
+    });
+    EXPECT_EQ(titles, 5);
 
     // A line too low for a marker gives none rather than a negative one.
     EntryTree flat;
