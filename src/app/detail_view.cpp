@@ -100,12 +100,14 @@ draw::Size CDetailView::printSize() const
     if (!m_session.selection().definition || m_session.selection().changed) {
         return {};
     }
-    return m_model.totalSize();
+    // The whole drawing, which may reach left of and above the view's origin.
+    const draw::Rect area = m_model.pictureArea(m_metrics);
+    return {area.width, area.height};
 }
 
 void CDetailView::printSlice(draw::Canvas& canvas)
 {
-    m_model.paint(canvas, m_theme());
+    m_model.paintPicture(canvas, m_metrics, m_theme());
 }
 
 std::string_view CDetailView::noImageMessage() const

@@ -1,10 +1,20 @@
 // QtCanvas implements Canvas over a QPainter: the screen, QImage (PNG), QSvgGenerator (SVG),
 // QPdfWriter (PDF) and QPrinter are all just devices of the painter.
+//
+// The SVG writer ignores the painter's clipping, so on an SVG device the canvas clips by itself:
+// what is drawn inside a pushed outline or a text's clip rectangle is cut to it as a path, and
+// a text cut at a clip edge is written as the characters that show whole plus the outline of the
+// one the edge cuts. The picture then shows the same shapes and cut texts as PNG and PDF do.
 #pragma once
 
 #include "draw/canvas.h"
 
+#include <QPainterPath>
+#include <QPoint>
+#include <QString>
+
 #include <optional>
+#include <vector>
 
 class QPainter;
 
@@ -56,10 +66,19 @@ public:
 
 private:
     void applyPenAndBrush();
+    // Clipping by paths, for devices that ignore the painter's clip (see the top of this file).
+    bool clipsByPaths() const { return m_clipsByPaths && !m_clipPaths.empty(); }
+    // Draws `shape` filled with the brush and outlined with the pen, cut to `clip`.
+    void drawShapeClipped(const QPainterPath& shape, bool filled, const QPainterPath& clip);
+    // Draws `text` with its top left corner at `topLeft`, cut to `clip`.
+    void drawTextInPath(QPoint topLeft, const QString& text, const QPainterPath& clip);
+    void drawPlainText(QPoint topLeft, const QString& text, bool withBackground);
 
     QPainter& m_painter;
     Rect m_area;
     int m_pushedClips = 0;
+    bool m_clipsByPaths = false;
+    std::vector<QPainterPath> m_clipPaths;  // the clip in force after each push, when clipping by paths
     Pen m_pen;
     Brush m_brush;
     FontSpec m_font;

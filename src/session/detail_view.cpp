@@ -1,4 +1,6 @@
 #include "session/detail_view.h"
+
+#include "detail/flow_picture.h"
 #include "macro/reentry_guard.h"
 
 #include <algorithm>
@@ -44,6 +46,7 @@ void DetailView::rebuildFlowchart()
     m_flowchart = std::make_unique<detail::Flowchart>(m_builder->elements());
     m_flowchart->layout();
     m_hover = detail::FlowHover{};
+    m_pictureArea.reset();
 }
 
 void DetailView::setTotalSize(draw::Size size)
@@ -125,6 +128,42 @@ void DetailView::paint(draw::Canvas& canvas, const macro::Theme& theme)
     const model::AnalysisNode* last = m_shownElement->nodes.back();
     if (first && last && !first->tokens.empty() && !last->tokens.empty()) {
         m_host.selectCodeLines(first->tokens.front()->line, last->tokens.back()->line);
+    }
+}
+
+draw::Rect DetailView::pictureArea(const draw::TextMetrics& metrics) const
+{
+    if (!m_selection.definition) {
+        return {};
+    }
+    if (inClassMode()) {
+        return m_classDiagram.root() ? draw::Rect{0, 0, m_totalSize.width, m_totalSize.height} : draw::Rect{};
+    }
+    if (!m_flowchart) {
+        return {};
+    }
+    if (!m_pictureArea || m_pictureScale != m_flowchart->scale()) {
+        m_pictureArea = detail::flowPictureArea(*m_flowchart, metrics);
+        m_pictureScale = m_flowchart->scale();
+    }
+    return *m_pictureArea;
+}
+
+void DetailView::paintPicture(draw::Canvas& canvas, const draw::TextMetrics& metrics, const macro::Theme& theme)
+{
+    if (m_drawing || !m_selection.definition) {
+        return;
+    }
+    const draw::Rect area = pictureArea(metrics);
+    const macro::ReentryGuard drawing(m_drawing);
+    if (inClassMode()) {
+        if (m_selection.entry && m_classDiagram.root()) {
+            m_classDiagram.paint(canvas, theme);
+        }
+        return;
+    }
+    if (m_selection.detailMode == macro::DetailMode::Flowchart && m_flowchart) {
+        detail::paintFlowPicture(canvas, *m_flowchart, area);
     }
 }
 
@@ -221,6 +260,7 @@ void DetailView::classClick(draw::Point client, macro::ClickKind kind)
 
 void DetailView::clear()
 {
+    m_pictureArea.reset();
     m_flowchart.reset();
     m_builder.reset();
     m_classDiagram.setSelection(nullptr, nullptr);

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace qm::session {
@@ -79,6 +80,16 @@ public:
     // code window then marks).
     void paint(draw::Canvas& canvas, const macro::Theme& theme);
 
+    // --- printing and picture export ---------------------------------------------------------
+    // The part of the drawing that paper and pictures show, in the view's coordinates: the
+    // flowchart's whole drawing with a small margin (it can reach left of and above the view's
+    // origin), texts measured with `metrics`; the class diagram's total size. Empty while
+    // nothing is drawn. Kept until the picture or the scale changes.
+    draw::Rect pictureArea(const draw::TextMetrics& metrics) const;
+    // Paints what pictureArea() covers with its top left corner at the canvas's origin; the
+    // flowchart without the detail box of the hovered shape.
+    void paintPicture(draw::Canvas& canvas, const draw::TextMetrics& metrics, const macro::Theme& theme);
+
     // --- mouse (client coordinates) ---------------------------------------------------------
     void mouseMove(draw::Point client, HeldButtons buttons);
     void leftButtonDown(draw::Point client);
@@ -132,6 +143,9 @@ private:
     const detail::FlowElement* m_shownElement = nullptr;
     // Held for the whole of a draw: a draw asked for from inside one returns at once.
     bool m_drawing = false;
+    // pictureArea() of the flowchart at m_pictureScale; reset when the flowchart changes.
+    mutable std::optional<draw::Rect> m_pictureArea;
+    mutable detail::FlowScale m_pictureScale = 0;
 };
 
 }  // namespace qm::session

@@ -7,8 +7,12 @@
 #include "app/editor_launcher.h"
 #include "app/print/diagram_printer.h"
 #include "app/print/margin_dialog.h"
+#include "detail/flow_picture.h"
+#include "draw/qt_text_metrics.h"
 
 #include <QCheckBox>
+#include <QImage>
+#include <QPushButton>
 #include <QDoubleSpinBox>
 #include <QPrinter>
 #include <QToolButton>
@@ -214,6 +218,33 @@ TEST_F(FrameTest, DiagramsPrintAcrossPagesInsideTheMarginsAndExportAsPictures)
     pdf.setOutputFileName(QString::fromStdString(file("macro-print.pdf")));
     ASSERT_TRUE(printer.printTo(pdf, *frame->totalView()));
     EXPECT_GE(pdfPages(file("macro-print.pdf")), 1);
+
+    // The flowchart of Order::advance reaches left of its first column (its case labels are wider
+    // than their boxes): paper and pictures show all of it, with a small margin of white.
+    frame->controlBar()->unfold->click();
+    ASSERT_NE(clickBox("advance"), nullptr);
+    frame->detailView()->viewport()->repaint();
+    ASSERT_NE(frame->detailView()->model().flowchart(), nullptr);
+    const draw::Size printed = frame->detailView()->printSize();
+    const draw::QtTextMetrics metrics;
+    EXPECT_EQ(printed.width, frame->detailView()->model().pictureArea(metrics).width);
+    EXPECT_LT(frame->detailView()->model().pictureArea(metrics).left, 0);
+    prompts.files = {QString::fromStdString(file("advance.png"))};
+    frame->exportPicture();
+    QImage flow;
+    ASSERT_TRUE(flow.load(QString::fromStdString(file("advance.png"))));
+    EXPECT_EQ(flow.width(), printed.width);
+    const auto inkInColumns = [&flow](int from, int to) {
+        for (int x = from; x < to; ++x) {
+            for (int y = 0; y < flow.height(); ++y) {
+                if (flow.pixel(x, y) != qRgb(255, 255, 255)) return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_FALSE(inkInColumns(0, detail::kPictureMargin));
+    EXPECT_TRUE(inkInColumns(detail::kPictureMargin, detail::kPictureMargin + 4));
+    EXPECT_FALSE(inkInColumns(flow.width() - detail::kPictureMargin, flow.width()));
 }
 
 }  // namespace

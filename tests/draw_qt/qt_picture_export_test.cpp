@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -94,6 +95,57 @@ TEST_F(PictureExportTest, SvgIsWellFormedAndDrawsTheShading)
         EXPECT_EQ(image.size(), QSize(120, 100));
         EXPECT_EQ(image.pixel(60, 20), qRgb(189, 189, 219));  // row 10 of 30: step 10
     }
+}
+
+TEST_F(PictureExportTest, SvgShowsTheShapesAndCutTextsThatPngShows)
+{
+    if (!QImageReader::supportedImageFormats().contains("svg")) {
+        GTEST_SKIP() << "no SVG reader to render the picture back";
+    }
+    // Shaded shapes whose colour steps are cut to their outlines, and a statement cut at the
+    // edge of its box and followed by the cut marker, as the flowchart draws them.
+    const auto draw = [](Canvas& canvas) {
+        ShapePainter painter(canvas, 1);
+        painter.hexagon(Rect{10, 10, 80, 40}, rgb(230, 230, 200));
+        painter.ellipseShape(Rect{100, 10, 80, 40}, rgb(240, 200, 200));
+        painter.roundBox(Rect{190, 10, 80, 40}, rgb(200, 230, 230));
+        canvas.setFont(FontSpec::cellPixels("Arial", 13));
+        canvas.setBackgroundMode(BackgroundMode::Transparent);
+        canvas.drawTextClipped(Point{12, 70}, "WWWWWWWWWWWWWWWWWWWWWWWW", Rect{12, 70, 50, 16});
+        canvas.drawText(Point{64, 70}, "..");
+    };
+    const Size size{300, 100};
+    const std::string png = renderPicture(PictureFormat::Png, size, draw);
+    const std::string svg = renderPicture(PictureFormat::Svg, size, draw);
+    const QImage fromPng = QImage::fromData(QByteArray::fromStdString(png), "PNG");
+    const QImage fromSvg = QImage::fromData(QByteArray::fromStdString(svg), "SVG").convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(fromSvg.size(), fromPng.size());
+    const auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) <= 6 && std::abs(qGreen(a) - qGreen(b)) <= 6 && std::abs(qBlue(a) - qBlue(b)) <= 6;
+    };
+    // Inside each shape and outside its outline in the corners of its box.
+    for (const QPoint p : {QPoint(50, 30), QPoint(140, 30), QPoint(230, 30), QPoint(12, 12), QPoint(102, 12),
+                           QPoint(191, 11), QPoint(88, 47), QPoint(178, 48), QPoint(268, 48)}) {
+        EXPECT_TRUE(near(fromPng.pixel(p), fromSvg.pixel(p)))
+            << p.x() << "," << p.y() << ": PNG " << std::hex << fromPng.pixel(p) << ", SVG " << fromSvg.pixel(p);
+    }
+    EXPECT_EQ(fromPng.pixel(12, 12), qRgb(255, 255, 255));
+    // The text shows up to the edge of its clip and not beyond the marker.
+    const auto inked = [](const QImage& image, int left, int right) {
+        for (int x = left; x < right; ++x) {
+            for (int y = 70; y < 86; ++y) {
+                if (qGray(image.pixel(x, y)) < 128) return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(inked(fromPng, 12, 62));
+    EXPECT_TRUE(inked(fromSvg, 12, 62));
+    EXPECT_FALSE(inked(fromPng, 80, 300));
+    EXPECT_FALSE(inked(fromSvg, 80, 300));
+    // The characters that show whole stay text; the whole statement is not in the file.
+    EXPECT_NE(svg.find("WWW"), std::string::npos);
+    EXPECT_EQ(svg.find("WWWWWWWWWWWWWWWWWWWWWWWW"), std::string::npos);
 }
 
 TEST_F(PictureExportTest, PdfIsOnePageOfTheDrawingsSize)
