@@ -81,6 +81,8 @@ void appendEntryHead(std::string& b, const model::SymbolEntry& entry)
     b.append(std::to_string(entry.parameterCount));
     b.append(", \"kind\": ");
     b.append(std::to_string(model::toInt(entry.kind)));
+    b.append(", \"kindName\": ");
+    appendJsonString(b, model::nodeKindName(entry.kind));
     b.append(", \"isTemplate\": ");
     b.append(std::to_string(entry.isTemplate));
     b.append(", \"declarations\": ");

@@ -4,18 +4,51 @@
 
 #include "frontend/c_numbers.h"
 #include "frontend/option_files.h"
+#include "frontend/tokenize_file.h"
 #include "parser/make_analysis_engine.h"
 #include "project/message_reporter.h"
 #include "project/project_document.h"
+#include "project/project_file.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 namespace qm::cli {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Whether the regular file at `path` reads as a project file: it has the title line or one of
+// the section lines. The desktop program reads any text as a project (lines outside the sections
+// are skipped), which would turn a mistyped file name into a silently empty run here. Only the
+// first 16 MiB are looked at.
+bool looksLikeProjectFile(const std::string& path)
+{
+    constexpr std::size_t kLookedAt = std::size_t{16} << 20;
+    std::ifstream in(path, std::ios::binary);
+    std::string text(kLookedAt, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line(text.data() + start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line == project::kProjectFileTitle || line == "<Option>" || line == "<Define>" || line == "<File>") {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
 
 void addAnalysisOptions(CLI::App& command, AnalysisOptions& options)
 {
@@ -46,6 +79,18 @@ void addAnalysisOptions(CLI::App& command, AnalysisOptions& options)
         ->type_name("N");
     command.add_flag("--preprocess-same-file", options.preprocessSameFile,
                      "Preprocess a header again each time it is included");
+    command.add_flag("--verbose", options.verbose,
+                     "Write every unknown-character message (without it, the first 100 of each file and a count)");
+}
+
+int checkInputsGiven(const AnalysisOptions& options)
+{
+    if (!options.inputs.empty()) {
+        return kExitSuccess;
+    }
+    std::cerr << "no inputs: name the source files, folders or project files (.qmp) to analyse, for example\n"
+                 "  quillmarsh-cli list src\n";
+    return kExitUsage;
 }
 
 frontend::PredefinedWord parseDefine(const std::string& text)
@@ -72,10 +117,21 @@ bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& set
             continue;
         }
         if (fs::is_directory(path, ec)) {
+            const std::size_t before = document.files().paths().size();
             document.addFolder(path, true, importLog);
+            if (document.files().paths().size() == before) {
+                std::cerr << input << ": no C or C++ files in this folder or below it\n";
+            }
             continue;
         }
         if (project::classifyPath(path) == project::FileKind::Project) {
+            // A pipe or a folder named like one is left to the reader, which refuses it unread.
+            if (fs::is_regular_file(path, ec) && !looksLikeProjectFile(path)) {
+                std::cerr << input << ": not a project file (it has neither the line \"" << project::kProjectFileTitle
+                          << "\" nor a <File> or <Define> section)\n";
+                allFound = false;
+                continue;
+            }
             // A project file adds to what the earlier inputs gave; opening it on its own document
             // keeps those.
             project::ProjectDocument opened;
@@ -123,6 +179,11 @@ bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& set
     settings.followAngleIncludes = options.parseVcHeader;
     settings.preprocessSameFile = options.preprocessSameFile;
     settings.jobs = options.jobs;
+    if (allFound && !options.inputs.empty() && settings.files.empty()) {
+        std::cerr << "nothing to analyse: the inputs hold no C or C++ files (sources: .c .cc .cpp .cxx; headers: .h "
+                     ".hpp .hh .hxx .inl .ipp)\n";
+        return false;
+    }
     return allFound;
 }
 
@@ -135,6 +196,7 @@ AnalysisRun::AnalysisRun()
 
 std::unique_ptr<AnalysisRun> runAnalysis(const AnalysisOptions& options)
 {
+    frontend::setUnknownCharacterLimit(options.verbose ? 0 : frontend::kDefaultUnknownCharacterLimit);
     frontend::RunSettings settings;
     if (!buildRunSettings(options, settings)) {
         return nullptr;

@@ -24,18 +24,22 @@ struct AnalysisOptions {
     bool parseVcHeader = false;
     bool preprocessSameFile = false;
     int jobs = 0;  // --jobs: parsing threads, 0 one per core
+    bool verbose = false;  // every unknown-character message, not the first 100 of each file
 };
 
 // Registers the positional inputs and the analysis options on `command`.
 void addAnalysisOptions(CLI::App& command, AnalysisOptions& options);
 
+// A run needs something to analyse: without inputs, says so and gives the usage-error status.
+int checkInputsGiven(const AnalysisOptions& options);
+
 // Turns `-D NAME[=VALUE]` into a predefined word; the value is 1 when omitted.
 frontend::PredefinedWord parseDefine(const std::string& text);
 
 // Collects the project files from the inputs and the run's settings. Writes a message for every
-// input that is skipped or missing to standard error; returns false when an input does not exist
-// or a project or workspace input cannot be read (the command then exits with the input-error
-// status).
+// input that is skipped, missing or holds no source file to standard error; returns false when
+// an input does not exist, a project or workspace input cannot be read or is no such file, or
+// the inputs hold no C or C++ file at all (the command then exits with the input-error status).
 bool buildRunSettings(const AnalysisOptions& options, frontend::RunSettings& settings);
 
 // One finished analysis run with the parser installed; its log lines went to standard error as

@@ -35,6 +35,9 @@ int runAnalyze(const AnalyzeOptions& options)
     }
     const bool dumpUnits = parts.count("units") || parts.count("tokens") || parts.count("tree");
 
+    if (const int status = checkInputsGiven(options.analysis); status != kExitSuccess) {
+        return status;
+    }
     const std::unique_ptr<AnalysisRun> run = runAnalysis(options.analysis);
     if (!run) {
         return kExitInputError;

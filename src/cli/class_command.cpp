@@ -140,19 +140,26 @@ int runClass(const ClassOptions& options)
         return status;
     }
 
+    if (const int status = checkInputsGiven(options.analysis); status != kExitSuccess) {
+        return status;
+    }
     const std::unique_ptr<AnalysisRun> run = runAnalysis(options.analysis);
     if (!run) {
         return kExitInputError;
     }
     frontend::AnalysisEngine& engine = run->engine;
 
-    const model::SymbolEntry* entry = findElementOrReport(engine.result(), options.element);
-    if (!entry) {
-        return kExitInputError;
+    ElementChoice choice;
+    if (const int status = chooseElement(engine, options.element, KindFilter::Class, choice); status != kExitSuccess) {
+        return status;
     }
-    if (entry->kind != model::NodeKind::Class && entry->kind != model::NodeKind::Struct &&
-        entry->kind != model::NodeKind::Union) {
+    const model::SymbolEntry* entry = choice.entry;
+    if (!matchesKind(entry->kind, KindFilter::Class)) {
         std::cerr << options.element << ": not a class\n";
+        if (matchesKind(entry->kind, KindFilter::Function)) {
+            std::cerr << "(it is a function; `quillmarsh-cli flow ... --function " << options.element
+                      << "` draws its flowchart)\n";
+        }
         return kExitInputError;
     }
 

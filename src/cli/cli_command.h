@@ -30,5 +30,6 @@ void addThemeCommand(CLI::App& app, CommandAction& action);
 void addMacroCommand(CLI::App& app, CommandAction& action);
 void addClassCommand(CLI::App& app, CommandAction& action);
 void addFlowCommand(CLI::App& app, CommandAction& action);
+void addListCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace qm::cli

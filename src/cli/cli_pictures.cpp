@@ -4,9 +4,14 @@
 #include "model/error.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
+
+#include <unistd.h>
 
 #ifdef QM_CLI_WITH_QT
 #include "draw/qt_picture_export.h"
@@ -133,7 +138,30 @@ int checkOutputOption(const std::string& output)
         std::cerr << "-o: this build cannot write pictures (it was built without the desktop program)\n";
         return kExitUsage;
     }
-    checkPicturePath(output);
+    try {
+        checkPicturePath(output);
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << '\n';
+        return kExitUsage;
+    }
+    // The folder must take the picture; finding out after a long analysis would waste it.
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path path(output);
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    if (fs::is_directory(path, ec)) {
+        std::cerr << "-o " << output << ": is a folder; name the picture file\n";
+        return kExitInputError;
+    }
+    if (!fs::is_directory(folder, ec)) {
+        std::cerr << "-o " << output << ": the folder " << folder.string() << " does not exist\n";
+        return kExitInputError;
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        std::cerr << "-o " << output << ": cannot write in the folder " << folder.string() << " ("
+                  << std::strerror(errno) << ")\n";
+        return kExitInputError;
+    }
     return kExitSuccess;
 }
 

@@ -8,13 +8,13 @@
 #include "detail/flow_painter.h"
 #include "detail/flowchart.h"
 #include "detail/flowchart_builder.h"
+#include "detail/flow_picture.h"
 #include "draw/draw_types.h"
 #include "frontend/analysis_engine.h"
 #include "model/token_text.h"
 
 #include <CLI/CLI.hpp>
 
-#include <climits>
 #include <cstdint>
 #include <iostream>
 #include <memory>
@@ -38,6 +38,8 @@ void appendElementHead(std::string& b, const detail::FlowElement& e)
 {
     b.append("{\"kind\": ");
     b.append(std::to_string(model::toInt(e.kind)));
+    b.append(", \"kindName\": ");
+    appendJsonString(b, model::nodeKindName(e.kind));
     appendIntMember(b, "col", e.col);
     appendIntMember(b, "row", e.row);
     appendIntMember(b, "leftWidth", e.leftWidth);
@@ -71,47 +73,41 @@ void writeFlowJson(JsonStreamWriter& out, const std::string& function, const std
     b.append("}\n");
 }
 
-// The picture's size; a chart too large for a picture is refused with the exporter's message.
-draw::Size pictureSize(const detail::Flowchart& chart)
-{
-    const std::int64_t width = chart.totalWidth();
-    const std::int64_t height = chart.totalHeight();
-    if (width > INT_MAX || height > INT_MAX) {
-        throw draw::Error("picture of " + std::to_string(width) + "x" + std::to_string(height) +
-                          " pixels is too large");
-    }
-    return draw::Size{static_cast<int>(width), static_cast<int>(height)};
-}
-
 int runFlow(const FlowOptions& options)
 {
     if (const int status = checkOutputOption(options.output); status != kExitSuccess) {
         return status;
     }
 
+    if (const int status = checkInputsGiven(options.analysis); status != kExitSuccess) {
+        return status;
+    }
     const std::unique_ptr<AnalysisRun> run = runAnalysis(options.analysis);
     if (!run) {
         return kExitInputError;
     }
     frontend::AnalysisEngine& engine = run->engine;
 
-    const model::SymbolEntry* entry = findElementOrReport(engine.result(), options.element);
-    if (!entry) {
-        return kExitInputError;
+    ElementChoice choice;
+    if (const int status = chooseElement(engine, options.element, KindFilter::Function, choice);
+        status != kExitSuccess) {
+        return status;
     }
-    // The flowchart shows the first definition. A function declared without a body (a pure
-    // virtual method, a prototype) has the flowchart of an empty body; an entry that is not a
-    // function has none.
+    const model::SymbolEntry* entry = choice.entry;
+    // The flowchart shows the definition picked (the first one unless @FILE:LINE names another).
+    // A function declared without a body (a pure virtual method, a prototype) has the flowchart
+    // of an empty body; an entry that is not a function has none.
     const auto isFunction = [](const model::AnalysisNode* node) {
         return node && (node->kind == model::NodeKind::Function || node->kind == model::NodeKind::OverloadMethod ||
                         node->kind == model::NodeKind::OverloadFunctionMethod);
     };
-    const model::AnalysisNode* definition = entry->definitions.empty() ? nullptr : entry->definitions.front();
-    if (!definition && !entry->declarations.empty()) {
-        definition = entry->declarations.front();
-    }
+    const model::AnalysisNode* definition = choice.site.node;
     if (!isFunction(definition)) {
         std::cerr << options.element << ": not a function\n";
+        if (matchesKind(entry->kind, KindFilter::Class)) {
+            std::cerr << "(it is a " << kindWord(entry->kind) << "; `quillmarsh-cli class ... --class "
+                      << options.element << "` draws its class diagram)\n";
+        }
         return kExitInputError;
     }
 
@@ -122,13 +118,15 @@ int runFlow(const FlowOptions& options)
     chart.setScale(options.scale);
 
     if (!options.output.empty()) {
+        // The whole drawing with a margin: connectors and captions can reach left of column 0.
+        const draw::Rect area = detail::flowPictureArea(chart, fontMetrics());
         writePicture(
-            options.output, pictureSize(chart),
-            [&](draw::Canvas& canvas) { detail::paintFlowchart(canvas, chart, options.scale); }, draw::kWhite);
+            options.output, draw::Size{area.width, area.height},
+            [&](draw::Canvas& canvas) { detail::paintFlowPicture(canvas, chart, area); }, draw::kWhite);
     }
 
     JsonStreamWriter out(stdout);
-    const std::string file = entry->definitionFiles.empty() ? std::string() : entry->definitionFiles.front();
+    const std::string file = entry->definitions.empty() ? std::string() : choice.site.file;
     writeFlowJson(out, entry->name, file, chart);
     return kExitSuccess;
 }

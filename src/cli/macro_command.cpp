@@ -4,6 +4,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_pictures.h"
 #include "cli/json_output.h"
+#include "cli/theme_input.h"
 #include "frontend/analysis_engine.h"
 #include "macro/macro_diagram.h"
 #include "macro/macro_style.h"
@@ -38,17 +39,6 @@ struct MacroOptions {
     std::string output;
 };
 
-// Passes messages on to standard error and remembers whether there were any.
-class StderrReporter : public project::MessageReporter {
-public:
-    void show(std::string_view message) override
-    {
-        std::cerr << message << '\n';
-        shown = true;
-    }
-    bool shown = false;
-};
-
 // {"name", "kind", ..., "separators": [...], "children": [   -- the children and the closing
 // brackets follow.
 void appendBoxHead(std::string& b, const macro::MacroBox& box)
@@ -56,6 +46,8 @@ void appendBoxHead(std::string& b, const macro::MacroBox& box)
     b.append("{\"name\": ");
     appendJsonString(b, box.entry ? box.entry->name : std::string());
     appendIntMember(b, "kind", box.kind());
+    b.append(", \"kindName\": ");
+    appendJsonString(b, model::nodeKindName(box.kind()));
     appendIntMember(b, "sequence", box.sequence);
     appendIntMember(b, "x", box.x);
     appendIntMember(b, "y", box.y);
@@ -98,17 +90,12 @@ int runMacro(const MacroOptions& options)
 
     macro::Theme theme;
     if (!options.theme.empty()) {
-        StderrReporter messages;
-        if (!macro::loadTheme(options.theme, theme, messages)) {
-            // A file that ended early has said so; one that could not be opened says it here.
-            if (!messages.shown) {
-                std::error_code ec;
-                const bool exists = std::filesystem::exists(options.theme, ec);
-                std::cerr << options.theme << (exists ? ": cannot read theme file" : ": no such file or directory")
-                          << '\n';
-            }
-            return kExitInputError;
+        if (const int status = readThemeFile(options.theme, theme); status != kExitSuccess) {
+            return status;
         }
+    }
+    if (const int status = checkInputsGiven(options.analysis); status != kExitSuccess) {
+        return status;
     }
 
     const std::unique_ptr<AnalysisRun> run = runAnalysis(options.analysis);

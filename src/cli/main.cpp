@@ -4,29 +4,68 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstring>
 #include <exception>
 #include <iostream>
+#include <string>
+
+#ifndef QM_VERSION
+#define QM_VERSION "unknown"
+#endif
+
+namespace {
+
+// The names of the commands, for the message about an unknown one.
+std::string commandNames(const CLI::App& app)
+{
+    std::string names;
+    for (const CLI::App* command : app.get_subcommands({})) {
+        if (!names.empty()) names += ", ";
+        names += command->get_name();
+    }
+    return names;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     using namespace qm::cli;
-    CLI::App app{"Quillmarsh command-line program: analyses C and C++ sources and prints the results as JSON."};
+    CLI::App app{"Quillmarsh command-line program: analyses C and C++ sources and prints the results as JSON.\n"
+                 "Start with `quillmarsh-cli list SOURCES` to see the names that flow --function and class --class take."};
     app.name("quillmarsh-cli");
+    app.set_version_flag("--version", std::string("quillmarsh-cli ") + QM_VERSION)->trigger_on_parse();
     app.require_subcommand(1);
     CommandAction action;
     addTokensCommand(app, action);
     addEvalCommand(app, action);
     addAnalyzeCommand(app, action);
+    addListCommand(app, action);
     addProjectCommand(app, action);
     addThemeCommand(app, action);
     addMacroCommand(app, action);
     addClassCommand(app, action);
     addFlowCommand(app, action);
+
+    // A first word that is no option and no command: say so, rather than that a command is missing.
+    if (argc > 1 && argv[1][0] != '-') {
+        bool known = false;
+        for (const CLI::App* command : app.get_subcommands({})) {
+            known = known || command->get_name() == argv[1];
+        }
+        if (!known) {
+            std::cerr << "quillmarsh-cli: unknown command '" << argv[1] << "'; the commands are " << commandNames(app)
+                      << " (quillmarsh-cli --help says more)\n";
+            return kExitUsage;
+        }
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);

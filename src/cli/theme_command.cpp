@@ -1,6 +1,7 @@
 // `quillmarsh-cli theme`: reads a theme file over the built-in theme as the desktop program
 // does, optionally writes the result, and prints the theme.
 #include "cli/cli_command.h"
+#include "cli/theme_input.h"
 #include "macro/theme.h"
 #include "macro/theme_file.h"
 #include "project/message_reporter.h"
@@ -23,17 +24,6 @@ using Json = nlohmann::ordered_json;
 struct ThemeOptions {
     std::string read;
     std::string write;
-};
-
-// Passes messages on to standard error and remembers whether there were any.
-class NoticingReporter : public project::MessageReporter {
-public:
-    void show(std::string_view message) override
-    {
-        std::cerr << message << '\n';
-        shown = true;
-    }
-    bool shown = false;
 };
 
 Json colorJson(macro::Rgb color)
@@ -84,16 +74,8 @@ int runTheme(const ThemeOptions& options)
 {
     macro::Theme theme;
     if (!options.read.empty()) {
-        NoticingReporter messages;
-        if (!macro::loadTheme(options.read, theme, messages)) {
-            // A file that ended early has said so; one that could not be opened says it here.
-            if (!messages.shown) {
-                std::error_code ec;
-                const bool exists = std::filesystem::exists(options.read, ec);
-                std::cerr << options.read << (exists ? ": cannot read theme file" : ": no such file or directory")
-                          << '\n';
-            }
-            return kExitInputError;
+        if (const int status = readThemeFile(options.read, theme); status != kExitSuccess) {
+            return status;
         }
     }
     if (!options.write.empty()) {

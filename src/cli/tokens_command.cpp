@@ -14,8 +14,15 @@ namespace qm::cli {
 
 namespace {
 
-int runTokens(const std::string& path)
+struct TokensOptions {
+    std::string path;
+    bool verbose = false;
+};
+
+int runTokens(const TokensOptions& options)
 {
+    const std::string& path = options.path;
+    frontend::setUnknownCharacterLimit(options.verbose ? 0 : frontend::kDefaultUnknownCharacterLimit);
     frontend::LogSink log([](std::string_view line) { std::cerr << line << '\n'; });
     std::vector<model::Token> tokens;
     frontend::FileStamp stamp;
@@ -42,10 +49,12 @@ int runTokens(const std::string& path)
 
 void addTokensCommand(CLI::App& app, CommandAction& action)
 {
-    auto path = std::make_shared<std::string>();
+    auto options = std::make_shared<TokensOptions>();
     CLI::App* cmd = app.add_subcommand("tokens", "Print the raw token sequence of one source file as JSON");
-    cmd->add_option("FILE", *path, "The source file")->required();
-    cmd->callback([&action, path] { action = [path] { return runTokens(*path); }; });
+    cmd->add_option("FILE", options->path, "The source file")->required();
+    cmd->add_flag("--verbose", options->verbose,
+                  "Write every unknown-character message (without it, the first 100 and a count)");
+    cmd->callback([&action, options] { action = [options] { return runTokens(*options); }; });
 }
 
 }  // namespace qm::cli

@@ -75,7 +75,7 @@ TEST_F(AnalyzeCommandTest, DumpParts)
     EXPECT_EQ(doc["log"], json::array({"Parsing: " + file, "Parsing Complete."}));
     EXPECT_EQ(r.err, "Parsing: " + file + "\nParsing Complete.\n");
     EXPECT_EQ(doc["symbols"], json::parse(R"({"name": "", "children": [{"name": "a", "count": 0, "kind": 12,
-        "isTemplate": 0, "declarations": 1, "definitions": 0, "definitionFiles": [], "children": []}]})"));
+        "kindName": "[Variable]", "isTemplate": 0, "declarations": 1, "definitions": 0, "definitionFiles": [], "children": []}]})"));
 
     doc = analyze({file, "--dump", "units"});
     const json unit = {{"path", file}, {"userFile", 1}, {"tokenCount", 12}, {"included", json::array()}};

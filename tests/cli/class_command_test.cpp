@@ -109,7 +109,7 @@ TEST_F(ClassCommandTest, DeepChainsAndPictures)
     std::string signature(8, '\0');
     in.read(signature.data(), 8);
     EXPECT_EQ(signature, "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(runCli({"class", m_source, "--class", "N::D", "-o", (m_dir / "d.bmp").string()}).exitCode, 1);
+    EXPECT_EQ(runCli({"class", m_source, "--class", "N::D", "-o", (m_dir / "d.bmp").string()}).exitCode, 2);
 }
 
 }  // namespace

@@ -162,7 +162,7 @@ TEST_F(MacroCommandTest, PicturesInEachFormat)
     if (r.exitCode == 2 && r.err.find("cannot write pictures") != std::string::npos) {
         GTEST_SKIP() << "built without pictures";
     }
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("unknown picture type"), std::string::npos);
     EXPECT_EQ(r.err.find("Parsing"), std::string::npos);  // refused before the analysis
 
