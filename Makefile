@@ -1,5 +1,7 @@
 # Quillmarsh: the two commands of the README are `make run` and `make test`; both set up what
-# they need. `make build` builds the programs into build/bin; `make bench` runs the benchmarks.
+# they need. `make build` builds the programs into build/bin; `make bench` runs the benchmarks;
+# `make install` installs them (PREFIX, default /usr/local; DESTDIR honoured); `make package`
+# makes a Debian package (build/quillmarsh_*.deb).
 
 BUILD_DIR      ?= build
 TEST_BUILD_DIR ?= build-test
@@ -12,12 +14,15 @@ DEB_PACKAGES := g++ make cmake ninja-build pkg-config \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libcli11-dev nlohmann-json3-dev \
 	qt6-base-dev qt6-svg-dev fonts-liberation2 jq \
-	ccache xvfb xauth x11-apps \
+	ccache xvfb xauth x11-apps dpkg-dev desktop-file-utils \
 	clang-14 libclang-rt-14-dev
 
 CLI := $(BUILD_DIR)/bin/quillmarsh-cli
 
-.PHONY: all deps build run test test-build bench fuzz clean
+PREFIX  ?= /usr/local
+DESTDIR ?=
+
+.PHONY: all deps build run test test-build bench fuzz clean install package
 
 all: build
 
@@ -41,7 +46,12 @@ deps:
 $(BUILD_DIR)/build.ninja: CMakeLists.txt
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=OFF
 
+# The benchmark programs are built only by `make bench`; a tree it switched them on in is switched
+# back, so that `make run` builds the programs alone.
 build: deps $(BUILD_DIR)/build.ninja
+	@if grep -q '^QM_BUILD_BENCH:BOOL=ON' $(BUILD_DIR)/CMakeCache.txt; then \
+		cmake -S . -B $(BUILD_DIR) -DQM_BUILD_BENCH=OFF > /dev/null; \
+	fi
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # Analyses the example project, prints the run's log and the symbol tree the analysis found
@@ -151,6 +161,20 @@ $(FUZZ_BUILD_DIR)/build.ninja: CMakeLists.txt
 fuzz: deps $(FUZZ_BUILD_DIR)/build.ninja
 	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target fuzz-all
 	scripts/run-fuzz.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
+
+# Both programs, their data, the desktop entry, the .qmp file type and the icon. The desktops'
+# caches are refreshed when installing into the running system.
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+	@if [ -z "$(DESTDIR)" ]; then \
+		command -v update-mime-database >/dev/null && update-mime-database $(PREFIX)/share/mime || true; \
+		command -v update-desktop-database >/dev/null && update-desktop-database -q $(PREFIX)/share/applications || true; \
+		command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t $(PREFIX)/share/icons/hicolor || true; \
+	fi
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+	@ls $(BUILD_DIR)/quillmarsh_*.deb
 
 clean:
 	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(TSAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

@@ -7,6 +7,7 @@
 #include "settings/app_settings.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <iostream>
 
@@ -35,6 +36,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Quillmarsh"));
     QApplication::setApplicationVersion(QStringLiteral(QM_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("quillmarsh"));
+    // The icon that installing puts in the icon theme; none when running from the build tree.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillmarsh")));
 
     // The settings come first: the window is built from them. They are written back when they go,
     // after the window and while the application still exists to show a failure.
