@@ -50,7 +50,8 @@ protected:
         const auto r = runCli(args);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         std::map<std::string, json> byPath;
-        for (const json& symbol : json::parse(r.out).at("symbols")) byPath[symbol.at("path")] = symbol;
+        const json document = json::parse(r.out);
+        for (const json& symbol : document.at("symbols")) byPath[symbol.at("path")] = symbol;
         return byPath;
     }
 
