@@ -157,11 +157,17 @@ int checkOutputOption(const std::string& output)
         std::cerr << "-o " << output << ": the folder " << folder.string() << " does not exist\n";
         return kExitInputError;
     }
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+    // A file made and removed again: permission bits alone say nothing of a read-only mount, or
+    // of a folder that refuses even the superuser.
+    std::string probe = (folder / ".quillmarsh-cli-XXXXXX").string();
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
         std::cerr << "-o " << output << ": cannot write in the folder " << folder.string() << " ("
                   << std::strerror(errno) << ")\n";
         return kExitInputError;
     }
+    ::close(fd);
+    ::unlink(probe.c_str());
     return kExitSuccess;
 }
 

@@ -91,6 +91,11 @@ TEST_F(MistakesTest, OutputsThemesAndCommandsThatCannotWork)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("the folder " + path("no/such/folder") + " does not exist"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("Parsing"), std::string::npos) << r.err;
+    // A folder that takes no file, whatever its permission bits say (even to the superuser).
+    r = runCli({"flow", source, "--function", "f", "-o", "/proc/qm-picture.png"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot write in the folder /proc"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Parsing"), std::string::npos) << r.err;
     fs::create_directories(m_dir / "pictures.png");
     r = runCli({"class", source, "--class", "C", "-o", path("pictures.png")});
     EXPECT_EQ(r.exitCode, 1);
