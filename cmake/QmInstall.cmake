@@ -10,8 +10,7 @@ set(QM_INSTALL_DATADIR share)
 
 install(TARGETS quillmarsh-cli RUNTIME DESTINATION ${QM_INSTALL_BINDIR})
 if(QM_BUILD_GUI)
-    install(TARGETS quillmarsh RUNTIME DESTINATION ${QM_INSTALL_BINDIR})
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/ DESTINATION ${QM_INSTALL_DATADIR}/quillmarsh)
+    # The desktop program and its data are installed by src/app/CMakeLists.txt.
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmarsh.desktop DESTINATION ${QM_INSTALL_DATADIR}/applications)
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmarsh-mime.xml
             DESTINATION ${QM_INSTALL_DATADIR}/mime/packages RENAME quillmarsh.xml)
