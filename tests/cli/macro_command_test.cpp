@@ -79,13 +79,13 @@ TEST_F(MacroCommandTest, UnfoldedSampleWithEveryKeyOfABox)
               "ns 8\n  Global Variable(s) 63\n    Color 7\n    var 21\n  Global Function(s) 64\n    a 22\n    b 22\n"
               "Global Variable(s) 63\n  counter 21\n");
     const json& k = doc["boxes"][0];
-    EXPECT_EQ(k, json::parse(R"({"name": "K", "kind": 4, "sequence": 0, "x": 13, "y": 13, "relX": 13, "relY": 13,
+    EXPECT_EQ(k, json::parse(R"({"name": "K", "kind": 4, "kindName": "[Class]", "sequence": 0, "x": 13, "y": 13, "relX": 13, "relY": 13,
         "width": 24, "height": 77, "titleWidth": 22, "titleHeight": 16, "markerSize": 12, "expanded": true,
         "memberList": true, "separators": [0, 31], "children": [
-        {"name": "x", "kind": 21, "sequence": 2, "x": 18, "y": 40, "relX": 5, "relY": 10, "width": 12,
+        {"name": "x", "kind": 21, "kindName": "[Short declare]", "sequence": 2, "x": 18, "y": 40, "relX": 5, "relY": 10, "width": 12,
          "height": 18, "titleWidth": 10, "titleHeight": 16, "markerSize": 0, "expanded": true,
          "memberList": false, "separators": [], "children": []},
-        {"name": "f", "kind": 22, "sequence": 1, "x": 18, "y": 66, "relX": 5, "relY": 36, "width": 12,
+        {"name": "f", "kind": 22, "kindName": "[Function]", "sequence": 1, "x": 18, "y": 66, "relX": 5, "relY": 36, "width": 12,
          "height": 18, "titleWidth": 10, "titleHeight": 16, "markerSize": 0, "expanded": true,
          "memberList": false, "separators": [], "children": []}]})"));
     // Fixed size is on by default: both functions share one slot of 3U + 12 + inset.

@@ -37,7 +37,11 @@ protected:
     }
 
     // Bytes as a program file starts: NULs and control bytes.
-    static std::string binaryBytes() { return std::string("\x7f" "ELF\x02\x01\x01\0\0\0\x03\0>\0", 16); }
+    static std::string binaryBytes()
+    {
+        static constexpr char kHead[] = "\x7f" "ELF\x02\x01\x01\0\0\0\x03\0>\0";
+        return std::string(kHead, sizeof kHead - 1);
+    }
 
     fs::path m_dir = fs::absolute(fs::temp_directory_path() / ("qm-cli-mistakes-" + std::to_string(::getpid())));
 };
