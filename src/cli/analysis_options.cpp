@@ -194,14 +194,24 @@ AnalysisRun::AnalysisRun()
 {
 }
 
-std::unique_ptr<AnalysisRun> runAnalysis(const AnalysisOptions& options)
+void LeaveToExit::operator()(AnalysisRun* run) const noexcept
+{
+    static auto* const kept = new std::vector<AnalysisRun*>();
+    try {
+        kept->push_back(run);
+    } catch (...) {
+        delete run;  // no room even for a pointer: free it after all
+    }
+}
+
+AnalysisRunPtr runAnalysis(const AnalysisOptions& options)
 {
     frontend::setUnknownCharacterLimit(options.verbose ? 0 : frontend::kDefaultUnknownCharacterLimit);
     frontend::RunSettings settings;
     if (!buildRunSettings(options, settings)) {
         return nullptr;
     }
-    auto run = std::make_unique<AnalysisRun>();
+    AnalysisRunPtr run(new AnalysisRun());
     run->engine.runSynchronously(std::move(settings));
     return run;
 }

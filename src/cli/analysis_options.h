@@ -52,8 +52,16 @@ struct AnalysisRun {
     frontend::AnalysisEngine& engine;
 };
 
+// A command's analysis lives until the process ends, and its memory is left to the operating
+// system then: freeing a large analysis unit by unit took about a seventh of a whole run. The
+// run stays reachable (for leak checkers too) from a list that is never freed.
+struct LeaveToExit {
+    void operator()(AnalysisRun* run) const noexcept;
+};
+using AnalysisRunPtr = std::unique_ptr<AnalysisRun, LeaveToExit>;
+
 // Runs the analysis the options describe, synchronously. Null when an input cannot be read (the
 // message is written; the command exits with the input-error status).
-std::unique_ptr<AnalysisRun> runAnalysis(const AnalysisOptions& options);
+AnalysisRunPtr runAnalysis(const AnalysisOptions& options);
 
 }  // namespace qm::cli

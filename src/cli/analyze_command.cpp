@@ -38,7 +38,7 @@ int runAnalyze(const AnalyzeOptions& options)
     if (const int status = checkInputsGiven(options.analysis); status != kExitSuccess) {
         return status;
     }
-    const std::unique_ptr<AnalysisRun> run = runAnalysis(options.analysis);
+    const AnalysisRunPtr run = runAnalysis(options.analysis);
     if (!run) {
         return kExitInputError;
     }

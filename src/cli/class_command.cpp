@@ -143,7 +143,7 @@ int runClass(const ClassOptions& options)
     if (const int status = checkInputsGiven(options.analysis); status != kExitSuccess) {
         return status;
     }
-    const std::unique_ptr<AnalysisRun> run = runAnalysis(options.analysis);
+    const AnalysisRunPtr run = runAnalysis(options.analysis);
     if (!run) {
         return kExitInputError;
     }

@@ -98,7 +98,7 @@ int runMacro(const MacroOptions& options)
         return status;
     }
 
-    const std::unique_ptr<AnalysisRun> run = runAnalysis(options.analysis);
+    const AnalysisRunPtr run = runAnalysis(options.analysis);
     if (!run) {
         return kExitInputError;
     }
