@@ -42,21 +42,6 @@ using qm::bench::CpuClock;
 constexpr const char* kProgram = "dialog_bench";
 constexpr int kFamilies = 500;
 
-class SilentPrompts final : public qm::app::UserPrompts {
-public:
-    void message(const QString& text) override { std::cerr << kProgram << ": message: " << text.toStdString() << '\n'; }
-    qm::app::SaveChoice askSaveChanges(const QString&) override { return qm::app::SaveChoice::Discard; }
-    bool askYesNo(const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QStringList openFileNames(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    bool askOkCancel(const QString&) override { return false; }
-    QString folder(const QString&, const QString&) override { return {}; }
-    qm::app::FolderChoice folderWithRecurse(const QString&, const QString&) override { return {}; }
-    QColor color(const QColor&) override { return {}; }
-    QString inputName() override { return {}; }
-};
-
 std::string formatMs(double ms)
 {
     std::ostringstream out;
@@ -100,7 +85,7 @@ qm::app::ThemeDialogPaths dialogPaths(const fs::path& scratch)
 
 void measureThemeDialog(const fs::path& scratch, int repetitions)
 {
-    SilentPrompts prompts;
+    qm::app::DeclinedPrompts prompts{std::string(kProgram) + ": "};
     const qm::settings::SettingValues values;
     const int installed = static_cast<int>(QFontDatabase::families().size());
     padFamilies(kFamilies);
@@ -127,7 +112,7 @@ void measureThemeDialog(const fs::path& scratch, int repetitions)
 
 void measurePreview(const fs::path& scratch, int changes)
 {
-    SilentPrompts prompts;
+    qm::app::DeclinedPrompts prompts{std::string(kProgram) + ": "};
     const qm::settings::SettingValues values;
     qm::app::CDialogMacroSetting d(qm::macro::Theme{}, values, prompts, dialogPaths(scratch));
     d.show();
@@ -158,7 +143,7 @@ void measurePreview(const fs::path& scratch, int changes)
 
 void measureProjectInfo(const fs::path& scratch, int files)
 {
-    SilentPrompts prompts;
+    qm::app::DeclinedPrompts prompts{std::string(kProgram) + ": "};
     qm::project::RecordingReporter reporter;
     qm::settings::MemorySettingsStore store;
     store.present = false;

@@ -55,22 +55,6 @@ constexpr const char* kProgram = "gui_bench";
 constexpr std::string_view kWindowRunFlag = "--window-run=";
 constexpr std::string_view kPrintRunFlag = "--print-run=";
 
-// Prompts that nobody answers: every message is kept for the log of the benchmark.
-class SilentPrompts final : public qm::app::UserPrompts {
-public:
-    void message(const QString& text) override { std::cerr << kProgram << ": message: " << text.toStdString() << '\n'; }
-    qm::app::SaveChoice askSaveChanges(const QString&) override { return qm::app::SaveChoice::Discard; }
-    bool askYesNo(const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QStringList openFileNames(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    bool askOkCancel(const QString&) override { return false; }
-    QString folder(const QString&, const QString&) override { return {}; }
-    qm::app::FolderChoice folderWithRecurse(const QString&, const QString&) override { return {}; }
-    QColor color(const QColor&) override { return {}; }
-    QString inputName() override { return {}; }
-};
-
 // The main window over settings of its own, as at a first start.
 struct Window {
     Window()
@@ -90,7 +74,7 @@ struct Window {
     qm::bench::TempDir config;
     qm::settings::MemorySettingsStore store;
     qm::project::RecordingReporter reporter;
-    SilentPrompts prompts;
+    qm::app::DeclinedPrompts prompts{std::string(kProgram) + ": "};
     qm::settings::AppSettings settings;
     std::unique_ptr<qm::app::CMainFrame> frame;
 };
@@ -384,12 +368,12 @@ int main(int argc, char** argv)
             windowFolder = std::string(arg.substr(kWindowRunFlag.size()));
         } else if (arg.rfind(kPrintRunFlag, 0) == 0) {
             // MODE:PDF:FOLDER
-            const std::string spec(arg.substr(kPrintRunFlag.size()));
-            const std::size_t first = spec.find(':');
-            const std::size_t second = spec.find(':', first + 1);
-            printMode = spec.substr(0, first);
-            printPdf = spec.substr(first + 1, second - first - 1);
-            windowFolder = spec.substr(second + 1);
+            const std::string request(arg.substr(kPrintRunFlag.size()));
+            const std::size_t first = request.find(':');
+            const std::size_t second = request.find(':', first + 1);
+            printMode = request.substr(0, first);
+            printPdf = request.substr(first + 1, second - first - 1);
+            windowFolder = request.substr(second + 1);
         } else if (arg == "--help") {
             std::cout << "usage: gui_bench [--corpus=DIR] [--smoke]\n";
             return 0;

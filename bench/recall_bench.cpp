@@ -446,8 +446,8 @@ int main(int argc, char** argv)
         }
     }
     if (bases.empty()) {
-        for (const auto& [name, spec] : kDefaultCodeBases) {
-            const std::string arg = std::string(name) + "=" + spec;
+        for (const auto& [name, folders] : kDefaultCodeBases) {
+            const std::string arg = std::string(name) + "=" + folders;
             CodeBase base = parseCodeBase(arg, arg.find('='));
             if (fs::exists(base.dirs.front())) bases.push_back(std::move(base));
         }

@@ -6,6 +6,7 @@
 #include "app/control_bar.h"
 #include "app/detail_view.h"
 #include "app/info_view.h"
+#include "app/local_paths.h"
 #include "app/pane_splitter.h"
 #include "app/print/diagram_printer.h"
 #include "app/total_view.h"
@@ -56,16 +57,6 @@ constexpr std::uint32_t kShowMaximized = 3;
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::vector<std::string> toPaths(const QStringList& list)
-{
-    std::vector<std::string> paths;
-    paths.reserve(static_cast<std::size_t>(list.size()));
-    for (const QString& path : list) {
-        paths.push_back(QFile::encodeName(path).toStdString());
-    }
-    return paths;
 }
 
 // Failures of an open go to a message box, everything else to the log.
@@ -474,7 +465,7 @@ void CMainFrame::appendFiles()
     if (paths.isEmpty()) {
         return;
     }
-    session().appendFiles(toPaths(paths));
+    session().appendFiles(toLocalPaths(paths));
     refreshTitle();
 }
 
@@ -496,7 +487,7 @@ void CMainFrame::dropPaths(const QStringList& paths)
     if (paths.isEmpty()) {
         return;
     }
-    session().dropFiles(toPaths(paths));
+    session().dropFiles(toLocalPaths(paths));
     refreshTitle();
 }
 
@@ -509,13 +500,7 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            paths << url.toLocalFile();
-        }
-    }
-    dropPaths(paths);
+    dropPaths(droppedLocalFiles(*event->mimeData()));
     event->acceptProposedAction();
 }
 

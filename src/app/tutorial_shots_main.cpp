@@ -39,22 +39,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Nobody answers: messages go to standard error, questions are declined.
-class NoPrompts final : public qm::app::UserPrompts {
-public:
-    void message(const QString& text) override { std::cerr << "message: " << text.toStdString() << '\n'; }
-    qm::app::SaveChoice askSaveChanges(const QString&) override { return qm::app::SaveChoice::Discard; }
-    bool askYesNo(const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QStringList openFileNames(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    bool askOkCancel(const QString&) override { return false; }
-    QString folder(const QString&, const QString&) override { return {}; }
-    qm::app::FolderChoice folderWithRecurse(const QString&, const QString&) override { return {}; }
-    QColor color(const QColor&) override { return {}; }
-    QString inputName() override { return {}; }
-};
-
 class NoOptionsHost final : public qm::session::GeneralOptionsHost {
 public:
     void macroViewSettingsChanged() override {}
@@ -134,7 +118,7 @@ int main(int argc, char** argv)
     }
     qm::settings::MemorySettingsStore store;
     store.present = false;
-    NoPrompts prompts;
+    qm::app::DeclinedPrompts prompts{""};
     qm::app::PromptReporter reporter(prompts);
     const fs::path config = fs::path(QDir::tempPath().toStdString()) / ("qm-shots-" + std::to_string(::getpid()));
     fs::create_directories(config);

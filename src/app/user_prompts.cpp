@@ -9,6 +9,8 @@
 #include <QGridLayout>
 #include <QMessageBox>
 
+#include <iostream>
+
 namespace qm::app {
 
 namespace {
@@ -113,6 +115,11 @@ QString DialogPrompts::inputName()
         return QString();
     }
     return dialog.text();
+}
+
+void DeclinedPrompts::message(const QString& text)
+{
+    std::cerr << m_prefix << "message: " << text.toStdString() << '\n';
 }
 
 }  // namespace qm::app

@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+#include <utility>
+
 class QWidget;
 
 namespace qm::app {
@@ -75,6 +78,29 @@ private:
     QWidget* parentWidget() const;
 
     QWidget* m_parent;
+};
+
+// Prompts that nobody answers, for programs that drive the window without a user (screenshots,
+// benchmarks): every message goes to standard error after `prefix`, every question is declined,
+// every dialog cancelled.
+class DeclinedPrompts final : public UserPrompts {
+public:
+    explicit DeclinedPrompts(std::string prefix) : m_prefix(std::move(prefix)) {}
+
+    void message(const QString& text) override;
+    SaveChoice askSaveChanges(const QString&) override { return SaveChoice::Discard; }
+    bool askYesNo(const QString&) override { return false; }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QStringList openFileNames(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    bool askOkCancel(const QString&) override { return false; }
+    QString folder(const QString&, const QString&) override { return {}; }
+    FolderChoice folderWithRecurse(const QString&, const QString&) override { return {}; }
+    QColor color(const QColor&) override { return {}; }
+    QString inputName() override { return {}; }
+
+private:
+    std::string m_prefix;
 };
 
 // Shows the project's and the settings' messages through the prompts.

@@ -1,6 +1,7 @@
 #include "app/dialogs/project_info_dialog.h"
 
 #include "app/dialogs/project_file_model.h"
+#include "app/local_paths.h"
 #include "app/user_prompts.h"
 
 #include <QCheckBox>
@@ -131,12 +132,7 @@ void CProjectInfoDialog::dropPaths(const QStringList& paths)
     if (paths.isEmpty()) {
         return;
     }
-    std::vector<std::string> files;
-    files.reserve(static_cast<std::size_t>(paths.size()));
-    for (const QString& path : paths) {
-        files.push_back(QFile::encodeName(path).toStdString());
-    }
-    m_info.drop(files);
+    m_info.drop(toLocalPaths(paths));
     m_model->refresh();
 }
 
@@ -149,13 +145,7 @@ void CProjectInfoDialog::dragEnterEvent(QDragEnterEvent* event)
 
 void CProjectInfoDialog::dropEvent(QDropEvent* event)
 {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            paths << url.toLocalFile();
-        }
-    }
-    dropPaths(paths);
+    dropPaths(droppedLocalFiles(*event->mimeData()));
     event->acceptProposedAction();
 }
 
