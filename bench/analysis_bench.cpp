@@ -216,7 +216,7 @@ RunFacts describeRun(const AnalysisEngine& engine, LogSink& log)
             facts.nodes += 1;
             facts.trees.add(node->kind);
             facts.nodeBytes += node->children.capacity() * sizeof(AnalysisNode)
-                               + node->tokens.capacity() * sizeof(const qm::model::Token*);
+                               + node->tokens.heapBytes();
             for (const AnalysisNode& child : node->children) nodes.push_back(&child);
         }
     });

@@ -72,7 +72,7 @@ void splitTrailingStatement(AnalysisNode& node, std::size_t index)
     assert(index <= node.tokens.size() && "split index past the node's tokens");
     AnalysisNode governed;
     governed.tokens.assign(node.tokens.begin() + static_cast<std::ptrdiff_t>(index), node.tokens.end());
-    node.tokens.resize(index);
+    node.tokens.truncate(index);
     governed.children = std::move(node.children);
     governed.hasBody = node.hasBody;
     node.hasBody = false;

@@ -57,6 +57,6 @@ struct Token {
     }
 };
 
-using TokenRefs = std::vector<const Token*>;
-
 }  // namespace qm::model
+
+#include "model/token_refs.h"  // the sequences of token references, which need Token whole

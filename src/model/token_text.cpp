@@ -73,7 +73,7 @@ std::string joinSpellings(const Range& tokens, bool spaced, Deref deref)
 
 }  // namespace
 
-std::string TokenText(std::span<const Token* const> tokens, bool spaced)
+std::string TokenText(TokenRefsView tokens, bool spaced)
 {
     return joinSpellings(tokens, spaced, [](const Token* t) -> const Token& { return *t; });
 }

@@ -17,7 +17,7 @@ void appendSpelling(std::string& out, const Token& token);
 
 // Concatenates the spellings of `tokens`. With `spaced` each token is followed by one blank and
 // the final blank is dropped when the result is longer than one character: `a + b`.
-std::string TokenText(std::span<const Token* const> tokens, bool spaced);
+std::string TokenText(TokenRefsView tokens, bool spaced);
 std::string TokenText(std::span<const Token> tokens, bool spaced);
 
 // Decimal text of an integer, as captions print numbers ("%d").

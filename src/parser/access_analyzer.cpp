@@ -77,7 +77,7 @@ bool AccessAnalyzer::stepOverMacroLabel()
         m_access = Access::Public;
     }
     if (tokenCount() > 2) {
-        m_node.tokens.erase(m_node.tokens.begin(), m_node.tokens.begin() + 2);
+        m_node.tokens.dropFront(2);
         return false;  // the declaration is classified by the analyzers after this one
     }
     classifyAs(m_access == Access::Private     ? NodeKind::PrivateLabel

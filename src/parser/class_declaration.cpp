@@ -122,8 +122,7 @@ void KeywordDeclarationAnalyzer::classifyClassHeader()
             if (!name.name.empty()) name.scope.push_back(std::move(name.name));
             for (auto& part : more.name.scope) name.scope.push_back(std::move(part));
             name.name = std::move(more.name.name);
-            name.tokens.insert(name.tokens.end(), m_node.tokens.begin() + static_cast<std::ptrdiff_t>(scanned.end),
-                               m_node.tokens.begin() + static_cast<std::ptrdiff_t>(more.end));
+            name.tokens.append(m_node.tokens.view().subspan(scanned.end, more.end - scanned.end));
             scanned.end = more.end;
             end = more.end;
         }

@@ -62,7 +62,7 @@ bool looksLikeMacroName(const Token& token) noexcept
     return letter && word.size() >= 2;
 }
 
-std::size_t groupEnd(std::span<const Token* const> tokens, std::size_t open)
+std::size_t groupEnd(model::TokenRefsView tokens, std::size_t open)
 {
     if (open >= tokens.size()) return kNotClosed;
     if (tokens[open]->code != '<') {
@@ -211,10 +211,12 @@ PrefixCleanup removeDeclarationNoise(AnalysisNode& node)
     if (tokens.empty() || tokens.front()->code == '#') return result;
 
     // Attributes, wherever they stand; `asm ( "..." ) ;` as a whole stays an asm declaration.
-    std::size_t kept = 0;
+    // The tokens are copied only once an attribute is found.
+    TokenRefs kept;
+    std::size_t keptUpTo = 0;  // tokens before this are in `kept` unless nothing was dropped
     for (std::size_t i = 0; i < tokens.size();) {
         if (!mayStartAttribute(*tokens[i])) {
-            tokens[kept++] = tokens[i++];
+            ++i;
             continue;
         }
         bool unclosed = false;
@@ -222,20 +224,24 @@ PrefixCleanup removeDeclarationNoise(AnalysisNode& node)
         if (unclosed) {
             // [[ nodiscard int f ( ) ;   the rest is kept as it is
             result.unclosedLine = tokens[i]->line;
-            while (i < tokens.size()) tokens[kept++] = tokens[i++];
             break;
         }
         if (end > i) {
+            kept.append(tokens.view().subspan(keptUpTo, i - keptUpTo));
             i = end;
+            keptUpTo = end;
             result.changed = true;
             continue;
         }
-        tokens[kept++] = tokens[i++];
+        ++i;
     }
-    tokens.resize(kept);
+    if (result.changed) {
+        kept.append(tokens.view().subspan(keptUpTo));
+        tokens = std::move(kept);
+    }
 
     if (const std::size_t macros = leadingMacroCount(tokens); macros > 0) {
-        tokens.erase(tokens.begin(), tokens.begin() + static_cast<std::ptrdiff_t>(macros));
+        tokens.dropFront(macros);
         result.changed = true;
     }
     return result;
@@ -277,7 +283,7 @@ bool joinOldStyleDefinition(std::vector<AnalysisNode>& nodes, std::size_t at)
     if (body >= nodes.size() || !nodes[body].tokens.empty() || !nodes[body].hasBody) return false;
 
     for (std::size_t i = at + 1; i < body; ++i) {
-        head.tokens.insert(head.tokens.end(), nodes[i].tokens.begin(), nodes[i].tokens.end());
+        head.tokens.append(nodes[i].tokens);
     }
     head.children = std::move(nodes[body].children);
     head.hasBody = true;

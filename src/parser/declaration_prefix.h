@@ -31,7 +31,7 @@ std::size_t attributeEnd(const model::TokenRefs& tokens, std::size_t at, bool& u
 // when it never closes. For `<`, `>>` closes two levels, and `<` and `>` inside parentheses,
 // brackets and braces compare instead (a `;` there ends the search: such a `<` compares too).
 constexpr std::size_t kNotClosed = static_cast<std::size_t>(-1);
-std::size_t groupEnd(std::span<const model::Token* const> tokens, std::size_t open);
+std::size_t groupEnd(model::TokenRefsView tokens, std::size_t open);
 
 struct PrefixCleanup {
     bool changed = false;            // tokens were taken out

@@ -205,7 +205,7 @@ bool isTypeOperatorWord(const model::Token& token) noexcept
 }
 
 // The spelling of a conversion operator's type: `const char*`, `std::string`, `std::vector<int>`.
-std::string typeSpelling(std::span<const model::Token* const> tokens)
+std::string typeSpelling(model::TokenRefsView tokens)
 {
     std::string out;
     bool previousWord = false;
@@ -317,12 +317,12 @@ bool FunctionAnalyzer::tryOperatorFunction()
     detail->nameTokens = tokenSlice(first, symbolEnd);
     detail->name.tokens = detail->nameTokens;
     if (qualified) {
-        ScannedName scope = NameScanner().scan(std::span(m_node.tokens).first(op), codeAt(first) == tok::ColonColon ? first + 1 : first);
+        ScannedName scope = NameScanner().scan(m_node.tokens.view().first(op), codeAt(first) == tok::ColonColon ? first + 1 : first);
         detail->name.scope = std::move(scope.name.scope);
         if (!scope.name.name.empty()) detail->name.scope.push_back(std::move(scope.name.name));
     }
     // A literal operator (`operator "" _a`) is named by its suffix like a symbol: `""_a`.
-    const auto symbolTokens = std::span(m_node.tokens).subspan(op + 1, symbolEnd - op - 1);
+    const auto symbolTokens = m_node.tokens.view().subspan(op + 1, symbolEnd - op - 1);
     if (conversion && codeAt(op + 1) != tok::StringLiteral) {
         detail->name.name = "operator " + typeSpelling(symbolTokens);
     } else {
@@ -476,7 +476,7 @@ std::optional<AnalysisNode> FunctionAnalyzer::aggregateDeclarator(std::size_t be
     if (i >= end || !isIdentifierAt(i)) return std::nullopt;
     auto detail = std::make_unique<model::VariableDetail>();
     detail->pointerTokens = tokenSlice(begin, i);
-    ScannedName scanned = NameScanner().scan(std::span(m_node.tokens).first(end), i);
+    ScannedName scanned = NameScanner().scan(m_node.tokens.view().first(end), i);
     detail->name = std::move(scanned.name);
     detail->name.name = typeName;
     i = scanned.end;

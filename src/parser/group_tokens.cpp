@@ -237,7 +237,7 @@ private:
     static std::size_t goBack(PlainBraceMark& mark, AnalysisNode& current, int& parenDepth, model::TokenCode& previous,
                               bool& braceOpensBlock)
     {
-        current.tokens.resize(mark.tokensBefore);
+        current.tokens.truncate(mark.tokensBefore);
         parenDepth = mark.parenDepth;
         previous = mark.previous;
         braceOpensBlock = true;

@@ -39,7 +39,7 @@ void NameScanner::takeOperatorToken(const model::Token& token, std::string& name
     // Anything else is the type of a conversion operator: skipped, the name stays as it is.
 }
 
-ScannedName NameScanner::scan(std::span<const model::Token* const> tokens, std::size_t start, int initialState)
+ScannedName NameScanner::scan(model::TokenRefsView tokens, std::size_t start, int initialState)
 {
     ScannedName result;
     m_state = initialState == kExpectNameAgain ? ExpectNameAgain : ExpectName;

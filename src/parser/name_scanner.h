@@ -30,7 +30,7 @@ public:
 
     // Scans from `start`. A conversion operator (`operator int`) gives an empty name; `~X` ends
     // before the X, whose text is already in the name "~X".
-    ScannedName scan(std::span<const model::Token* const> tokens, std::size_t start, int initialState = kExpectName);
+    ScannedName scan(model::TokenRefsView tokens, std::size_t start, int initialState = kExpectName);
 
 private:
     enum State { ExpectName = 0, AfterIdentifier = 1, ExpectNameAgain = 2, AfterOperator = 3 };

@@ -40,8 +40,7 @@ std::vector<model::ParameterRecord> parseParameters(const model::AnalysisNode& n
             // std :: map < int , int > m   the commas of template arguments stay in the piece.
             const std::size_t close = groupEnd(node.tokens, i);
             if (close != kNotClosed && close < node.tokens.size()) {
-                piece.tokens.insert(piece.tokens.end(), node.tokens.begin() + static_cast<std::ptrdiff_t>(i),
-                                    node.tokens.begin() + static_cast<std::ptrdiff_t>(close));
+                piece.tokens.append(node.tokens.view().subspan(i, close - i));
                 i = close - 1;
                 continue;
             }

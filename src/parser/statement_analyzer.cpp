@@ -278,7 +278,7 @@ void StatementAnalyzer::splitAt(std::size_t index)
     model::splitTrailingStatement(m_node, index);
     // The header keeps a few tokens of what may have been a very long node; a chain of headers
     // (`if (a) if (b) ...`) would otherwise keep every level's full token capacity alive.
-    m_node.tokens.shrink_to_fit();
+    m_node.tokens.shrinkToFit();
 }
 
 void StatementAnalyzer::classifyWithCondition(NodeKind kind, std::size_t first, std::size_t end)

@@ -108,7 +108,9 @@ TEST(FlowchartBuilder, AThrowEndsItsStatementBox)
     StatementTrees t;
     auto throwStmt = [&](std::string what) {
         AnalysisNode n = t.stmt(what);
-        n.tokens.insert(n.tokens.begin(), &throwToken());
+        model::TokenRefs withThrow{&throwToken()};
+        withThrow.append(n.tokens);
+        n.tokens = std::move(withThrow);
         return n;
     };
     // a; throw x; b; throw; c;  Nothing after a throw shares its box.

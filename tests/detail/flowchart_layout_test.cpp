@@ -96,7 +96,7 @@ TEST_F(FlowchartLayout, IfChainBranchesStepRightAndTheNextStatementGoesBelowTheL
                              "  Stmt z @4,3 0/1/1\n"
                              "Stmt w @1,4 0/1/1\n");
     EXPECT_EQ(chain.grid(), "5x4 start 1");
-    EXPECT_EQ(chain.chart.elementAt(4, 3)->nodes.at(0)->tokens.at(0)->text, "z");
+    EXPECT_EQ(chain.chart.elementAt(4, 3)->nodes.at(0)->tokens[0]->text, "z");
 
     // The if branch is the longest, the second else-if branch longer than the first: the
     // statement after the chain lies below the second else-if's branch.
