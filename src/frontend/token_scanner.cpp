@@ -14,9 +14,10 @@
 // integers.
 //
 // Tokens are written over placeholders (TokenScanner::m_count), so that the block loop can put
-// a block's tokens in their places in any order. Texts longer than 15 bytes (one token in
-// twenty) are copied into blocks shared by many of them (TextBlockWriter) rather than into a heap
-// allocation each, whose allocation and release took about a tenth of the time.
+// a block's tokens in their places in any order. Texts longer than a TokenString keeps inline (7
+// bytes; about one token in six) are copied into blocks shared by many of them (TextBlockWriter)
+// rather than into a heap allocation each, whose allocation and release took about a tenth of
+// the time.
 
 #include "frontend/token_scanner.h"
 
@@ -1145,14 +1146,14 @@ bool TokenScanner::run()
     Token* const out = m_tokens.data() + m_count;
     const std::uint64_t all = tokens.masks | tokens.byteLoop;
     m_count += static_cast<std::size_t>(_mm_popcnt_u64(all));
-    // Words of 16 bytes or more have a loop of their own, so that no word takes a branch on its
-    // length: folding the word mask onto itself by 1, 2, 4 and 8 bits leaves a bit set where 16
-    // word bytes start.
-    std::uint64_t sixteen = m.word & (m.word >> 1);
-    sixteen &= sixteen >> 2;
-    sixteen &= sixteen >> 4;
-    sixteen &= sixteen >> 8;
-    const std::uint64_t longWords = tokens.masks & sixteen;
+    // Words longer than a TokenString keeps inline (8 bytes or more) have a loop of their own,
+    // so that no word takes a branch on its length: folding the word mask onto itself by 1, 2
+    // and 4 bits leaves a bit set where 8 word bytes start.
+    static_assert(model::TokenString::kInlineCapacity == 7, "the fold below finds words of 8 bytes or more");
+    std::uint64_t eight = m.word & (m.word >> 1);
+    eight &= eight >> 2;
+    eight &= eight >> 4;
+    const std::uint64_t longWords = tokens.masks & eight;
     for (std::uint64_t words = tokens.masks & m.word & ~longWords; words != 0; words = _blsr_u64(words)) {
         const auto at = static_cast<unsigned>(_tzcnt_u64(words));
         const char* const start = p + at;
@@ -1167,7 +1168,7 @@ bool TokenScanner::run()
         const auto at = static_cast<unsigned>(_tzcnt_u64(words));
         const char* const start = p + at;
         const auto length = static_cast<std::size_t>(_tzcnt_u64(~(m.word >> at)));
-        const TokenCode keyword = kKeywords.findInBlock(start, length);  // only reinterpret_cast is as long
+        const TokenCode keyword = kKeywords.findInBlock(start, length);  // `template`, `namespace`, ...
         Token* const token = out + bitsBelow(all, at);
         const std::int32_t tokenLine = tokens.line + bitsBelow(m.lineFeed, at);
         if (keyword == 0) [[likely]] {
@@ -1212,7 +1213,7 @@ bool TokenScanner::run()
     if (others == 0) {
         return;
     }
-    static_assert(offsetof(Token, line) == 0 && offsetof(Token, code) == 4 && sizeof(Token) == 24);
+    static_assert(offsetof(Token, line) == 0 && offsetof(Token, code) == 4 && sizeof(Token) == 16);
     const __m512i bytes = _mm512_loadu_si512(p);
     const __m512i nextBytes = _mm512_loadu_si512(p + 1);
     const __m512i all = _mm512_set1_epi64(static_cast<long long>(tokens.masks | tokens.byteLoop));
@@ -1240,7 +1241,7 @@ bool TokenScanner::run()
             _mm512_set1_epi64(256));
         const __mmask8 isPair = _mm512_test_epi64_mask(_mm512_srlv_epi64(pairs, at), one);
         const __m512i codes = _mm512_mask_blend_epi64(isPair, first, pairCodes);
-        _mm512_mask_i64scatter_epi64(out, lanes, _mm512_add_epi64(places, _mm512_slli_epi64(places, 1)),
+        _mm512_mask_i64scatter_epi64(out, lanes, _mm512_slli_epi64(places, 1),
                                      _mm512_or_si512(lines, _mm512_slli_epi64(codes, 32)), 8);
         others &= ~_pdep_u64(0xFF, others);
     } while (others != 0);
@@ -1261,7 +1262,7 @@ void TokenScanner::emitText(std::int32_t line, TokenCode code, const char* text,
     }
 }
 
-// A text of more than 15 bytes, read up to `scanned`, goes into a block shared with the other
+// A text longer than a TokenString keeps inline, read up to `scanned`, goes into a block shared with the other
 // long texts of the input. About an eighth of ordinary source is such texts, which sets the
 // size of the blocks.
 void TokenScanner::emitLongText(std::int32_t line, TokenCode code, std::string_view text, const char* scanned, const char* end)
@@ -1269,7 +1270,7 @@ void TokenScanner::emitLongText(std::int32_t line, TokenCode code, std::string_v
     add(line, code, m_longTexts.add(text, static_cast<std::size_t>(end - scanned) / 8));
 }
 
-// Identifiers and reserved words. The common case, a word of up to 15 bytes with 16 bytes of
+// Identifiers and reserved words. The common case, a word of up to 7 bytes with 16 bytes of
 // input left, takes no branch on whether the word is reserved: a reserved word is stored with
 // an empty text.
 [[gnu::always_inline]] inline const char* TokenScanner::scanWord(const char* start, const char* end, std::int32_t line)
@@ -1288,7 +1289,7 @@ void TokenScanner::emitLongText(std::int32_t line, TokenCode code, std::string_v
     return wordEnd;
 }
 
-// A word of more than 15 bytes, or one near the end of the input.
+// A word longer than a TokenString keeps inline, or one near the end of the input.
 const char* TokenScanner::scanLongWord(const char* start, const char* wordEnd, const char* end, std::int32_t line)
 {
     const auto length = static_cast<std::size_t>(wordEnd - start);

@@ -1,14 +1,15 @@
-// TokenString: the text of one token, an immutable value. Texts of up to 15 bytes (most
-// identifiers and numbers) live inside the object; longer ones on the heap, in one of two ways:
-// in an allocation of their own, or in a block that many texts share (TextBlockWriter; the
+// TokenString: the text of one token, an immutable value. Texts of up to 7 bytes (short
+// identifiers and most numbers) live inside the object; longer ones on the heap, in one of two
+// ways: in an allocation of their own, or in a block that many texts share (TextBlockWriter; the
 // scanner puts its long texts there), which is freed once no TokenString refers to it (a thread
 // hands back the references it drops in runs, see DeferredReleases). Copies of a shared text
-// share it too. Keeping the object at 16 bytes keeps a Token at 24 bytes, which
-// bounds the memory that a file's token sequence takes.
+// share it too. Keeping the object at 8 bytes keeps a Token at 16 bytes, which bounds the
+// memory that a file's token sequence takes.
 #pragma once
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -36,19 +37,14 @@ public:
 private:
     friend class TextBlockWriter;
     friend class TokenString;
-    SharedText(const char* data, std::size_t size, std::size_t offset) noexcept
-        : m_data(data), m_size(size), m_offset(offset)
-    {
-    }
-    const char* m_data;
-    std::size_t m_size;
-    std::size_t m_offset;  // from the start of the block
+    explicit SharedText(const char* record) noexcept : m_record(record) {}
+    const char* m_record;  // the text's record in its block, see TokenString
 };
 
 class TokenString {
 public:
     // The longest text kept inside the object.
-    static constexpr std::size_t kInlineCapacity = 15;
+    static constexpr std::size_t kInlineCapacity = 7;
 
     TokenString() noexcept { setSmallSize(0); }
     TokenString(std::string_view text) { assign(text); }  // NOLINT: implicit on purpose
@@ -58,20 +54,24 @@ public:
     {
         if (text.size <= kInlineCapacity) {
             // The bytes copied past the text are never looked at: the size decides.
-            std::memcpy(m_bytes, text.data, sizeof m_bytes);
+            std::memcpy(m_bytes + 1, text.data, kInlineCapacity);
             setSmallSize(text.size);
         } else {
             assign(std::string_view(text.data, text.size));
         }
     }
-    TokenString(SharedText&& text) noexcept { setShared(text.m_data, text.m_size, text.m_offset); }  // NOLINT: implicit on purpose
+    TokenString(SharedText&& text) noexcept { setRecord(text.m_record, kSharedTag); }  // NOLINT: implicit on purpose
     TokenString(const TokenString& other)
     {
-        if (other.tag() == kSharedTag) {
-            std::memcpy(m_bytes, other.m_bytes, sizeof m_bytes);
-            references()->fetch_add(1, std::memory_order_relaxed);
-        } else {
+        switch (other.tag()) {
+        case kOwnedTag:
             assign(other.view());
+            break;
+        case kSharedTag:
+            references(other.record())->fetch_add(1, std::memory_order_relaxed);
+            [[fallthrough]];
+        default:
+            std::memcpy(m_bytes, other.m_bytes, sizeof m_bytes);
         }
     }
     TokenString(TokenString&& other) noexcept
@@ -108,17 +108,32 @@ public:
 
     std::string_view view() const noexcept
     {
-        if (onHeap()) {
-            return {heapData(), heapSize()};
+        switch (tag()) {
+        case kInlineTag:
+            return {m_bytes + 1, static_cast<std::size_t>(static_cast<unsigned char>(m_bytes[0]) >> 2)};
+        case kSharedTag:
+            return {record() + kSharedRecordHeader, load32(record() + 4)};
+        default:
+            return {record() + kOwnedRecordHeader, load32(record())};
         }
-        return {m_bytes, static_cast<std::size_t>(tag())};
     }
     operator std::string_view() const noexcept { return view(); }  // NOLINT: implicit on purpose
     std::string str() const { return std::string(view()); }
     std::size_t size() const noexcept { return view().size(); }
     bool empty() const noexcept { return size() == 0; }
-    // Bytes of text held on the heap (0 for inline texts); used to account for memory.
-    std::size_t heapBytes() const noexcept { return onHeap() ? heapSize() : 0; }
+    // Bytes held on the heap for the text, its record included (0 for inline texts); used to
+    // account for memory.
+    std::size_t heapBytes() const noexcept
+    {
+        switch (tag()) {
+        case kInlineTag:
+            return 0;
+        case kSharedTag:
+            return kSharedRecordHeader + size();
+        default:
+            return kOwnedRecordHeader + size();
+        }
+    }
 
     friend bool operator==(const TokenString& a, const TokenString& b) noexcept { return a.view() == b.view(); }
     friend bool operator==(const TokenString& a, std::string_view b) noexcept { return a.view() == b; }
@@ -127,60 +142,48 @@ public:
 
 private:
     friend class TextBlockWriter;
+    static_assert(std::endian::native == std::endian::little, "the tag shares the pointer's lowest byte");
 
-    // The last byte tells the kind: a size up to 15 for an inline text, or one of these tags. A
-    // text on the heap keeps its address in bytes 0 to 7 and its size in bytes 8 to 11; a shared
-    // one also the distance from the start of its block in bytes 12 to 14.
-    static constexpr std::size_t kTag = 15;
-    static constexpr unsigned char kSharedTag = 0xFE;
-    static constexpr unsigned char kOwnedTag = 0xFF;
+    // The two lowest bits of byte 0 tell the kind. An inline text keeps its size in the rest of
+    // byte 0 and its bytes in bytes 1 to 7. Otherwise the 8 bytes are the address of the text's
+    // record (at least 4-aligned, so its two lowest bits are free for the tag): an owned record
+    // is its size (4 bytes) and the text; a shared record, inside a block, is its distance from
+    // the start of the block (4 bytes), the size (4 bytes) and the text.
+    static constexpr unsigned kOwnedTag = 0;
+    static constexpr unsigned kSharedTag = 1;
+    static constexpr unsigned kInlineTag = 3;
+    static constexpr std::size_t kOwnedRecordHeader = 4;
+    static constexpr std::size_t kSharedRecordHeader = 8;
+    static constexpr std::size_t kRecordAlignment = 4;
 
-    unsigned char tag() const noexcept { return static_cast<unsigned char>(m_bytes[kTag]); }
-    bool onHeap() const noexcept { return tag() >= kSharedTag; }
-    void setSmallSize(std::size_t n) noexcept { m_bytes[kTag] = static_cast<char>(n); }
-    const char* heapData() const noexcept
-    {
-        char* p;
-        std::memcpy(&p, m_bytes, sizeof p);
-        return p;
-    }
-    std::size_t heapSize() const noexcept
+    unsigned tag() const noexcept { return static_cast<unsigned char>(m_bytes[0]) & 3u; }
+    void setSmallSize(std::size_t n) noexcept { m_bytes[0] = static_cast<char>((n << 2) | kInlineTag); }
+    static std::uint32_t load32(const char* p) noexcept
     {
         std::uint32_t n;
-        std::memcpy(&n, m_bytes + sizeof(char*), sizeof n);
+        std::memcpy(&n, p, sizeof n);
         return n;
     }
-    void setHeap(const char* data, std::size_t size, unsigned char kind) noexcept
+    static void store32(char* p, std::uint32_t n) noexcept { std::memcpy(p, &n, sizeof n); }
+    const char* record() const noexcept
     {
-        // A token text is a part of one source file; files are limited far below 4 GiB.
-        const auto n = static_cast<std::uint32_t>(size);
-        std::memcpy(m_bytes, &data, sizeof data);
-        std::memcpy(m_bytes + sizeof data, &n, sizeof n);
-        m_bytes[kTag] = static_cast<char>(kind);
+        std::uintptr_t word;
+        std::memcpy(&word, m_bytes, sizeof word);
+        return reinterpret_cast<const char*>(word & ~std::uintptr_t{3});
+    }
+    void setRecord(const char* record, unsigned tag) noexcept
+    {
+        const std::uintptr_t word = reinterpret_cast<std::uintptr_t>(record) | tag;
+        std::memcpy(m_bytes, &word, sizeof word);
     }
 
     // Shared texts: a block starts with its reference count, one reference per TokenString.
-    static constexpr std::size_t kMaxBlockOffset = (std::size_t{1} << 24) - 1;
     static std::atomic<std::uint32_t>* countOf(char* block) noexcept
     {
         return std::launder(reinterpret_cast<std::atomic<std::uint32_t>*>(block));
     }
-    char* block() const noexcept
-    {
-        std::uint32_t offset = 0;
-        for (int i = 0; i < 3; ++i) {
-            offset |= std::uint32_t{static_cast<unsigned char>(m_bytes[12 + i])} << (8 * i);
-        }
-        return const_cast<char*>(heapData()) - offset;
-    }
-    std::atomic<std::uint32_t>* references() const noexcept { return countOf(block()); }
-    void setShared(const char* data, std::size_t size, std::size_t offset) noexcept
-    {
-        setHeap(data, size, kSharedTag);
-        for (int i = 0; i < 3; ++i) {
-            m_bytes[12 + i] = static_cast<char>((offset >> (8 * i)) & 0xFF);
-        }
-    }
+    static char* blockOf(const char* record) noexcept { return const_cast<char*>(record) - load32(record); }
+    static std::atomic<std::uint32_t>* references(const char* record) noexcept { return countOf(blockOf(record)); }
     // Drops one reference to `block` (`count` of them at once); the last one frees it.
     static void releaseBlock(char* block, std::uint32_t count) noexcept
     {
@@ -195,24 +198,27 @@ private:
     {
         if (text.size() <= kInlineCapacity) {
             if (!text.empty()) {
-                std::memcpy(m_bytes, text.data(), text.size());
+                std::memcpy(m_bytes + 1, text.data(), text.size());
             }
             setSmallSize(text.size());
             return;
         }
-        char* p = new char[text.size()];
-        std::memcpy(p, text.data(), text.size());
-        setHeap(p, text.size(), kOwnedTag);
+        // A token text is a part of one source file; files are limited far below 4 GiB.
+        auto* p = static_cast<char*>(::operator new(kOwnedRecordHeader + text.size()));
+        store32(p, static_cast<std::uint32_t>(text.size()));
+        std::memcpy(p + kOwnedRecordHeader, text.data(), text.size());
+        setRecord(p, kOwnedTag);
     }
     void release() noexcept
     {
-        if (!onHeap()) {
+        switch (tag()) {
+        case kInlineTag:
             return;
-        }
-        if (tag() == kOwnedTag) {
-            delete[] heapData();
-        } else {
-            deferredReleases().add(block());
+        case kSharedTag:
+            deferredReleases().add(blockOf(record()));
+            break;
+        default:
+            ::operator delete(const_cast<char*>(record()));
         }
         setSmallSize(0);
     }
@@ -256,7 +262,7 @@ private:
         return releases;
     }
 
-    alignas(8) char m_bytes[16]{};
+    alignas(8) char m_bytes[8]{};
 };
 
 // Copies long texts into blocks that many TokenStrings share, so that a sequence of tokens costs
@@ -269,21 +275,27 @@ public:
     TextBlockWriter& operator=(const TextBlockWriter&) = delete;
     ~TextBlockWriter() { closeBlock(); }
 
-    // A copy of `text`, which is longer than 15 bytes, to make a TokenString from; it counts as
-    // a reference to its block from here on, so a TokenString has to be made from it.
-    // `comingBytes` is a guess at the bytes of long texts still to come after this one: it sets
-    // the size of a new block (between 256 bytes and 64 KiB), so that a short input does not
-    // leave most of a large block unused.
+    // A copy of `text`, which is longer than TokenString::kInlineCapacity, to make a TokenString
+    // from; it counts as a reference to its block from here on, so a TokenString has to be made
+    // from it. `comingBytes` is a guess at the bytes of long texts still to come after this one:
+    // it sets the size of a new block (between 256 bytes and 64 KiB), so that a short input does
+    // not leave most of a large block unused.
     SharedText add(std::string_view text, std::size_t comingBytes)
     {
-        if (static_cast<std::size_t>(m_end - m_next) < text.size()) {
-            openBlock(text.size(), comingBytes);
+        const std::size_t recordSize = TokenString::kSharedRecordHeader + text.size();
+        if (static_cast<std::size_t>(m_end - m_next) < recordSize) {
+            openBlock(recordSize, comingBytes);
         }
-        char* placed = m_next;
-        std::memcpy(placed, text.data(), text.size());
-        m_next += text.size();
+        char* record = m_next;
+        TokenString::store32(record, static_cast<std::uint32_t>(record - m_block));
+        TokenString::store32(record + 4, static_cast<std::uint32_t>(text.size()));
+        std::memcpy(record + TokenString::kSharedRecordHeader, text.data(), text.size());
+        // The next record starts aligned, so that its address leaves the tag bits free.
+        const auto used = static_cast<std::size_t>(record - m_block) + recordSize;
+        const std::size_t aligned = (used + TokenString::kRecordAlignment - 1) & ~(TokenString::kRecordAlignment - 1);
+        m_next = m_block + std::min(aligned, static_cast<std::size_t>(m_end - m_block));
         ++m_texts;
-        return SharedText(placed, text.size(), static_cast<std::size_t>(placed - m_block));
+        return SharedText(record);
     }
 
 private:
@@ -293,12 +305,11 @@ private:
     // The writer holds this many references to its open block (so that the count cannot reach
     // zero while texts are added) and gives back those that no text took when it moves on.
     static constexpr std::uint32_t kWriterReferences = std::uint32_t{1} << 30;
-    static_assert(kMaxBlock <= TokenString::kMaxBlockOffset);
 
-    void openBlock(std::size_t textSize, std::size_t comingBytes)
+    void openBlock(std::size_t recordSize, std::size_t comingBytes)
     {
         closeBlock();
-        const std::size_t size = kHeader + std::max(textSize, std::clamp(comingBytes, kMinBlock, kMaxBlock));
+        const std::size_t size = kHeader + std::max(recordSize, std::clamp(comingBytes, kMinBlock, kMaxBlock));
         m_block = static_cast<char*>(::operator new(size));
         new (m_block) std::atomic<std::uint32_t>(kWriterReferences);
         m_next = m_block + kHeader;
