@@ -296,7 +296,23 @@ GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::An
     GroupingResult result;
     result.end = grouper.group(0, target, 0);
     result.tooDeep = grouper.tooDeep();
+    trimToSize(target);
     return result;
+}
+
+void trimToSize(std::vector<model::AnalysisNode>& nodes)
+{
+    // Each level is trimmed before pointers to its nodes are taken: trimming moves them.
+    nodes.shrink_to_fit();
+    std::vector<model::AnalysisNode*> pending;
+    for (model::AnalysisNode& node : nodes) pending.push_back(&node);
+    while (!pending.empty()) {
+        model::AnalysisNode* node = pending.back();
+        pending.pop_back();
+        node->tokens.shrinkToFit();
+        node->children.shrink_to_fit();
+        for (model::AnalysisNode& child : node->children) pending.push_back(&child);
+    }
 }
 
 }  // namespace qm::parser

@@ -24,6 +24,11 @@ struct GroupingResult {
 // Groups `tokens` into `target`. A stray `}` at the outer level ends grouping at the next token,
 // so that `int a; } int b;` gives the single node `int a ;`. Directive words outside directive
 // lines (`void line();`) are turned into identifiers on the way.
+// The nodes hold no spare capacity afterwards (see trimToSize).
 GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target);
+
+// Gives back the room that growing left in the node vectors and token arrays of a tree: a tree
+// is kept as long as its unit, and vectors grown by doubling hold a quarter more on average.
+void trimToSize(std::vector<model::AnalysisNode>& nodes);
 
 }  // namespace qm::parser
