@@ -73,8 +73,9 @@ void addAnalysisOptions(CLI::App& command, AnalysisOptions& options)
         ->type_name("N");
     command.add_flag("--parse-vc-header", options.parseVcHeader, "Follow #include <...> through the include directories");
     command.add_option("--jobs", options.jobs,
-                       "Threads that parse files while the next ones are preprocessed (default: one per core; 1 "
-                       "parses on the run's own thread). The output is the same for every value")
+                       "Threads that read the next files ahead and parse files while the next ones are preprocessed "
+                       "(default: one per core; 1 reads and parses on the run's own thread). The output is the same "
+                       "for every value")
         ->check(CLI::Range(0, 256))
         ->type_name("N");
     command.add_flag("--preprocess-same-file", options.preprocessSameFile,

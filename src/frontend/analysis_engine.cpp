@@ -2,10 +2,13 @@
 
 #include "frontend/parse_pool.h"
 #include "frontend/preprocessor.h"
+#include "frontend/read_ahead.h"
 #include "frontend/source_language.h"
 #include "frontend/tokenize_file.h"
 #include "model/symbol_table_builder.h"
 
+#include <algorithm>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <unordered_set>
@@ -18,6 +21,10 @@ namespace qm::frontend {
 using model::SourceUnit;
 
 namespace {
+
+// How many project files past the one being preprocessed are read ahead on the pool (with the
+// files they include, within ReadAhead's bounds).
+constexpr std::size_t kFilesAhead = 8;
 
 // The change key of the file at `path` as it is now; (0, 0, 0) with a log line when it cannot be
 // opened.
@@ -188,9 +195,22 @@ void AnalysisEngine::runBody()
         }
     }
     // With more than one job, files are parsed on a pool while the next ones are preprocessed.
+    // The workers also read the next files ahead.
     const int jobs = effectiveJobs(m_settings.jobs);
+    m_readAheadCounts = {};
     if (jobs > 1 && m_parser) {
-        m_pool = std::make_unique<ParsePool>(jobs, m_parser, m_stopRequested);
+        m_pool = std::make_unique<ParsePool>(jobs, m_parser, m_stopRequested, writeDiagnosticsToStderr);
+        m_readAhead = std::make_unique<ReadAhead>([pool = m_pool.get()](std::function<void()> task) { pool->post(std::move(task)); },
+                                                  m_stopRequested, m_settings.includeDirectories);
+        m_readAhead->setAfterRead(m_afterReading);
+        m_readAheadEnd = 0;
+        // Files taken from the last run are not read, nor mostly the files they include: those
+        // are preprocessed already.
+        m_cachedPaths.clear();
+        for (const auto& file : m_previous) {
+            m_cachedPaths.insert(file->path);
+            forEachUnit(*file->rootUnit, [this](SourceUnit& unit) { m_readAhead->markKnown(unit.fileName); });
+        }
     }
     try {
         for (std::size_t k = 0; k < n; ++k) {
@@ -200,7 +220,9 @@ void AnalysisEngine::runBody()
             }
             const ProjectEntry& entry = list[order[k]];
             if (entry.selected) {
+                if (m_readAhead) readAheadFrom(k, order);
                 getOrCreateFile(entry.path);
+                if (m_readAhead) m_readAhead->release(k + 1);
                 m_progress = static_cast<int>(100.0 * static_cast<double>(k) / static_cast<double>(n));
             }
         }
@@ -221,6 +243,24 @@ void AnalysisEngine::runBody()
         m_log.writeLine(kEngineStopped);
     }
     m_running = false;
+}
+
+// Asks the pool to read the project files after position `position` of the run's order. A
+// header that a source included already is left out: it is not analysed on its own.
+void AnalysisEngine::readAheadFrom(std::size_t position, const std::vector<std::size_t>& order)
+{
+    const auto& list = m_settings.files;
+    const std::size_t end = std::min(order.size(), position + 1 + kFilesAhead);
+    for (std::size_t j = std::max(m_readAheadEnd, position + 1); j < end; ++j) {
+        const ProjectEntry& entry = list[order[j]];
+        if (!entry.selected || m_cachedPaths.count(entry.path)) continue;
+        if (isHeaderPath(entry.path)) {
+            const auto stamp = statSourceFile(entry.path);
+            if (stamp && m_registry.contains(entry.path, *stamp)) continue;
+        }
+        m_readAhead->request(entry.path, j);
+    }
+    m_readAheadEnd = std::max(m_readAheadEnd, end);
 }
 
 void AnalysisEngine::dropUnselectedAndChangedFiles()
@@ -293,21 +333,27 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
 void AnalysisEngine::preprocessForPool(std::unique_ptr<SourceFile> file)
 {
     LogSink fileLog;
+    std::vector<std::pair<std::size_t, std::string>> diagnostics;
     m_fileLog = &fileLog;
+    m_fileDiagnostics = &diagnostics;
     try {
         processUnit(*file->rootUnit, *file, 0, "Parsing: " + file->path);
     } catch (...) {
         m_fileLog = &m_log;
+        m_fileDiagnostics = nullptr;
         m_pool->commit(m_log, true);  // the files before it first, as one thread would have it
-        for (const std::string& line : fileLog.takeLines()) m_log.writeLine(line);
+        HeldOutput{fileLog.takeLines(), std::move(diagnostics)}.replay(
+            [this](std::string_view line) { m_log.writeLine(line); }, writeDiagnosticsToStderr);
         destroyFile(std::move(file));
         throw;
     }
     m_fileLog = &m_log;
+    m_fileDiagnostics = nullptr;
     file->macros = MacroTable();
     SourceFile* handed = file.get();
     m_files.push_back(std::move(file));
-    m_pool->submit(*handed->rootUnit, fileLog.takeLines(), [handed](bool complete) { handed->complete = complete; });
+    m_pool->submit(*handed->rootUnit, HeldOutput{fileLog.takeLines(), std::move(diagnostics)},
+                   [handed](bool complete) { handed->complete = complete; });
     m_pool->commit(m_log, false);
 }
 
@@ -319,7 +365,8 @@ void AnalysisEngine::finishPool()
     } catch (...) {
         // A failed parse was reported by the loop, or the run is ending for another failure.
     }
-    m_pool.reset();
+    m_pool.reset();  // before the reader, whose tasks the workers run
+    m_readAhead.reset();
 }
 
 int AnalysisEngine::effectiveJobs(int jobs)
@@ -343,7 +390,7 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     };
     const auto stamp = statSourceFile(unit.fileName);
     if (!stamp) {
-        tokenizeFile(unit.fileName, unit.tokens, unit.stamp, *m_fileLog);  // writes why it cannot be read
+        readUnit(unit);  // writes why it cannot be read
         say();
         return;
     }
@@ -369,7 +416,7 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
         }
     }
 
-    if (!tokenizeFile(unit.fileName, unit.tokens, unit.stamp, *m_fileLog)) {
+    if (!readUnit(unit)) {
         say();
         return;
     }
@@ -408,6 +455,43 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     if (depth > 0 && m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) {
         m_registry.recordOutcome(unit.fileName, unit.stamp, state, {holder, file.macros.changesSince(mark), {}},
                                  reads.close());
+    }
+}
+
+// Reads the unit's file into its tokens as tokenizeFile does, writing what that writes where the
+// file's lines go. What a worker read ahead is taken when the file is still as it was read.
+bool AnalysisEngine::readUnit(SourceUnit& unit)
+{
+    if (m_readAhead) {
+        std::optional<EarlyRead> early = m_readAhead->take(unit.fileName);
+        if (m_beforeUse) m_beforeUse(unit.fileName);
+        if (early) {
+            const auto now = statSourceFile(unit.fileName);
+            if (now && *now == early->stamp) {
+                ++m_readAheadCounts.used;
+                unit.tokens = std::move(early->tokens);
+                unit.stamp = early->stamp;
+                early->output.replay([this](std::string_view line) { m_fileLog->writeLine(line); },
+                                     [this](std::string_view text) { writeDiagnostics(text); });
+                return early->read;
+            }
+            ++m_readAheadCounts.stale;
+        }
+    }
+    bool opened = false;
+    const TokenizeTarget target{[this](std::string_view line) { m_fileLog->writeLine(line); },
+                                [this](std::string_view text) { writeDiagnostics(text); }, {}};
+    return tokenizeFileTo(unit.fileName, unit.tokens, unit.stamp, opened, target) == FileRead::Read;
+}
+
+// An unknown-character message: held with the file's lines while a pool parses files, so that
+// it comes out between the same lines as on one thread; else written at once.
+void AnalysisEngine::writeDiagnostics(std::string_view text)
+{
+    if (m_fileDiagnostics) {
+        m_fileDiagnostics->emplace_back(m_fileLog->lineCount(), std::string(text));
+    } else {
+        writeDiagnosticsToStderr(text);
     }
 }
 

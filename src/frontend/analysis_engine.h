@@ -24,6 +24,8 @@
 #include <string_view>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace qm::frontend {
@@ -46,8 +48,9 @@ struct RunSettings {
                                                   // (each file gets those of its language)
     bool followAngleIncludes = false;             // follow `#include <...>`
     bool preprocessSameFile = false;              // preprocess a file version again when met again
-    // Threads that parse files while the next ones are preprocessed; 1 parses on the run's own
-    // thread, 0 means one per core. The result and the log are the same for every value.
+    // Threads that read the next files ahead and parse files while the next ones are
+    // preprocessed; 1 reads and parses on the run's own thread, 0 means one per core. The result
+    // and the log are the same for every value.
     int jobs = 1;
     // What the includes of one project file may cost together: the units they create and the
     // tokens those units read. Past either, no further file is included into that project file
@@ -73,6 +76,14 @@ struct SourceFile {
 };
 
 class ParsePool;
+class ReadAhead;
+
+// How the files read ahead on the pool went in the last run: taken as read, or read again
+// because the file had changed since.
+struct ReadAheadCounts {
+    std::size_t used = 0;
+    std::size_t stale = 0;
+};
 
 class AnalysisEngine {
 public:
@@ -88,6 +99,18 @@ public:
     ~AnalysisEngine();  // stops a running run and waits for it
 
     void setParser(UnitParser parser) { m_parser = std::move(parser); }
+
+    // Test seams, for runs that read files ahead: `beforeUse` is called on the run's thread for
+    // each file it reads, after taking what a worker read of it and before comparing stamps;
+    // `afterReading` on a worker right after it read a file ahead.
+    void setReadAheadSeams(std::function<void(const std::string& path)> beforeUse,
+                           std::function<void(const std::string& path)> afterReading)
+    {
+        m_beforeUse = std::move(beforeUse);
+        m_afterReading = std::move(afterReading);
+    }
+    // Read only while no run is active.
+    ReadAheadCounts readAheadCounts() const noexcept { return m_readAheadCounts; }
 
     enum class StartResult { Started, AlreadyRunning, ThreadFailed };
     // Starts a run on a background thread at lower priority. A run already active is left alone;
@@ -133,6 +156,9 @@ private:
     void preprocessForPool(std::unique_ptr<SourceFile> file);
     void finishPool();
     static int effectiveJobs(int jobs);
+    void readAheadFrom(std::size_t position, const std::vector<std::size_t>& order);
+    bool readUnit(model::SourceUnit& unit);
+    void writeDiagnostics(std::string_view text);
     void processUnit(model::SourceUnit& unit, SourceFile& file, int depth, std::string_view announce);
     void preprocessFramed(model::SourceUnit& unit, SourceFile& file, int depth);
     void replayDirectives(model::SourceUnit& unit, SourceFile& file, int depth,
@@ -147,7 +173,17 @@ private:
     // Where the lines of the file being analysed go: the log, or the file's own lines while a
     // pool parses files.
     LogSink* m_fileLog;
+    // The unknown-character messages of the file being analysed while a pool parses files
+    // (kept with its lines), else none: they go to standard error at once.
+    std::vector<std::pair<std::size_t, std::string>>* m_fileDiagnostics = nullptr;
     std::unique_ptr<ParsePool> m_pool;
+    // Reads the next files on the pool's workers; only while a pool is there.
+    std::unique_ptr<ReadAhead> m_readAhead;
+    std::size_t m_readAheadEnd = 0;  // positions of the run's order before this one were asked for
+    std::unordered_set<std::string> m_cachedPaths;  // files of the work list, taken as they are
+    ReadAheadCounts m_readAheadCounts;
+    std::function<void(const std::string& path)> m_beforeUse;
+    std::function<void(const std::string& path)> m_afterReading;
     UnitParser m_parser;
     RunSettings m_settings;
     std::vector<std::unique_ptr<SourceFile>> m_files;     // the project files of the last run

@@ -30,4 +30,21 @@ std::string LogSink::text() const
     return out;
 }
 
+std::size_t LogSink::lineCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_lines.size();
+}
+
+void HeldOutput::replay(const std::function<void(std::string_view)>& line,
+                        const std::function<void(std::string_view)>& diagnostics) const
+{
+    std::size_t written = 0;
+    for (const auto& [before, text] : this->diagnostics) {
+        for (; written < before && written < lines.size(); ++written) line(lines[written]);
+        diagnostics(text);
+    }
+    for (; written < lines.size(); ++written) line(lines[written]);
+}
+
 }  // namespace qm::frontend

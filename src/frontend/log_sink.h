@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qm::frontend {
@@ -29,10 +30,25 @@ public:
     // one); the lines stay in the sink.
     std::string text() const;
 
+    // How many lines were written and not taken.
+    std::size_t lineCount() const;
+
 private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_lines;
     Echo m_echo;
+};
+
+// The output of one file held back to be written later in the order it was written: log lines,
+// and unknown-character messages (which go to standard error, not to the log) between them.
+struct HeldOutput {
+    std::vector<std::string> lines;
+    // Each message with the number of lines written before it.
+    std::vector<std::pair<std::size_t, std::string>> diagnostics;
+
+    // Hands every line to `line` and every message to `diagnostics`, in the order written.
+    void replay(const std::function<void(std::string_view)>& line,
+                const std::function<void(std::string_view)>& diagnostics) const;
 };
 
 }  // namespace qm::frontend

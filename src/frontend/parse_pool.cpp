@@ -24,8 +24,8 @@ void forEachUnit(model::SourceUnit& root, Visit&& visit)
 
 }  // namespace
 
-ParsePool::ParsePool(int workers, const Parser& parser, const std::atomic<bool>& stop)
-    : m_parser(parser), m_stop(stop)
+ParsePool::ParsePool(int workers, const Parser& parser, const std::atomic<bool>& stop, DiagnosticsWriter diagnostics)
+    : m_parser(parser), m_stop(stop), m_diagnostics(std::move(diagnostics))
 {
     const int count = workers < 1 ? 1 : workers;
     m_workers.reserve(static_cast<std::size_t>(count));
@@ -48,11 +48,11 @@ ParsePool::~ParsePool()
     for (std::thread& worker : m_workers) worker.join();
 }
 
-void ParsePool::submit(model::SourceUnit& root, std::vector<std::string> lines, Finished finished)
+void ParsePool::submit(model::SourceUnit& root, HeldOutput output, Finished finished)
 {
     auto job = std::make_unique<Job>();
     job->root = &root;
-    job->lines = std::move(lines);
+    job->output = std::move(output);
     job->finished = std::move(finished);
     {
         std::lock_guard lock(m_mutex);
@@ -61,11 +61,29 @@ void ParsePool::submit(model::SourceUnit& root, std::vector<std::string> lines, 
     m_changed.notify_all();
 }
 
+void ParsePool::post(std::function<void()> task)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+    }
+    m_changed.notify_one();
+}
+
 void ParsePool::work()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_quit || m_next < m_jobs.size(); });
+        m_changed.wait(lock, [this] { return m_quit || m_next < m_jobs.size() || !m_tasks.empty(); });
+        if (!m_quit && !m_tasks.empty()) {
+            std::function<void()> task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            lock.unlock();
+            task();
+            task = nullptr;  // whatever it holds goes before the lock is taken again
+            lock.lock();
+            continue;
+        }
         if (m_next >= m_jobs.size()) {
             return;  // quitting, and nothing is left to parse
         }
@@ -100,7 +118,7 @@ void ParsePool::commit(LogSink& log, bool waitForAll)
             m_jobs.pop_front();
             --m_next;
             lock.unlock();
-            for (const std::string& line : job->lines) log.writeLine(line);
+            job->output.replay([&log](std::string_view line) { log.writeLine(line); }, m_diagnostics);
             for (const std::string& line : job->parseLog.takeLines()) log.writeLine(line);
             if (job->failure) std::rethrow_exception(job->failure);
             lock.lock();

@@ -5,7 +5,11 @@
 //
 // Every file's log lines (those of its preprocessing, handed over with it, and those of its
 // parse) are held until the lines of every file handed over before it have been written, so that
-// the log reads line for line as a run on one thread writes it.
+// the log reads line for line as a run on one thread writes it. Its unknown-character messages
+// are held with them, so that standard error reads the same too.
+//
+// The workers also run small tasks posted to them (reading files ahead for the preprocessing
+// thread), before any parse: the preprocessing thread is the one the whole run waits for.
 #pragma once
 
 #include "frontend/log_sink.h"
@@ -20,6 +24,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -32,18 +37,25 @@ public:
     // Called on the worker when a file's parse has ended: whether it ran to its end.
     using Finished = std::function<void(bool complete)>;
 
+    // Where the held unknown-character messages are written.
+    using DiagnosticsWriter = std::function<void(std::string_view text)>;
+
     // `workers` threads (at least 1) parse with `parser`; both `parser` and `stop` must outlive
     // the pool.
-    ParsePool(int workers, const Parser& parser, const std::atomic<bool>& stop);
+    ParsePool(int workers, const Parser& parser, const std::atomic<bool>& stop, DiagnosticsWriter diagnostics);
     // Waits for every file handed over, then ends the workers.
     ~ParsePool();
     ParsePool(const ParsePool&) = delete;
     ParsePool& operator=(const ParsePool&) = delete;
 
-    // Hands over the root unit of a preprocessed file with the log lines its preprocessing wrote.
+    // Hands over the root unit of a preprocessed file with the output its preprocessing wrote.
     // Its units, and every unit they include, are parsed in the order a run on one thread parses
     // them (nothing once a stop was asked for); `finished` hears how it went.
-    void submit(model::SourceUnit& root, std::vector<std::string> lines, Finished finished);
+    void submit(model::SourceUnit& root, HeldOutput output, Finished finished);
+
+    // Runs `task` on a worker, before the parses waiting then. Tasks not started when the pool
+    // is destroyed are dropped unrun.
+    void post(std::function<void()> task);
 
     // Writes to `log`, in the order they were handed over, the lines of the files at the front
     // whose parse has ended; with `waitForAll`, waits until every file handed over has been
@@ -53,7 +65,7 @@ public:
 private:
     struct Job {
         model::SourceUnit* root = nullptr;
-        std::vector<std::string> lines;
+        HeldOutput output;
         Finished finished;
         LogSink parseLog;
         bool done = false;
@@ -64,6 +76,8 @@ private:
 
     const Parser& m_parser;
     const std::atomic<bool>& m_stop;
+    DiagnosticsWriter m_diagnostics;
+    std::deque<std::function<void()>> m_tasks;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::unique_ptr<Job>> m_jobs;  // handed over and not yet written, in order

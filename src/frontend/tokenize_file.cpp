@@ -156,12 +156,14 @@ std::optional<FileStamp> statSourceFile(const std::string& path)
     return stampOf(st);
 }
 
-bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp& stamp, LogSink& log)
+FileRead tokenizeFileTo(const std::string& path, std::vector<Token>& tokens, FileStamp& stamp, bool& opened,
+                        const TokenizeTarget& target)
 {
     tokens.clear();
+    opened = false;
     auto fail = [&](const char* why) {
-        log.writeLine(path + why);
-        return false;
+        target.line(path + why);
+        return FileRead::Failed;
     };
     // Without O_NONBLOCK a FIFO named like a source would wait for a writer; fstat rejects it below.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -170,6 +172,10 @@ bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp
         return fail(" : cannot open file");
     }
     stamp = stampOf(st);
+    opened = true;
+    if (target.admit && !target.admit(stamp)) {
+        return FileRead::Declined;
+    }
     if (st.st_size > kMaxSourceFileBytes) {
         return fail(" : file too large");
     }
@@ -177,14 +183,21 @@ bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp
     if (!readAll(fd.get(), bytes, static_cast<std::size_t>(st.st_size))) {
         return fail(" : cannot open file");
     }
-    CappedDiagnostics diagnostics(path, unknownCharacterLimit(), writeDiagnosticsToStderr);
+    CappedDiagnostics diagnostics(path, unknownCharacterLimit(), target.diagnostics);
     const bool whole =
         tokenizeBytes(bytes, tokens, [&diagnostics](std::string_view text) { diagnostics.write(text); }, kMaxUnitTokens);
     diagnostics.finish();
     if (!whole) {
-        log.writeLine(path + " : too many tokens; the rest of the file is left out");
+        target.line(path + " : too many tokens; the rest of the file is left out");
     }
-    return true;
+    return FileRead::Read;
+}
+
+bool tokenizeFile(const std::string& path, std::vector<Token>& tokens, FileStamp& stamp, LogSink& log)
+{
+    bool opened = false;
+    const TokenizeTarget target{[&log](std::string_view line) { log.writeLine(line); }, writeDiagnosticsToStderr, {}};
+    return tokenizeFileTo(path, tokens, stamp, opened, target) == FileRead::Read;
 }
 
 }  // namespace qm::frontend

@@ -78,4 +78,22 @@ std::optional<FileStamp> statSourceFile(const std::string& path);
 // per file (CappedDiagnostics).
 bool tokenizeFile(const std::string& path, std::vector<model::Token>& tokens, FileStamp& stamp, LogSink& log);
 
+// Where tokenizeFileTo writes: the log lines and the unknown-character messages (capped as
+// tokenizeFile caps them), each in the order written. `admit`, when set, is asked with the stamp
+// of the opened file before its bytes are read; false leaves the file unread and unreported.
+struct TokenizeTarget {
+    std::function<void(std::string_view line)> line;
+    DiagnosticsWriter diagnostics;
+    std::function<bool(const FileStamp& stamp)> admit;
+};
+enum class FileRead {
+    Read,      // tokenizeFile returns true
+    Failed,    // tokenizeFile returns false
+    Declined,  // `admit` said no
+};
+// tokenizeFile with its output handed to `target`; `opened` tells whether the file was opened,
+// which is when `stamp` was set.
+FileRead tokenizeFileTo(const std::string& path, std::vector<model::Token>& tokens, FileStamp& stamp, bool& opened,
+                        const TokenizeTarget& target);
+
 }  // namespace qm::frontend

@@ -307,3 +307,82 @@ TEST(AnalyzeJobs, EveryNumberOfJobsGivesTheSameDocument)
 
 }  // namespace
 }  // namespace qm::cli
+
+namespace qm::cli {
+namespace {
+
+// The output of `analyze` with every dump, for --jobs 1 and then each of `jobs`: the document on
+// standard output and the log with the unknown-character messages on standard error are the
+// same bytes, whether the workers read files ahead or not.
+void expectSameForEveryJobs(const std::vector<std::string>& inputs, std::initializer_list<const char*> jobs,
+                            const std::function<void(const testing::CliResult&)>& checkReference = {})
+{
+    std::vector<std::string> common = {"analyze"};
+    common.insert(common.end(), inputs.begin(), inputs.end());
+    common.insert(common.end(), {"--dump", "log,units,tree,symbols,tokens"});
+    std::vector<std::string> one = common;
+    one.insert(one.end(), {"--jobs", "1"});
+    const auto reference = runCli(one);
+    ASSERT_EQ(reference.exitCode, 0) << reference.err;
+    if (checkReference) checkReference(reference);
+    for (const char* n : jobs) {
+        std::vector<std::string> args = common;
+        args.insert(args.end(), {"--jobs", n});
+        const auto r = runCli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, reference.out) << "--jobs " << n;
+        EXPECT_EQ(r.err, reference.err) << "--jobs " << n;
+    }
+}
+
+TEST(AnalyzeJobs, TheExampleProjectGivesTheSameBytes)
+{
+    const fs::path root = fs::path(QM_TEST_DATA_DIR).parent_path().parent_path().parent_path();
+    expectSameForEveryJobs({(root / "examples" / "example.qmp").string()}, {"2", "4"});
+}
+
+// Files read ahead on the workers: chains of quoted includes through folders, includes of files
+// that are missing or no regular file, unknown characters (past the cap of one file too) between
+// preprocessing messages, and a header that includes itself.
+TEST(AnalyzeJobs, FilesReadAheadGiveTheSameDocumentAndStandardError)
+{
+    const fs::path dir = fs::temp_directory_path() / ("qm-cli-ahead-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "inc" / "deep");
+    fs::create_directories(dir / "src");
+    fs::create_directories(dir / "inc" / "folder.h");  // named like a header, not a file
+    ::mkfifo((dir / "inc" / "pipe.h").c_str(), 0644);
+    // c0.h includes c1.h ... up to c11.h, each defining a macro and declaring something with it.
+    for (int i = 0; i < 12; ++i) {
+        std::ofstream out(dir / "inc" / "deep" / ("c" + std::to_string(i) + ".h"));
+        out << "#pragma once\n#define C" << i << " " << i << "\n";
+        if (i + 1 < 12) out << "#include \"c" << i + 1 << ".h\"\n";
+        out << "#ifdef WIDE\nint wide" << i << "[C" << i << " + 1];\n#else\nint narrow" << i << ";\n#endif\n";
+        if (i % 4 == 1) out << "int strange" << i << " @ ;\n";
+    }
+    std::ofstream(dir / "inc" / "self.h") << "#ifndef SELF_DEPTH\n#define SELF_DEPTH\n#include \"self.h\"\n#endif\nint self;\n";
+    for (int i = 0; i < 30; ++i) {
+        std::ofstream out(dir / "src" / ("f" + std::to_string(i) + ".cpp"));
+        if (i % 3 == 0) out << "#define WIDE\n";
+        if (i % 5 == 0) out << "#include \"../inc/missing" << i << ".h\"\n";
+        if (i % 7 == 0) out << "#include \"../inc/folder.h\"\n#include \"../inc/pipe.h\"\n";
+        out << "#include \"../inc/deep/c" << i % 12 << ".h\"\n";
+        if (i % 6 == 0) out << "#include \"../inc/self.h\"\n";
+        out << "int f" << i << "(int a) { return a + C" << i % 12 << "; }\n";
+        if (i % 4 == 0) out << "#if 1 +\n#endif\nint odd" << i << " = 1 @ 2 ` 3;\n#else\n";
+        if (i == 9) {
+            for (int k = 0; k < 150; ++k) out << "@\n";  // more than the cap of one file
+        }
+        out << "struct S" << i << " { int m; };\n";
+    }
+    expectSameForEveryJobs({dir.string()}, {"2", "4"}, [](const testing::CliResult& reference) {
+        EXPECT_NE(reference.err.find("Unkonwn Token"), std::string::npos);
+        EXPECT_NE(reference.err.find("more unknown-character messages left out"), std::string::npos);
+        EXPECT_NE(reference.err.find("cannot open file"), std::string::npos);
+        EXPECT_NE(reference.err.find("Preprocessing"), std::string::npos);
+    });
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace qm::cli

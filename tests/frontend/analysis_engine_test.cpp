@@ -8,7 +8,11 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -33,12 +37,16 @@ struct FakeParser {
     std::function<void(const SourceUnit&, const std::atomic<bool>&)> hook;  // runs first
     std::vector<std::string> calls;
     std::vector<int> progress;
+    std::mutex mutex;
 
     void operator()(SourceUnit& unit, const std::atomic<bool>& stop, LogSink&)
     {
         if (hook) hook(unit, stop);
-        calls.push_back(unit.fileName.substr(dir.size()));
-        progress.push_back(engine->progressPercent());
+        {
+            std::lock_guard lock(mutex);  // a pool parses on several threads
+            calls.push_back(unit.fileName.substr(dir.size()));
+            progress.push_back(engine->progressPercent());
+        }
         const auto& t = unit.tokens;
         for (std::size_t i = 0; i + 1 < t.size() && !stop; ++i) {
             if (t[i].code != model::tok::Int || t[i + 1].code != model::tok::Identifier) continue;
@@ -51,7 +59,11 @@ struct FakeParser {
             unit.nodes.push_back(std::move(node));
         }
     }
-    std::vector<std::string> files() { return std::exchange(calls, {}); }
+    std::vector<std::string> files()
+    {
+        std::lock_guard lock(mutex);
+        return std::exchange(calls, {});
+    }
 };
 
 class AnalysisEngineTest : public ::testing::Test {
@@ -97,11 +109,12 @@ protected:
         return lines;
     }
     // The top-level entries as "name@file", one per definition.
-    std::vector<std::string> result() const
+    std::vector<std::string> result() const { return resultOf(m_engine); }
+    static std::vector<std::string> resultOf(const AnalysisEngine& engine)
     {
         std::vector<std::string> out;
-        if (!m_engine.result().children) return out;
-        for (const auto& [key, entry] : *m_engine.result().children) {
+        if (!engine.result().children) return out;
+        for (const auto& [key, entry] : *engine.result().children) {
             for (const fs::path f : entry.definitionFiles) out.push_back(entry.name + "@" + f.filename().string());
         }
         return out;
@@ -563,6 +576,112 @@ TEST_F(AnalysisEngineTest, ParserFailureLeavesTheEngineUsable)
     m_parser.hook = nullptr;
     run({"c.cpp", "a.cpp", "b.cpp"});
     EXPECT_THAT(result(), ElementsAre("a1@a.cpp", "b1@b.cpp", "c1@c.cpp"));
+}
+
+}  // namespace
+}  // namespace qm::frontend
+
+namespace qm::frontend {
+namespace {
+
+// Runs whose pool also reads the next files ahead: a file that changed or went away after it was
+// read ahead is read again, a stop ends the run, and the log and the result are those of one
+// thread.
+class EngineJobs : public AnalysisEngineTest {
+protected:
+    // Waits (at most a few seconds) until the workers have read each of `names` ahead.
+    void waitUntilReadAhead(std::initializer_list<std::string> names)
+    {
+        std::unique_lock lock(m_seenMutex);
+        m_seenChanged.wait_for(lock, std::chrono::seconds(10), [&] {
+            return std::all_of(names.begin(), names.end(), [&](const std::string& n) { return m_readAhead.count(path(n)); });
+        });
+    }
+    std::function<void(const std::string&)> noteReadAhead()
+    {
+        return [this](const std::string& p) {
+            std::lock_guard lock(m_seenMutex);
+            m_readAhead.insert(p);
+            m_seenChanged.notify_all();
+        };
+    }
+    RunSettings withJobs(RunSettings s, int jobs)
+    {
+        s.jobs = jobs;
+        return s;
+    }
+    // The log and the result of a fresh engine over the same files with `jobs` threads.
+    std::pair<std::vector<std::string>, std::vector<std::string>> freshRun(const std::vector<std::string>& names, int jobs)
+    {
+        FakeParser parser;
+        AnalysisEngine engine(m_log);
+        install(engine, parser);
+        engine.runSynchronously(withJobs(settings(names), jobs));
+        return {log(), resultOf(engine)};
+    }
+
+    std::mutex m_seenMutex;
+    std::condition_variable m_seenChanged;
+    std::set<std::string> m_readAhead;
+};
+
+TEST_F(EngineJobs, AFileChangedOrDeletedAfterItWasReadAheadIsReadAgain)
+{
+    const std::vector<std::string> names{"a.cpp", "b.cpp", "c.cpp", "d.cpp", "e.cpp", "f.cpp"};
+    write("h.h", "int h1;\n");
+    for (const auto& n : names) write(n, "#include \"h.h\"\nint " + n.substr(0, 1) + "1;\n");
+    m_engine.setReadAheadSeams(
+        [this](const std::string& p) {
+            if (p == path("a.cpp")) waitUntilReadAhead({"c.cpp", "e.cpp"});
+            if (p == path("c.cpp")) write("c.cpp", "int c1; int c2;\n");  // another size
+            if (p == path("e.cpp")) fs::remove(path("e.cpp"));
+        },
+        noteReadAhead());
+    m_engine.runSynchronously(withJobs(settings(names), 2));
+    EXPECT_EQ(m_engine.readAheadCounts().stale, 2u);
+    EXPECT_GE(m_engine.readAheadCounts().used, 1u);  // b.cpp at least, read while a.cpp waited
+    const std::vector<std::string> pooled = log();
+    EXPECT_THAT(pooled, Contains("e.cpp : cannot open file"));
+    EXPECT_THAT(result(), IsSupersetOf({"c1@c.cpp", "c2@c.cpp", "b1@b.cpp"}));
+
+    // One thread over the files as they are now writes the same and finds the same.
+    const auto [singleLog, singleResult] = freshRun(names, 1);
+    EXPECT_EQ(pooled, singleLog);
+    EXPECT_EQ(result(), singleResult);
+}
+
+TEST_F(EngineJobs, AStopWhileFilesAreReadAheadEndsTheRunAndTheNextRunCompletesIt)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 6; ++i) {
+        write("c" + std::to_string(i) + ".h", (i < 5 ? "#include \"c" + std::to_string(i + 1) + ".h\"\n" : std::string()) +
+                                                  "#ifdef X" + std::to_string(i) + "\nint x" + std::to_string(i) + ";\n#endif\n");
+    }
+    for (int i = 0; i < 40; ++i) {
+        names.push_back("f" + std::to_string(i) + ".cpp");
+        write(names.back(), "#define X" + std::to_string(i % 6) + "\n#include \"c" + std::to_string(i % 6) + ".h\"\nint f" +
+                                std::to_string(i) + ";\n");
+    }
+    std::atomic<int> read{0};
+    m_engine.setReadAheadSeams({}, [this, &read](const std::string&) {
+        if (++read == 10) m_engine.requestStop();
+    });
+    m_engine.runSynchronously(withJobs(settings(names), 2));
+    std::vector<std::string> lines = log();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "Engine stopped.");
+    EXPECT_THAT(lines, Contains("Stop request accpet"));
+    EXPECT_THAT(lines, Not(Contains("Parsing Complete.")));
+    const std::size_t kept = result().size();
+    EXPECT_LT(kept, 40u + 6u);
+
+    m_engine.setReadAheadSeams({}, {});
+    m_engine.runSynchronously(withJobs(settings(names), 2));
+    lines = log();
+    EXPECT_EQ(lines.back(), "Parsing Complete.");
+    const std::vector<std::string> completed = result();
+    EXPECT_EQ(completed, freshRun(names, 1).second);
+    EXPECT_GE(completed.size(), kept);
 }
 
 }  // namespace

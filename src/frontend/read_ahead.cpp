@@ -1,0 +1,198 @@
+#include "frontend/read_ahead.h"
+
+#include "frontend/include_paths.h"
+#include "frontend/tokenize_file.h"
+
+#include <algorithm>
+
+namespace qm::frontend {
+
+namespace tok = model::tok;
+
+std::vector<std::string> quotedIncludeNames(const std::vector<model::Token>& tokens)
+{
+    std::vector<std::string> names;
+    const std::size_t n = tokens.size();
+    for (std::size_t i = 0; i + 2 < n; ++i) {
+        if (tokens[i].code != '#' || (i > 0 && tokens[i - 1].code != tok::Newline)) continue;
+        if (tokens[i + 1].code != tok::Include) continue;
+        const model::TokenCode code = tokens[i + 2].code;
+        if (code == tok::StringLiteral || code == tok::QuotedHeaderName) {
+            names.push_back(toSlashes(tokens[i + 2].text.str()));
+        }
+    }
+    return names;
+}
+
+ReadAhead::ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector<std::string>& includeDirectories)
+    : m_post(std::move(post)), m_stop(stop), m_includeDirectories(includeDirectories)
+{
+}
+
+bool ReadAhead::enqueue(const std::string& path, std::size_t owner)
+{
+    if (owner < m_released || m_known.count(path) || m_entries.size() >= kMaxEntries) return false;
+    m_known.insert(path);
+    Entry entry;
+    entry.owner = owner;
+    entry.order = m_nextOrder++;
+    m_waiting.emplace(QueueKey{owner, entry.order}, path);
+    m_entries.emplace(path, std::move(entry));
+    return true;
+}
+
+void ReadAhead::request(const std::string& path, std::size_t owner)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (!enqueue(path, owner)) return;
+    }
+    m_post([this] { readOne(); });
+}
+
+void ReadAhead::markKnown(const std::string& path)
+{
+    std::lock_guard lock(m_mutex);
+    m_known.insert(path);
+}
+
+void ReadAhead::erase(std::unordered_map<std::string, Entry>::iterator it)
+{
+    m_bytes -= it->second.bytes;
+    m_entries.erase(it);
+}
+
+std::optional<EarlyRead> ReadAhead::take(const std::string& path)
+{
+    std::unique_lock lock(m_mutex);
+    m_known.insert(path);
+    auto it = m_entries.find(path);
+    // A worker reading the file now is done sooner than the caller would be starting afresh.
+    while (it != m_entries.end() && it->second.state == State::Reading) {
+        m_finished.wait(lock);
+        it = m_entries.find(path);
+    }
+    if (it == m_entries.end()) return std::nullopt;
+    switch (it->second.state) {
+    case State::Waiting:
+        m_waiting.erase(QueueKey{it->second.owner, it->second.order});
+        erase(it);
+        return std::nullopt;
+    case State::Done: {
+        std::optional<EarlyRead> result(std::move(*it->second.result));
+        erase(it);
+        return result;
+    }
+    case State::Reading:
+    case State::Dropped:  // its worker throws the result away when done
+        break;
+    }
+    return std::nullopt;
+}
+
+void ReadAhead::release(std::size_t owner)
+{
+    std::lock_guard lock(m_mutex);
+    m_released = std::max(m_released, owner);
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        Entry& entry = it->second;
+        if (entry.owner >= owner) {
+            ++it;
+            continue;
+        }
+        switch (entry.state) {
+        case State::Waiting:
+            m_waiting.erase(QueueKey{entry.owner, entry.order});
+            m_bytes -= entry.bytes;
+            it = m_entries.erase(it);
+            continue;
+        case State::Done:
+            m_bytes -= entry.bytes;
+            it = m_entries.erase(it);
+            continue;
+        case State::Reading:
+            entry.state = State::Dropped;
+            break;
+        case State::Dropped:
+            break;
+        }
+        ++it;
+    }
+}
+
+void ReadAhead::readOne() noexcept
+{
+    std::unique_lock lock(m_mutex);
+    if (m_stop || m_waiting.empty()) return;
+    auto first = m_waiting.begin();
+    auto it = m_entries.find(first->second);
+    m_waiting.erase(first);
+    Entry& entry = it->second;  // stays in place: only this worker erases it now
+    entry.state = State::Reading;
+    read(it->first, entry, lock);
+}
+
+void ReadAhead::read(const std::string& path, Entry& entry, std::unique_lock<std::mutex>& lock)
+{
+    lock.unlock();
+    std::int64_t reserved = 0;
+    bool usable = false;
+    std::unique_ptr<EarlyRead> result;
+    std::vector<std::string> includes;
+    try {
+        result = std::make_unique<EarlyRead>();
+        HeldOutput& output = result->output;
+        const TokenizeTarget target{
+            [&output](std::string_view line) { output.lines.emplace_back(line); },
+            [&output](std::string_view text) { output.diagnostics.emplace_back(output.lines.size(), std::string(text)); },
+            [this, &reserved](const model::FileStamp& stamp) {
+                // A file too large to be read costs nothing to hold.
+                const std::int64_t size = stamp.size > kMaxSourceFileBytes ? 0 : stamp.size;
+                std::lock_guard guard(m_mutex);
+                if (m_stop || (m_bytes > 0 && m_bytes + size > kMaxBytes)) return false;
+                m_bytes += size;
+                reserved = size;
+                return true;
+            }};
+        const FileRead outcome = tokenizeFileTo(path, result->tokens, result->stamp, result->opened, target);
+        result->read = outcome == FileRead::Read;
+        // Without a stamp the taker could not tell the result is still the file's.
+        usable = outcome != FileRead::Declined && result->opened;
+        if (usable && result->read && !m_stop) {
+            for (const std::string& name : quotedIncludeNames(result->tokens)) {
+                includes.push_back(findQuotedInclude(path, name, m_includeDirectories));
+            }
+        }
+        if (usable && m_afterRead) m_afterRead(path);
+    } catch (...) {
+        usable = false;  // out of memory: the taker reads the file itself
+    }
+
+    std::size_t posts = 0;
+    lock.lock();
+    entry.bytes = reserved;
+    if (!usable || entry.state == State::Dropped) {
+        erase(m_entries.find(path));
+        m_finished.notify_all();
+        return;
+    }
+    entry.result = std::move(result);
+    entry.state = State::Done;
+    m_finished.notify_all();
+    const std::size_t owner = entry.owner;
+    try {
+        for (const std::string& include : includes) {
+            if (enqueue(include, owner)) ++posts;
+        }
+    } catch (...) {
+        // No room to note more files: they are read when they are needed.
+    }
+    lock.unlock();
+    try {
+        for (; posts > 0; --posts) m_post([this] { readOne(); });
+    } catch (...) {
+        // The files left waiting are read by their taker.
+    }
+}
+
+}  // namespace qm::frontend

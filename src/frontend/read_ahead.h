@@ -1,0 +1,117 @@
+// ReadAhead: reads and tokenizes files on the parse pool's workers before the preprocessing
+// thread asks for them. A file's tokens depend on nothing but its bytes, so the next project
+// files, and the files their quoted `#include "..."` lines name, can be scanned while the
+// current one is preprocessed.
+//
+// What a worker read is handed over whole: the tokens, the stamp of the file as it was opened,
+// and the log lines and unknown-character messages the read wrote, which the taker writes where
+// it would have written them had it read the file itself. The taker checks the stamp against
+// the file as it is then; a file that changed is read again.
+//
+// Memory stays bounded whatever the project's size: at most kMaxEntries files are asked for,
+// being read or waiting to be taken, and at most kMaxBytes of their bytes; files past either
+// are simply not read ahead.
+#pragma once
+
+#include "frontend/log_sink.h"
+#include "model/source_unit.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace qm::frontend {
+
+// One file as a worker read it: what tokenizeFile would have given, and what it would have
+// written.
+struct EarlyRead {
+    bool read = false;    // what tokenizeFile would have returned
+    bool opened = false;  // the file was opened: `stamp` is its stamp then
+    model::FileStamp stamp;
+    std::vector<model::Token> tokens;
+    HeldOutput output;
+};
+
+class ReadAhead {
+public:
+    static constexpr std::size_t kMaxEntries = 64;
+    static constexpr std::int64_t kMaxBytes = std::int64_t{16} << 20;
+
+    // Runs a task on some worker thread (the pool's post).
+    using Post = std::function<void(std::function<void()>)>;
+
+    // `post`, `stop` and `includeDirectories` must outlive the reader; so must the reader every
+    // task it posted (destroy the pool, which drops or finishes them, first).
+    ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector<std::string>& includeDirectories);
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // Asks for the file at `path` to be read for the project file at position `owner` of the
+    // run's order, and after it the files its quoted includes name, for the same owner. A path
+    // asked for or taken before in this run is not asked for again. Files of lower owners are
+    // read first.
+    void request(const std::string& path, std::size_t owner);
+
+    // What a worker read of `path`, taken away; none when it was not read ahead (or is still
+    // waiting for a worker: the caller reads it itself). Waits while a worker is reading it.
+    // The path is not read ahead again afterwards.
+    std::optional<EarlyRead> take(const std::string& path);
+
+    // Counts `path` as read already: it is not read ahead in this run.
+    void markKnown(const std::string& path);
+
+    // Forgets every file asked for by owners before `owner` that nobody took.
+    void release(std::size_t owner);
+
+    // Called on the worker after a file was read, before it can be taken (a test seam).
+    void setAfterRead(std::function<void(const std::string& path)> hook) { m_afterRead = std::move(hook); }
+
+private:
+    enum class State { Waiting, Reading, Done, Dropped };
+    struct Entry {
+        std::size_t owner = 0;
+        std::uint64_t order = 0;
+        State state = State::Waiting;
+        std::int64_t bytes = 0;  // reserved of kMaxBytes
+        std::unique_ptr<EarlyRead> result;
+    };
+    using QueueKey = std::pair<std::size_t, std::uint64_t>;
+
+    // Adds `path` as waiting, with the lock held; false when it is known or there is no room.
+    bool enqueue(const std::string& path, std::size_t owner);
+    void erase(std::unordered_map<std::string, Entry>::iterator it);
+    // A worker's task: reads the waiting file of the lowest owner, if any.
+    void readOne() noexcept;
+    void read(const std::string& path, Entry& entry, std::unique_lock<std::mutex>& lock);
+
+    Post m_post;
+    const std::atomic<bool>& m_stop;
+    const std::vector<std::string>& m_includeDirectories;
+    std::function<void(const std::string& path)> m_afterRead;
+
+    std::mutex m_mutex;
+    std::condition_variable m_finished;  // an entry left the Reading state
+    std::unordered_map<std::string, Entry> m_entries;
+    std::map<QueueKey, std::string> m_waiting;  // by owner, then by when asked for
+    std::unordered_set<std::string> m_known;   // asked for or taken in this run
+    std::uint64_t m_nextOrder = 0;
+    std::size_t m_released = 0;  // owners before this one were released
+    std::int64_t m_bytes = 0;  // reserved by entries being read or waiting to be taken
+};
+
+// The names of the quoted includes (`# include "name"` at the start of a line) among `tokens`,
+// in order, backslashes turned into slashes.
+std::vector<std::string> quotedIncludeNames(const std::vector<model::Token>& tokens);
+
+}  // namespace qm::frontend
