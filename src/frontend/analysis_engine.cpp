@@ -220,6 +220,7 @@ void AnalysisEngine::runBody()
             }
             const ProjectEntry& entry = list[order[k]];
             if (entry.selected) {
+                m_position = k;
                 if (m_readAhead) readAheadFrom(k, order);
                 getOrCreateFile(entry.path);
                 if (m_readAhead) m_readAhead->release(k + 1);
@@ -258,7 +259,10 @@ void AnalysisEngine::readAheadFrom(std::size_t position, const std::vector<std::
             const auto stamp = statSourceFile(entry.path);
             if (stamp && m_registry.contains(entry.path, *stamp)) continue;
         }
-        m_readAhead->request(entry.path, j);
+        if (!m_readAhead->request(entry.path, j)) {
+            m_readAheadEnd = j;  // no room now: asked for again when the run moves on
+            return;
+        }
     }
     m_readAheadEnd = std::max(m_readAheadEnd, end);
 }
@@ -481,7 +485,10 @@ bool AnalysisEngine::readUnit(SourceUnit& unit)
     bool opened = false;
     const TokenizeTarget target{[this](std::string_view line) { m_fileLog->writeLine(line); },
                                 [this](std::string_view text) { writeDiagnostics(text); }, {}};
-    return tokenizeFileTo(unit.fileName, unit.tokens, unit.stamp, opened, target) == FileRead::Read;
+    const bool read = tokenizeFileTo(unit.fileName, unit.tokens, unit.stamp, opened, target) == FileRead::Read;
+    // What it includes can still be read ahead while it is preprocessed.
+    if (read && m_readAhead) m_readAhead->requestIncludes(unit.fileName, quotedIncludeNames(unit.tokens), m_position);
+    return read;
 }
 
 // An unknown-character message: held with the file's lines while a pool parses files, so that

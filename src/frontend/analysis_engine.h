@@ -180,6 +180,7 @@ private:
     // Reads the next files on the pool's workers; only while a pool is there.
     std::unique_ptr<ReadAhead> m_readAhead;
     std::size_t m_readAheadEnd = 0;  // positions of the run's order before this one were asked for
+    std::size_t m_position = 0;      // in the run's order, of the project file being analysed
     std::unordered_set<std::string> m_cachedPaths;  // files of the work list, taken as they are
     ReadAheadCounts m_readAheadCounts;
     std::function<void(const std::string& path)> m_beforeUse;

@@ -29,25 +29,58 @@ ReadAhead::ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector
 {
 }
 
-bool ReadAhead::enqueue(const std::string& path, std::size_t owner)
+ReadAhead::Enqueued ReadAhead::enqueue(const std::string& path, std::size_t owner)
 {
-    if (owner < m_released || m_known.count(path) || m_entries.size() >= kMaxEntries) return false;
+    if (owner < m_released || m_known.count(path)) return Enqueued::Known;
+    if (m_entries.size() >= kMaxEntries) return Enqueued::NoRoom;
     m_known.insert(path);
     Entry entry;
     entry.owner = owner;
     entry.order = m_nextOrder++;
     m_waiting.emplace(QueueKey{owner, entry.order}, path);
     m_entries.emplace(path, std::move(entry));
-    return true;
+    return Enqueued::Added;
 }
 
-void ReadAhead::request(const std::string& path, std::size_t owner)
+bool ReadAhead::request(const std::string& path, std::size_t owner)
 {
+    Enqueued enqueued;
     {
         std::lock_guard lock(m_mutex);
-        if (!enqueue(path, owner)) return;
+        enqueued = enqueue(path, owner);
+    }
+    if (enqueued == Enqueued::Added) m_post([this] { readOne(); });
+    return enqueued != Enqueued::NoRoom;
+}
+
+void ReadAhead::requestIncludes(const std::string& includer, std::vector<std::string> names, std::size_t owner)
+{
+    if (names.empty()) return;
+    {
+        std::lock_guard lock(m_mutex);
+        if (owner < m_released) return;
+        m_scans.push_back(Scan{includer, std::move(names), owner});
     }
     m_post([this] { readOne(); });
+}
+
+std::size_t ReadAhead::enqueueIncludes(const std::string& includer, const std::vector<std::string>& names,
+                                       std::size_t owner)
+{
+    std::vector<std::string> paths;
+    paths.reserve(names.size());
+    for (const std::string& name : names) paths.push_back(findQuotedInclude(includer, name, m_includeDirectories));
+    std::size_t added = 0;
+    std::lock_guard lock(m_mutex);
+    for (const std::string& path : paths) {
+        if (enqueue(path, owner) == Enqueued::Added) ++added;
+    }
+    return added;
+}
+
+void ReadAhead::postReads(std::size_t count)
+{
+    for (; count > 0; --count) m_post([this] { readOne(); });
 }
 
 void ReadAhead::markKnown(const std::string& path)
@@ -123,7 +156,20 @@ void ReadAhead::release(std::size_t owner)
 void ReadAhead::readOne() noexcept
 {
     std::unique_lock lock(m_mutex);
-    if (m_stop || m_waiting.empty()) return;
+    if (m_stop) return;
+    // The includes of a file being preprocessed now are needed soonest.
+    if (!m_scans.empty()) {
+        Scan scan = std::move(m_scans.front());
+        m_scans.pop_front();
+        lock.unlock();
+        try {
+            postReads(enqueueIncludes(scan.includer, scan.names, scan.owner));
+        } catch (...) {
+            // Out of memory: the files are read when they are needed.
+        }
+        return;
+    }
+    if (m_waiting.empty()) return;
     auto first = m_waiting.begin();
     auto it = m_entries.find(first->second);
     m_waiting.erase(first);
@@ -138,7 +184,7 @@ void ReadAhead::read(const std::string& path, Entry& entry, std::unique_lock<std
     std::int64_t reserved = 0;
     bool usable = false;
     std::unique_ptr<EarlyRead> result;
-    std::vector<std::string> includes;
+    std::vector<std::string> includes;  // their names
     try {
         result = std::make_unique<EarlyRead>();
         HeldOutput& output = result->output;
@@ -158,17 +204,12 @@ void ReadAhead::read(const std::string& path, Entry& entry, std::unique_lock<std
         result->read = outcome == FileRead::Read;
         // Without a stamp the taker could not tell the result is still the file's.
         usable = outcome != FileRead::Declined && result->opened;
-        if (usable && result->read && !m_stop) {
-            for (const std::string& name : quotedIncludeNames(result->tokens)) {
-                includes.push_back(findQuotedInclude(path, name, m_includeDirectories));
-            }
-        }
+        if (usable && result->read && !m_stop) includes = quotedIncludeNames(result->tokens);
         if (usable && m_afterRead) m_afterRead(path);
     } catch (...) {
         usable = false;  // out of memory: the taker reads the file itself
     }
 
-    std::size_t posts = 0;
     lock.lock();
     entry.bytes = reserved;
     if (!usable || entry.state == State::Dropped) {
@@ -178,20 +219,14 @@ void ReadAhead::read(const std::string& path, Entry& entry, std::unique_lock<std
     }
     entry.result = std::move(result);
     entry.state = State::Done;
-    m_finished.notify_all();
     const std::size_t owner = entry.owner;
-    try {
-        for (const std::string& include : includes) {
-            if (enqueue(include, owner)) ++posts;
-        }
-    } catch (...) {
-        // No room to note more files: they are read when they are needed.
-    }
+    std::string includer = path;  // the entry may be taken and go once the lock is let go
     lock.unlock();
+    m_finished.notify_all();
     try {
-        for (; posts > 0; --posts) m_post([this] { readOne(); });
+        postReads(enqueueIncludes(includer, includes, owner));
     } catch (...) {
-        // The files left waiting are read by their taker.
+        // Out of memory: the files left waiting are read by their taker.
     }
 }
 

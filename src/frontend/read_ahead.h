@@ -10,7 +10,7 @@
 //
 // Memory stays bounded whatever the project's size: at most kMaxEntries files are asked for,
 // being read or waiting to be taken, and at most kMaxBytes of their bytes; files past either
-// are simply not read ahead.
+// are not read ahead (a project file refused for want of room can be asked for again later).
 #pragma once
 
 #include "frontend/log_sink.h"
@@ -20,6 +20,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -45,8 +46,8 @@ struct EarlyRead {
 
 class ReadAhead {
 public:
-    static constexpr std::size_t kMaxEntries = 64;
-    static constexpr std::int64_t kMaxBytes = std::int64_t{16} << 20;
+    static constexpr std::size_t kMaxEntries = 256;
+    static constexpr std::int64_t kMaxBytes = std::int64_t{8} << 20;
 
     // Runs a task on some worker thread (the pool's post).
     using Post = std::function<void(std::function<void()>)>;
@@ -60,8 +61,13 @@ public:
     // Asks for the file at `path` to be read for the project file at position `owner` of the
     // run's order, and after it the files its quoted includes name, for the same owner. A path
     // asked for or taken before in this run is not asked for again. Files of lower owners are
-    // read first.
-    void request(const std::string& path, std::size_t owner);
+    // read first. False when there was no room for it (it may be asked for again).
+    bool request(const std::string& path, std::size_t owner);
+
+    // Asks for the files that the quoted includes `names` (as quotedIncludeNames gives them) of
+    // the file at `includer` name, as request does; they are looked up on a worker. For a file
+    // its taker read itself.
+    void requestIncludes(const std::string& includer, std::vector<std::string> names, std::size_t owner);
 
     // What a worker read of `path`, taken away; none when it was not read ahead (or is still
     // waiting for a worker: the caller reads it itself). Waits while a worker is reading it.
@@ -87,9 +93,20 @@ private:
         std::unique_ptr<EarlyRead> result;
     };
     using QueueKey = std::pair<std::size_t, std::uint64_t>;
+    // Includes of a file read elsewhere, to be looked up.
+    struct Scan {
+        std::string includer;
+        std::vector<std::string> names;
+        std::size_t owner = 0;
+    };
 
-    // Adds `path` as waiting, with the lock held; false when it is known or there is no room.
-    bool enqueue(const std::string& path, std::size_t owner);
+    enum class Enqueued { Added, Known, NoRoom };
+    // Adds `path` as waiting, with the lock held.
+    Enqueued enqueue(const std::string& path, std::size_t owner);
+    // Looks up where the includes `names` of `includer` are and asks for them; with the lock
+    // not held. How many were added.
+    std::size_t enqueueIncludes(const std::string& includer, const std::vector<std::string>& names, std::size_t owner);
+    void postReads(std::size_t count);
     void erase(std::unordered_map<std::string, Entry>::iterator it);
     // A worker's task: reads the waiting file of the lowest owner, if any.
     void readOne() noexcept;
@@ -104,6 +121,7 @@ private:
     std::condition_variable m_finished;  // an entry left the Reading state
     std::unordered_map<std::string, Entry> m_entries;
     std::map<QueueKey, std::string> m_waiting;  // by owner, then by when asked for
+    std::deque<Scan> m_scans;
     std::unordered_set<std::string> m_known;   // asked for or taken in this run
     std::uint64_t m_nextOrder = 0;
     std::size_t m_released = 0;  // owners before this one were released

@@ -662,10 +662,14 @@ TEST_F(EngineJobs, AStopWhileFilesAreReadAheadEndsTheRunAndTheNextRunCompletesIt
         write(names.back(), "#define X" + std::to_string(i % 6) + "\n#include \"c" + std::to_string(i % 6) + ".h\"\nint f" +
                                 std::to_string(i) + ";\n");
     }
-    std::atomic<int> read{0};
-    m_engine.setReadAheadSeams({}, [this, &read](const std::string&) {
-        if (++read == 10) m_engine.requestStop();
-    });
+    // The stop comes while f10.cpp is read, with the files after it read ahead and waiting.
+    m_engine.setReadAheadSeams(
+        [this](const std::string& p) {
+            if (p != path("f10.cpp")) return;
+            waitUntilReadAhead({"f11.cpp", "f12.cpp"});
+            m_engine.requestStop();
+        },
+        noteReadAhead());
     m_engine.runSynchronously(withJobs(settings(names), 2));
     std::vector<std::string> lines = log();
     ASSERT_FALSE(lines.empty());
