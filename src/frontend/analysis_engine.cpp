@@ -201,7 +201,8 @@ void AnalysisEngine::runBody()
     if (jobs > 1 && m_parser) {
         m_pool = std::make_unique<ParsePool>(jobs, m_parser, m_stopRequested, writeDiagnosticsToStderr);
         m_readAhead = std::make_unique<ReadAhead>([pool = m_pool.get()](std::function<void()> task) { pool->post(std::move(task)); },
-                                                  m_stopRequested, m_settings.includeDirectories);
+                                                  m_stopRequested, m_settings.includeDirectories,
+                                                  !m_settings.preprocessSameFile);
         m_readAhead->setAfterRead(m_afterReading);
         m_readAheadEnd = 0;
         // Files taken from the last run are not read, nor mostly the files they include: those
@@ -394,7 +395,7 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     };
     const auto stamp = statSourceFile(unit.fileName);
     if (!stamp) {
-        readUnit(unit);  // writes why it cannot be read
+        readUnit(unit, nullptr, nullptr);  // writes why it cannot be read
         say();
         return;
     }
@@ -420,14 +421,15 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
         }
     }
 
-    if (!readUnit(unit)) {
+    std::vector<model::Token> lines;
+    bool haveLines = false;
+    if (!readUnit(unit, sameFile ? nullptr : &lines, &haveLines)) {
         say();
         return;
     }
     if (depth > 0) file.includedTokens += unit.tokens.size();
     say();
-    std::vector<model::Token> lines;
-    if (!sameFile) lines = directiveLines(unit.tokens);
+    if (!sameFile && !haveLines) lines = directiveLines(unit.tokens);
     const std::size_t mark = file.macros.journalMark();
     ReadSet reads(file.macros, depth);
     preprocessFramed(unit, file, depth);
@@ -463,8 +465,9 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
 }
 
 // Reads the unit's file into its tokens as tokenizeFile does, writing what that writes where the
-// file's lines go. What a worker read ahead is taken when the file is still as it was read.
-bool AnalysisEngine::readUnit(SourceUnit& unit)
+// file's lines go. What a worker read ahead is taken when the file is still as it was read; with
+// `directives`, the directive lines it took out come too (`haveDirectives` says so).
+bool AnalysisEngine::readUnit(SourceUnit& unit, std::vector<model::Token>* directives, bool* haveDirectives)
 {
     if (m_readAhead) {
         std::optional<EarlyRead> early = m_readAhead->take(unit.fileName);
@@ -477,6 +480,10 @@ bool AnalysisEngine::readUnit(SourceUnit& unit)
                 unit.stamp = early->stamp;
                 early->output.replay([this](std::string_view line) { m_fileLog->writeLine(line); },
                                      [this](std::string_view text) { writeDiagnostics(text); });
+                if (directives && early->hasDirectives) {
+                    *directives = std::move(early->directives);
+                    *haveDirectives = true;
+                }
                 return early->read;
             }
             ++m_readAheadCounts.stale;

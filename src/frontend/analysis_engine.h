@@ -157,7 +157,7 @@ private:
     void finishPool();
     static int effectiveJobs(int jobs);
     void readAheadFrom(std::size_t position, const std::vector<std::size_t>& order);
-    bool readUnit(model::SourceUnit& unit);
+    bool readUnit(model::SourceUnit& unit, std::vector<model::Token>* directives, bool* haveDirectives);
     void writeDiagnostics(std::string_view text);
     void processUnit(model::SourceUnit& unit, SourceFile& file, int depth, std::string_view announce);
     void preprocessFramed(model::SourceUnit& unit, SourceFile& file, int depth);

@@ -1,6 +1,7 @@
 #include "frontend/read_ahead.h"
 
 #include "frontend/include_paths.h"
+#include "frontend/preprocessor.h"
 #include "frontend/tokenize_file.h"
 
 #include <algorithm>
@@ -24,8 +25,9 @@ std::vector<std::string> quotedIncludeNames(const std::vector<model::Token>& tok
     return names;
 }
 
-ReadAhead::ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector<std::string>& includeDirectories)
-    : m_post(std::move(post)), m_stop(stop), m_includeDirectories(includeDirectories)
+ReadAhead::ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector<std::string>& includeDirectories,
+                     bool directives)
+    : m_post(std::move(post)), m_stop(stop), m_includeDirectories(includeDirectories), m_directives(directives)
 {
 }
 
@@ -204,7 +206,13 @@ void ReadAhead::read(const std::string& path, Entry& entry, std::unique_lock<std
         result->read = outcome == FileRead::Read;
         // Without a stamp the taker could not tell the result is still the file's.
         usable = outcome != FileRead::Declined && result->opened;
-        if (usable && result->read && !m_stop) includes = quotedIncludeNames(result->tokens);
+        if (usable && result->read && !m_stop) {
+            includes = quotedIncludeNames(result->tokens);
+            if (m_directives) {
+                result->directives = directiveLines(result->tokens);
+                result->hasDirectives = true;
+            }
+        }
         if (usable && m_afterRead) m_afterRead(path);
     } catch (...) {
         usable = false;  // out of memory: the taker reads the file itself

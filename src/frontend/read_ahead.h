@@ -42,6 +42,8 @@ struct EarlyRead {
     model::FileStamp stamp;
     std::vector<model::Token> tokens;
     HeldOutput output;
+    bool hasDirectives = false;
+    std::vector<model::Token> directives;  // directiveLines of the tokens, when asked for
 };
 
 class ReadAhead {
@@ -54,7 +56,9 @@ public:
 
     // `post`, `stop` and `includeDirectories` must outlive the reader; so must the reader every
     // task it posted (destroy the pool, which drops or finishes them, first).
-    ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector<std::string>& includeDirectories);
+    // With `directives`, each file's directive lines are taken out too (directiveLines).
+    ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector<std::string>& includeDirectories,
+              bool directives = false);
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
@@ -115,6 +119,7 @@ private:
     Post m_post;
     const std::atomic<bool>& m_stop;
     const std::vector<std::string>& m_includeDirectories;
+    const bool m_directives;
     std::function<void(const std::string& path)> m_afterRead;
 
     std::mutex m_mutex;

@@ -2,6 +2,7 @@
 // tasks run here one by one on the test's thread, in the order they were posted.
 #include "frontend/read_ahead.h"
 
+#include "frontend/preprocessor.h"
 #include "frontend/tokenize_file.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,7 @@ protected:
     std::atomic<bool> m_stop{false};
     std::vector<std::string> m_includeDirectories;
     ReadAhead m_reader{[this](std::function<void()> task) { m_tasks.push_back(std::move(task)); }, m_stop,
-                       m_includeDirectories};
+                       m_includeDirectories, true};
 };
 
 TEST_F(ReadAheadTest, ATakerGetsWhatTokenizeFileGivesAndWrites)
@@ -67,6 +68,8 @@ TEST_F(ReadAheadTest, ATakerGetsWhatTokenizeFileGivesAndWrites)
     EXPECT_TRUE(a->opened);
     EXPECT_EQ(a->stamp, stamp);
     EXPECT_EQ(a->tokens, tokens);
+    EXPECT_TRUE(a->hasDirectives);
+    EXPECT_EQ(a->directives, directiveLines(tokens));
     EXPECT_TRUE(a->output.lines.empty());
     ASSERT_EQ(a->output.diagnostics.size(), 1u);
     EXPECT_EQ(a->output.diagnostics[0].second.substr(0, 44), "---------- Error Unkonwn Token  ---------- <");
