@@ -102,7 +102,7 @@ public:
 
     // Test seams, for runs that read files ahead: `beforeUse` is called on the run's thread for
     // each file it reads, after taking what a worker read of it and before comparing stamps;
-    // `afterReading` on a worker right after it read a file ahead.
+    // `afterReading` on a worker once a file it read ahead can be taken.
     void setReadAheadSeams(std::function<void(const std::string& path)> beforeUse,
                            std::function<void(const std::string& path)> afterReading)
     {

@@ -89,23 +89,28 @@ void ParsePool::work()
         }
         Job& job = *m_jobs[m_next++];
         lock.unlock();
-        try {
-            bool complete = true;
-            forEachUnit(*job.root, [&](model::SourceUnit& unit) {
-                if (m_stop) {
-                    complete = false;
-                    return;
-                }
-                m_parser(unit, m_stop, job.parseLog);
-            });
-            complete = complete && !m_stop;
-            if (job.finished) job.finished(complete);
-        } catch (...) {
-            job.failure = std::current_exception();
-        }
+        parse(job);
         lock.lock();
         job.done = true;
         m_changed.notify_all();
+    }
+}
+
+void ParsePool::parse(Job& job) noexcept
+{
+    try {
+        bool complete = true;
+        forEachUnit(*job.root, [&](model::SourceUnit& unit) {
+            if (m_stop) {
+                complete = false;
+                return;
+            }
+            m_parser(unit, m_stop, job.parseLog);
+        });
+        complete = complete && !m_stop;
+        if (job.finished) job.finished(complete);
+    } catch (...) {
+        job.failure = std::current_exception();
     }
 }
 
@@ -124,6 +129,17 @@ void ParsePool::commit(LogSink& log, bool waitForAll)
             lock.lock();
         }
         if (!waitForAll || m_jobs.empty()) return;
+        if (m_next < m_jobs.size()) {
+            // A file no worker has taken yet (they are busy, or the machine's other work keeps
+            // them from running): parsed here rather than waited for.
+            Job& job = *m_jobs[m_next++];
+            lock.unlock();
+            parse(job);
+            lock.lock();
+            job.done = true;
+            m_changed.notify_all();
+            continue;
+        }
         m_changed.wait(lock);
     }
 }

@@ -58,8 +58,9 @@ public:
     void post(std::function<void()> task);
 
     // Writes to `log`, in the order they were handed over, the lines of the files at the front
-    // whose parse has ended; with `waitForAll`, waits until every file handed over has been
-    // written. A parse that failed has its failure rethrown here, after the lines before it.
+    // whose parse has ended; with `waitForAll`, parses on the calling thread the files no worker
+    // has taken yet and waits until every file handed over has been written. A parse that failed
+    // has its failure rethrown here, after the lines before it.
     void commit(LogSink& log, bool waitForAll);
 
 private:
@@ -73,6 +74,8 @@ private:
     };
 
     void work();
+    // Parses the job's units; a failure is kept in it.
+    void parse(Job& job) noexcept;
 
     const Parser& m_parser;
     const std::atomic<bool>& m_stop;

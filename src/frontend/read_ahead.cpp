@@ -99,14 +99,9 @@ void ReadAhead::erase(std::unordered_map<std::string, Entry>::iterator it)
 
 std::optional<EarlyRead> ReadAhead::take(const std::string& path)
 {
-    std::unique_lock lock(m_mutex);
+    std::lock_guard lock(m_mutex);
     m_known.insert(path);
     auto it = m_entries.find(path);
-    // A worker reading the file now is done sooner than the caller would be starting afresh.
-    while (it != m_entries.end() && it->second.state == State::Reading) {
-        m_finished.wait(lock);
-        it = m_entries.find(path);
-    }
     if (it == m_entries.end()) return std::nullopt;
     switch (it->second.state) {
     case State::Waiting:
@@ -119,6 +114,10 @@ std::optional<EarlyRead> ReadAhead::take(const std::string& path)
         return result;
     }
     case State::Reading:
+        // The caller does not wait: a worker shares its core with the other workers (and with
+        // whatever else the machine runs), so it is seldom done sooner than the caller would be.
+        it->second.state = State::Dropped;
+        break;
     case State::Dropped:  // its worker throws the result away when done
         break;
     }
@@ -213,7 +212,6 @@ void ReadAhead::read(const std::string& path, Entry& entry, std::unique_lock<std
                 result->hasDirectives = true;
             }
         }
-        if (usable && m_afterRead) m_afterRead(path);
     } catch (...) {
         usable = false;  // out of memory: the taker reads the file itself
     }
@@ -222,7 +220,6 @@ void ReadAhead::read(const std::string& path, Entry& entry, std::unique_lock<std
     entry.bytes = reserved;
     if (!usable || entry.state == State::Dropped) {
         erase(m_entries.find(path));
-        m_finished.notify_all();
         return;
     }
     entry.result = std::move(result);
@@ -230,7 +227,7 @@ void ReadAhead::read(const std::string& path, Entry& entry, std::unique_lock<std
     const std::size_t owner = entry.owner;
     std::string includer = path;  // the entry may be taken and go once the lock is let go
     lock.unlock();
-    m_finished.notify_all();
+    if (m_afterRead) m_afterRead(includer);
     try {
         postReads(enqueueIncludes(includer, includes, owner));
     } catch (...) {

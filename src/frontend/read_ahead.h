@@ -17,7 +17,6 @@
 #include "model/source_unit.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -73,8 +72,8 @@ public:
     // its taker read itself.
     void requestIncludes(const std::string& includer, std::vector<std::string> names, std::size_t owner);
 
-    // What a worker read of `path`, taken away; none when it was not read ahead (or is still
-    // waiting for a worker: the caller reads it itself). Waits while a worker is reading it.
+    // What a worker read of `path`, taken away; none when it was not read ahead, or a worker has
+    // not finished reading it (the caller reads it itself).
     // The path is not read ahead again afterwards.
     std::optional<EarlyRead> take(const std::string& path);
 
@@ -84,7 +83,7 @@ public:
     // Forgets every file asked for by owners before `owner` that nobody took.
     void release(std::size_t owner);
 
-    // Called on the worker after a file was read, before it can be taken (a test seam).
+    // Called on the worker after a file was read and can be taken (a test seam).
     void setAfterRead(std::function<void(const std::string& path)> hook) { m_afterRead = std::move(hook); }
 
 private:
@@ -123,7 +122,6 @@ private:
     std::function<void(const std::string& path)> m_afterRead;
 
     std::mutex m_mutex;
-    std::condition_variable m_finished;  // an entry left the Reading state
     std::unordered_map<std::string, Entry> m_entries;
     std::map<QueueKey, std::string> m_waiting;  // by owner, then by when asked for
     std::deque<Scan> m_scans;
