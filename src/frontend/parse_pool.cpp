@@ -87,13 +87,18 @@ void ParsePool::work()
         if (m_next >= m_jobs.size()) {
             return;  // quitting, and nothing is left to parse
         }
-        Job& job = *m_jobs[m_next++];
-        lock.unlock();
-        parse(job);
-        lock.lock();
-        job.done = true;
-        m_changed.notify_all();
+        parseNext(lock);
     }
+}
+
+void ParsePool::parseNext(std::unique_lock<std::mutex>& lock)
+{
+    Job& job = *m_jobs[m_next++];
+    lock.unlock();
+    parse(job);
+    lock.lock();
+    job.done = true;
+    m_changed.notify_all();
 }
 
 void ParsePool::parse(Job& job) noexcept
@@ -132,12 +137,7 @@ void ParsePool::commit(LogSink& log, bool waitForAll)
         if (m_next < m_jobs.size()) {
             // A file no worker has taken yet (they are busy, or the machine's other work keeps
             // them from running): parsed here rather than waited for.
-            Job& job = *m_jobs[m_next++];
-            lock.unlock();
-            parse(job);
-            lock.lock();
-            job.done = true;
-            m_changed.notify_all();
+            parseNext(lock);
             continue;
         }
         m_changed.wait(lock);

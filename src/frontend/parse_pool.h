@@ -76,6 +76,8 @@ private:
     void work();
     // Parses the job's units; a failure is kept in it.
     void parse(Job& job) noexcept;
+    // Takes the next job no worker has taken, parses it with the lock released and marks it done.
+    void parseNext(std::unique_lock<std::mutex>& lock);
 
     const Parser& m_parser;
     const std::atomic<bool>& m_stop;

@@ -58,9 +58,6 @@ public:
     friend bool operator==(const TokenRefIterator& a, const TokenRefIterator& b) noexcept { return a.m_index == b.m_index; }
     friend auto operator<=>(const TokenRefIterator& a, const TokenRefIterator& b) noexcept { return a.m_index <=> b.m_index; }
 
-    // The position from the start of the sequence the iterator came from.
-    std::size_t index() const noexcept { return static_cast<std::size_t>(m_index); }
-
 private:
     friend class qm::model::TokenRefsView;
     const Token* m_run = nullptr;           // the first token of a stretch, or null
@@ -88,20 +85,12 @@ public:
         : m_array(array.data()), m_size(array.size())
     {
     }
-    // `count` consecutive tokens from `first`.
     // The tokens from `first` to `last`, which come from one sequence.
     TokenRefsView(iterator first, iterator last) noexcept
         : m_run(first.m_array ? nullptr : first.m_run + first.m_index),
           m_array(first.m_array ? first.m_array + first.m_index : nullptr),
           m_size(static_cast<std::size_t>(last - first))
     {
-    }
-    static TokenRefsView stretch(const Token* first, std::size_t count) noexcept
-    {
-        TokenRefsView view;
-        view.m_run = first;
-        view.m_size = count;
-        return view;
     }
 
     std::size_t size() const noexcept { return m_size; }
