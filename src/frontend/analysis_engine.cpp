@@ -142,6 +142,7 @@ void AnalysisEngine::threadBody()
         // so that it names no destroyed node.
         m_log.writeLine(e.what());
         discardWorkList();
+        m_building.reset();
         buildResult();
         m_running = false;
     }
@@ -182,6 +183,10 @@ void AnalysisEngine::runBody()
     dropUnselectedAndChangedFiles();
     m_previous = std::move(m_files);
     m_files.clear();
+    // The last result names nodes of files just destroyed; nobody reads it during a run, so the
+    // next one is built in its place.
+    m_building.emplace(m_root, m_counters);
+    m_merged = 0;
 
     // Sources first, headers after them: a header that a source includes is analysed as part of
     // that source, with the macros the source defines before including it.
@@ -224,6 +229,7 @@ void AnalysisEngine::runBody()
                 m_position = k;
                 if (m_readAhead) readAheadFrom(k, order);
                 getOrCreateFile(entry.path);
+                mergeParsedFiles();
                 if (m_readAhead) m_readAhead->release(k + 1);
                 m_progress = static_cast<int>(100.0 * static_cast<double>(k) / static_cast<double>(n));
             }
@@ -240,7 +246,7 @@ void AnalysisEngine::runBody()
     }
     // Cached files that a stopped run did not reach are analysed afresh next time.
     discardWorkList();
-    buildResult();
+    finishResult();
     if (m_stopRequested) {
         m_log.writeLine(kEngineStopped);
     }
@@ -356,9 +362,12 @@ void AnalysisEngine::preprocessForPool(std::unique_ptr<SourceFile> file)
     m_fileDiagnostics = nullptr;
     file->macros = MacroTable();
     SourceFile* handed = file.get();
+    handed->awaitingParse = true;
     m_files.push_back(std::move(file));
-    m_pool->submit(*handed->rootUnit, HeldOutput{fileLog.takeLines(), std::move(diagnostics)},
-                   [handed](bool complete) { handed->complete = complete; });
+    m_pool->submit(*handed->rootUnit, HeldOutput{fileLog.takeLines(), std::move(diagnostics)}, [handed](bool complete) {
+        handed->complete = complete;
+        handed->awaitingParse = false;
+    });
     m_pool->commit(m_log, false);
 }
 
@@ -588,6 +597,25 @@ void AnalysisEngine::discardWorkList()
     while (!m_previous.empty()) {
         destroyFile(std::move(m_previous.back()));
         m_previous.pop_back();
+    }
+}
+
+// Adds to the next result the files at the front of m_files that are parsed, in order.
+void AnalysisEngine::mergeParsedFiles()
+{
+    while (m_merged < m_files.size() && !m_files[m_merged]->awaitingParse) {
+        m_building->add(*m_files[m_merged]->rootUnit);
+        ++m_merged;
+    }
+}
+
+void AnalysisEngine::finishResult()
+{
+    mergeParsedFiles();
+    const bool allMerged = m_merged == m_files.size();
+    m_building.reset();
+    if (!allMerged) {
+        buildResult();  // defensive: every file is committed once the pool is finished
     }
 }
 

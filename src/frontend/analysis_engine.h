@@ -16,10 +16,12 @@
 #include "frontend/preprocessed_registry.h"
 #include "model/source_unit.h"
 #include "model/symbol_table.h"
+#include "model/symbol_table_builder.h"
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -70,6 +72,7 @@ struct SourceFile {
     std::unique_ptr<model::SourceUnit> rootUnit;
     MacroTable macros;  // while the file is preprocessed; empty afterwards
     bool complete = true;  // false when a stop cut its analysis short: the next run analyses it again
+    bool awaitingParse = false;  // handed to the pool and not committed yet
     std::size_t includes = 0;        // units included so far, at any depth
     std::size_t includedTokens = 0;  // tokens those units read
     bool includeBudgetSpent = false;
@@ -167,6 +170,8 @@ private:
     void parseUnits(model::SourceUnit& root);
     void destroyFile(std::unique_ptr<SourceFile> file);
     void discardWorkList();
+    void mergeParsedFiles();
+    void finishResult();
     void buildResult();
 
     LogSink& m_log;
@@ -194,6 +199,10 @@ private:
     std::unordered_map<std::string, std::string> m_foundIncludes;  // PreprocessEnvironment::foundIncludes
     model::SymbolEntry m_root;
     model::NamelessCounters m_counters;
+    // Builds the next result in m_root during a run from each file as soon as it is parsed, in the
+    // order of m_files: when a run ends (or is stopped) little is left to merge.
+    std::optional<model::SymbolTableBuilder> m_building;
+    std::size_t m_merged = 0;  // files of m_files added to m_building
 
     std::thread m_thread;
     std::atomic<bool> m_active{false};

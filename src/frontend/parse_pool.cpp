@@ -112,8 +112,7 @@ void ParsePool::parse(Job& job) noexcept
             }
             m_parser(unit, m_stop, job.parseLog);
         });
-        complete = complete && !m_stop;
-        if (job.finished) job.finished(complete);
+        job.complete = complete && !m_stop;
     } catch (...) {
         job.failure = std::current_exception();
     }
@@ -131,6 +130,7 @@ void ParsePool::commit(LogSink& log, bool waitForAll)
             job->output.replay([&log](std::string_view line) { log.writeLine(line); }, m_diagnostics);
             for (const std::string& line : job->parseLog.takeLines()) log.writeLine(line);
             if (job->failure) std::rethrow_exception(job->failure);
+            if (job->finished) job->finished(job->complete);
             lock.lock();
         }
         if (!waitForAll || m_jobs.empty()) return;

@@ -34,7 +34,8 @@ class ParsePool {
 public:
     // Parses one unit, polling `stop`, writing its messages to the log it is given.
     using Parser = std::function<void(model::SourceUnit& unit, const std::atomic<bool>& stop, LogSink& log)>;
-    // Called on the worker when a file's parse has ended: whether it ran to its end.
+    // Called on the committing thread once a file's lines are written: whether its parse ran to
+    // its end.
     using Finished = std::function<void(bool complete)>;
 
     // Where the held unknown-character messages are written.
@@ -50,7 +51,7 @@ public:
 
     // Hands over the root unit of a preprocessed file with the output its preprocessing wrote.
     // Its units, and every unit they include, are parsed in the order a run on one thread parses
-    // them (nothing once a stop was asked for); `finished` hears how it went.
+    // them (nothing once a stop was asked for); `finished` hears how it went when it is committed.
     void submit(model::SourceUnit& root, HeldOutput output, Finished finished);
 
     // Runs `task` on a worker, before the parses waiting then. Tasks not started when the pool
@@ -70,6 +71,7 @@ private:
         Finished finished;
         LogSink parseLog;
         bool done = false;
+        bool complete = false;
         std::exception_ptr failure;
     };
 

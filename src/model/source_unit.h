@@ -40,7 +40,6 @@ struct SourceUnit {
     std::string fileName;
     // Units of the files this one includes, parsed and merged after it, depth first.
     std::vector<std::unique_ptr<SourceUnit>> includedUnits;
-    NamelessCounters* namelessCounters = nullptr;  // set by the symbol-table build
 
     // 1 for a project file and a file reached by a quoted include; 0 for one found through an
     // include directory.

@@ -9,8 +9,47 @@ SymbolEntry::SymbolEntry(std::string entryName, NodeKind entryKind, std::int32_t
     : name(std::move(entryName)), kind(entryKind), parameterCount(count)
 {
 }
-SymbolEntry::SymbolEntry(SymbolEntry&&) noexcept = default;
-SymbolEntry& SymbolEntry::operator=(SymbolEntry&&) noexcept = default;
+SymbolEntry::SymbolEntry(SymbolEntry&& other) noexcept
+    : name(std::move(other.name)),
+      kind(other.kind),
+      isTemplate(other.isTemplate),
+      parameterCount(other.parameterCount),
+      declarations(std::move(other.declarations)),
+      definitions(std::move(other.definitions)),
+      definitionFiles(std::move(other.definitionFiles)),
+      parent(other.parent),
+      children(std::move(other.children))
+{
+    adoptChildren();
+}
+
+SymbolEntry& SymbolEntry::operator=(SymbolEntry&& other) noexcept
+{
+    if (this != &other) {
+        name = std::move(other.name);
+        kind = other.kind;
+        isTemplate = other.isTemplate;
+        parameterCount = other.parameterCount;
+        declarations = std::move(other.declarations);
+        definitions = std::move(other.definitions);
+        definitionFiles = std::move(other.definitionFiles);
+        parent = other.parent;
+        children = std::move(other.children);
+        adoptChildren();
+    }
+    return *this;
+}
+
+void SymbolEntry::adoptChildren() noexcept
+{
+    if (!children) {
+        return;
+    }
+    children->m_owner = this;
+    for (auto& [key, child] : *children) {
+        child.parent = this;
+    }
+}
 SymbolEntry::~SymbolEntry()
 {
     // Tables nest as deeply as the scopes of the input; take them apart without recursion.
@@ -33,6 +72,7 @@ SymbolTable& SymbolEntry::childTable()
 {
     if (!children) {
         children = std::make_unique<SymbolTable>();
+        children->m_owner = this;
     }
     return *children;
 }
@@ -62,6 +102,7 @@ SymbolEntry& SymbolTable::findOrInsert(const std::string& name, std::int32_t par
         return it->second;
     }
     it = m_entries.emplace_hint(it, std::move(key), SymbolEntry(name, kind, parameterCount));
+    it->second.parent = m_owner;
     return it->second;
 }
 

@@ -39,7 +39,8 @@ struct SymbolEntry {
     std::vector<const AnalysisNode*> declarations;  // merged nodes without a body
     std::vector<const AnalysisNode*> definitions;   // merged nodes with a body
     std::vector<std::string> definitionFiles;       // one per definition, same order
-    SymbolEntry* parent = nullptr;                  // the entry whose table holds this one
+    SymbolEntry* parent = nullptr;                  // the entry whose table holds this one (kept
+                                                    // right as entries are inserted and moved)
     std::unique_ptr<SymbolTable> children;          // created on first insertion
 
     SymbolEntry();
@@ -54,6 +55,10 @@ struct SymbolEntry {
     SymbolTable& childTable();
     // Number of entries in the child table (0 when there is none).
     std::size_t childCount() const noexcept;
+
+private:
+    // Points the child table and its entries at this entry, after a move.
+    void adoptChildren() noexcept;
 };
 
 class SymbolTable {
@@ -64,8 +69,8 @@ public:
     SymbolEntry* find(const std::string& name, std::int32_t parameterCount);
     const SymbolEntry* find(const std::string& name, std::int32_t parameterCount) const;
 
-    // The entry with the key of `name`/`parameterCount`; inserted with `kind` when absent. A
-    // found entry keeps its kind.
+    // The entry with the key of `name`/`parameterCount`; inserted with `kind` (and this table's
+    // entry as its parent) when absent. A found entry keeps its kind.
     SymbolEntry& findOrInsert(const std::string& name, std::int32_t parameterCount, NodeKind kind);
 
     std::size_t size() const noexcept { return m_entries.size(); }
@@ -76,7 +81,10 @@ public:
     Map::const_iterator end() const noexcept { return m_entries.end(); }
 
 private:
+    friend struct SymbolEntry;
+
     Map m_entries;
+    SymbolEntry* m_owner = nullptr;  // the entry this table belongs to: the parent of its entries
 };
 
 }  // namespace qm::model

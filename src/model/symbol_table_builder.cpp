@@ -10,18 +10,22 @@ namespace qm::model {
 
 namespace {
 
-class SymbolTableBuilder {
+// Merges units into one table; the counters and a pending `template` carry over from one unit to
+// the next, as the units are read one after another.
+class UnitMerger {
 public:
-    SymbolTableBuilder(NamelessCounters& counters) : m_counters(counters) {}
+    UnitMerger(NamelessCounters& counters, bool& templatePending)
+        : m_counters(counters), m_templatePending(templatePending)
+    {
+    }
 
-    void mergeUnit(SourceUnit& unit, SymbolTable& rootTable)
+    void mergeUnit(const SourceUnit& unit, SymbolTable& rootTable)
     {
         // Units in pre-order: the unit itself, then each included unit with its own includes.
-        std::vector<SourceUnit*> pending{&unit};
+        std::vector<const SourceUnit*> pending{&unit};
         while (!pending.empty()) {
-            SourceUnit* current = pending.back();
+            const SourceUnit* current = pending.back();
             pending.pop_back();
-            current->namelessCounters = &m_counters;
             walk(*current, rootTable);
             for (auto it = current->includedUnits.rbegin(); it != current->includedUnits.rend(); ++it) {
                 pending.push_back(it->get());
@@ -229,37 +233,29 @@ private:
     }
 
     NamelessCounters& m_counters;
-    bool m_templatePending = false;
+    bool& m_templatePending;
 };
-
-void linkParents(SymbolEntry& root)
-{
-    std::vector<SymbolEntry*> pending{&root};
-    while (!pending.empty()) {
-        SymbolEntry* entry = pending.back();
-        pending.pop_back();
-        if (!entry->children) {
-            continue;
-        }
-        for (auto& [key, child] : *entry->children) {
-            child.parent = entry;
-            pending.push_back(&child);
-        }
-    }
-}
 
 }  // namespace
 
+SymbolTableBuilder::SymbolTableBuilder(SymbolEntry& root, NamelessCounters& counters)
+    : m_root(root), m_counters(counters)
+{
+    m_root = SymbolEntry();
+    m_counters = NamelessCounters{};
+}
+
+void SymbolTableBuilder::add(const SourceUnit& unit)
+{
+    UnitMerger(m_counters, m_templatePending).mergeUnit(unit, m_root.childTable());
+}
+
 void buildSymbolTable(std::span<SourceUnit* const> units, SymbolEntry& root, NamelessCounters& counters)
 {
-    root = SymbolEntry();
-    counters = NamelessCounters{};
-    SymbolTable& rootTable = root.childTable();
-    SymbolTableBuilder builder(counters);
-    for (SourceUnit* unit : units) {
-        builder.mergeUnit(*unit, rootTable);
+    SymbolTableBuilder builder(root, counters);
+    for (const SourceUnit* unit : units) {
+        builder.add(*unit);
     }
-    linkParents(root);
 }
 
 }  // namespace qm::model

@@ -605,6 +605,26 @@ protected:
             m_seenChanged.notify_all();
         };
     }
+    // Every entry of the result with what it records and the entry its parent link names.
+    static std::vector<std::string> tableOf(const AnalysisEngine& engine)
+    {
+        std::vector<std::string> out;
+        std::vector<const model::SymbolEntry*> pending{&engine.result()};
+        while (!pending.empty()) {
+            const model::SymbolEntry* entry = pending.back();
+            pending.pop_back();
+            std::string line = entry->name + "/" + std::to_string(entry->parameterCount) + " kind " +
+                               std::to_string(static_cast<int>(entry->kind)) + " in " +
+                               (entry->parent ? entry->parent->name : "-");
+            for (const auto& f : entry->definitionFiles) line += " " + f;
+            line += " decl " + std::to_string(entry->declarations.size());
+            out.push_back(line);
+            if (entry->children) {
+                for (const auto& [key, child] : *entry->children) pending.push_back(&child);
+            }
+        }
+        return out;
+    }
     RunSettings withJobs(RunSettings s, int jobs)
     {
         s.jobs = jobs;
@@ -678,6 +698,10 @@ TEST_F(EngineJobs, AStopWhileFilesAreReadAheadEndsTheRunAndTheNextRunCompletesIt
     EXPECT_THAT(lines, Not(Contains("Parsing Complete.")));
     const std::size_t kept = result().size();
     EXPECT_LT(kept, 40u + 6u);
+    // The table merged file by file during the run is the one built afresh from the files kept.
+    const auto merged = tableOf(m_engine);
+    m_engine.rebuildResult();
+    EXPECT_EQ(tableOf(m_engine), merged);
 
     m_engine.setReadAheadSeams({}, {});
     m_engine.runSynchronously(withJobs(settings(names), 2));
@@ -686,6 +710,9 @@ TEST_F(EngineJobs, AStopWhileFilesAreReadAheadEndsTheRunAndTheNextRunCompletesIt
     const std::vector<std::string> completed = result();
     EXPECT_EQ(completed, freshRun(names, 1).second);
     EXPECT_GE(completed.size(), kept);
+    const auto rerun = tableOf(m_engine);  // cached files and files parsed on the pool, merged in order
+    m_engine.rebuildResult();
+    EXPECT_EQ(tableOf(m_engine), rerun);
 }
 
 }  // namespace
