@@ -216,9 +216,9 @@ void collectSymbols(const qm::model::SymbolEntry& root, std::set<Triple>& out)
             continue;
         }
         if (entry->name.rfind("Nameless ", 0) == 0) continue;
-        for (const std::string& file : entry->definitionFiles) {
-            auto [it, inserted] = normal.try_emplace(file);
-            if (inserted) it->second = normalPath(file);
+        for (const std::string_view file : entry->definitionFiles) {
+            auto [it, inserted] = normal.try_emplace(std::string(file));
+            if (inserted) it->second = normalPath(it->first);
             out.insert({it->second, entry->name, category});
         }
     }

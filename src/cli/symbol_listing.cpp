@@ -95,7 +95,7 @@ std::vector<SymbolSite> sitesOf(const model::SymbolEntry& entry, const TokenFile
     if (!entry.definitions.empty()) {
         for (std::size_t i = 0; i < entry.definitions.size(); ++i) {
             const model::AnalysisNode* node = entry.definitions[i];
-            SymbolSite site{node, i < entry.definitionFiles.size() ? entry.definitionFiles[i] : std::string(),
+            SymbolSite site{node, i < entry.definitionFiles.size() ? std::string(entry.definitionFiles[i]) : std::string(),
                             node ? node->line() : 0};
             if (site.file.empty() && node && !node->tokens.empty()) {
                 if (const std::string* file = files.fileOf(node->tokens.front())) site.file = *file;

@@ -270,7 +270,7 @@ void MacroView::select(MacroBox& box, draw::Point point)
             m_selection.definition = definition;
             m_selection.entry = &entry;
             if (!entry.definitionFiles.empty()) {
-                m_host.openCodeFile(entry.definitionFiles.front());
+                m_host.openCodeFile(std::string(entry.definitionFiles.front()));
             }
             if (!definition->tokens.empty()) {
                 m_host.markCodeLines(definition->tokens.front()->line, lastLineOf(*definition));

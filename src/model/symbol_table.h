@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm::model {
@@ -38,7 +39,9 @@ struct SymbolEntry {
     std::int32_t parameterCount = 0;
     std::vector<const AnalysisNode*> declarations;  // merged nodes without a body
     std::vector<const AnalysisNode*> definitions;   // merged nodes with a body
-    std::vector<std::string> definitionFiles;       // one per definition, same order
+    // One per definition, same order: the file name of the unit that holds it (it lives as long
+    // as the definition node, and a name shared by thousands of definitions is kept once).
+    std::vector<std::string_view> definitionFiles;
     SymbolEntry* parent = nullptr;                  // the entry whose table holds this one (kept
                                                     // right as entries are inserted and moved)
     std::unique_ptr<SymbolTable> children;          // created on first insertion

@@ -616,7 +616,7 @@ protected:
             std::string line = entry->name + "/" + std::to_string(entry->parameterCount) + " kind " +
                                std::to_string(static_cast<int>(entry->kind)) + " in " +
                                (entry->parent ? entry->parent->name : "-");
-            for (const auto& f : entry->definitionFiles) line += " " + f;
+            for (const auto& f : entry->definitionFiles) line += " " + std::string(f);
             line += " decl " + std::to_string(entry->declarations.size());
             out.push_back(line);
             if (entry->children) {

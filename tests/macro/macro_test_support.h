@@ -77,7 +77,7 @@ public:
     {
         const model::AnalysisNode& node = makeNode(kind, true, access, first, last);
         entry.definitions.push_back(&node);
-        entry.definitionFiles.push_back(std::move(file));
+        entry.definitionFiles.push_back(m_fileNames.emplace_back(std::move(file)));
         return node;
     }
 
@@ -109,6 +109,7 @@ private:
     }
 
     std::deque<model::AnalysisNode> m_nodes;
+    std::deque<std::string> m_fileNames;  // what definitionFiles name
     std::deque<model::Token> m_tokens;
 };
 
