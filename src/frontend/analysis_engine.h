@@ -1,10 +1,11 @@
 // AnalysisEngine: runs the front end and the parser over a project, on a thread of its own or
 // on the caller's. Each selected file is read, seeded with the predefined words of its language,
-// preprocessed with everything it includes, and parsed; at the end all trees are merged into the
-// symbol table. Sources go before headers, and a header that a source included is not analysed
-// again on its own. A header is read and parsed once however many files include it, and each of
-// them still gets the macros it defines in that file's own state (PreprocessedRegistry). Files
-// whose size and modification time did not change are taken from the previous run.
+// preprocessed with everything it includes, and parsed; its trees are merged into the symbol
+// table as soon as it is parsed, in the project's order. Sources go before headers, and a header
+// that a source included is not analysed again on its own. A header is read and parsed once
+// however many files include it, and each of them still gets the macros it defines in that
+// file's own state (PreprocessedRegistry). Files whose size and modification time did not change
+// are taken from the previous run.
 //
 // The engine touches nothing of the window system: progress, the active and finished flags are
 // atomics that the desktop program polls with timers, and every message goes to a LogSink.
