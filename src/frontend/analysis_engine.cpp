@@ -8,6 +8,7 @@
 #include "model/symbol_table_builder.h"
 
 #include <algorithm>
+#include <cassert>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -611,12 +612,9 @@ void AnalysisEngine::mergeParsedFiles()
 
 void AnalysisEngine::finishResult()
 {
-    mergeParsedFiles();
-    const bool allMerged = m_merged == m_files.size();
+    mergeParsedFiles();  // the pool is finished: every file is committed
+    assert(m_merged == m_files.size());
     m_building.reset();
-    if (!allMerged) {
-        buildResult();  // defensive: every file is committed once the pool is finished
-    }
 }
 
 void AnalysisEngine::buildResult()

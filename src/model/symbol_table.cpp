@@ -10,17 +10,8 @@ SymbolEntry::SymbolEntry(std::string entryName, NodeKind entryKind, std::int32_t
 {
 }
 SymbolEntry::SymbolEntry(SymbolEntry&& other) noexcept
-    : name(std::move(other.name)),
-      kind(other.kind),
-      isTemplate(other.isTemplate),
-      parameterCount(other.parameterCount),
-      declarations(std::move(other.declarations)),
-      definitions(std::move(other.definitions)),
-      definitionFiles(std::move(other.definitionFiles)),
-      parent(other.parent),
-      children(std::move(other.children))
 {
-    adoptChildren();
+    *this = std::move(other);
 }
 
 SymbolEntry& SymbolEntry::operator=(SymbolEntry&& other) noexcept
