@@ -455,12 +455,12 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
         return;
     }
     unit.tokens.shrink_to_fit();
-    SourceUnit* holder = m_registry.sameContent(unit.fileName, unit.stamp, unit.tokens);
+    SourceUnit* holder = m_registry.sameContent(unit.fileName, unit.stamp, unit.tokens, !sameFile);
     if (holder) {
         unit.canonical = holder;
         std::vector<model::Token>().swap(unit.tokens);
     } else {
-        m_registry.addHolder(unit);
+        m_registry.addHolder(unit, !sameFile);
         holder = &unit;
     }
     if (!sameFile && !m_registry.directives(unit.fileName, unit.stamp)) {

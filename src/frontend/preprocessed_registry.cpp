@@ -1,32 +1,29 @@
 #include "frontend/preprocessed_registry.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace qm::frontend {
 
-std::uint64_t hashTokens(const std::vector<model::Token>& tokens) noexcept
+TokenHashes hashTokens(const std::vector<model::Token>& tokens) noexcept
 {
+    // An FNV-style hash and a multiply-rotate mix over (code, text), seeded apart, so that two
+    // contents that collide in one hardly collide in both. Each text is hashed once for both.
     std::uint64_t h = 0xcbf29ce484222325ULL ^ tokens.size();
+    std::uint64_t c = 0x9e3779b97f4a7c15ULL + tokens.size();
     for (const model::Token& t : tokens) {
-        h = (h ^ static_cast<std::uint32_t>(t.code)) * 0x100000001b3ULL;
+        const auto code = static_cast<std::uint32_t>(t.code);
+        h = (h ^ code) * 0x100000001b3ULL;
+        std::uint64_t v = code;
         if (model::carriesText(t.code)) {
-            h = (h ^ std::hash<std::string_view>{}(t.text.view())) * 0x100000001b3ULL;
+            const std::uint64_t text = std::hash<std::string_view>{}(t.text.view());
+            h = (h ^ text) * 0x100000001b3ULL;
+            v ^= text * 0xff51afd7ed558ccdULL;
         }
+        c = (c ^ v) * 0xc4ceb9fe1a85ec53ULL;
+        c = (c << 29) | (c >> 35);
     }
-    return h;
-}
-
-std::uint64_t checkHashTokens(const std::vector<model::Token>& tokens) noexcept
-{
-    // A multiply-rotate mix over (code, text), seeded apart from hashTokens.
-    std::uint64_t h = 0x9e3779b97f4a7c15ULL + tokens.size();
-    for (const model::Token& t : tokens) {
-        std::uint64_t v = static_cast<std::uint32_t>(t.code);
-        if (model::carriesText(t.code)) v ^= std::hash<std::string_view>{}(t.text.view()) * 0xff51afd7ed558ccdULL;
-        h = ((h ^ v) * 0xc4ceb9fe1a85ec53ULL);
-        h = (h << 29) | (h >> 35);
-    }
-    return h;
+    return {h, c};
 }
 
 PreprocessedRegistry::Version* PreprocessedRegistry::find(const std::string& path, const model::FileStamp& stamp)
@@ -111,22 +108,28 @@ bool PreprocessedRegistry::hasRoomForOutcome(const std::string& path, const mode
 }
 
 model::SourceUnit* PreprocessedRegistry::sameContent(const std::string& path, const model::FileStamp& stamp,
-                                                     const std::vector<model::Token>& tokens) const
+                                                     const std::vector<model::Token>& tokens, bool hashHolders)
 {
-    const Version* version = find(path, stamp);
+    Version* version = find(path, stamp);
     if (!version) return nullptr;
-    const std::uint64_t hash = hashTokens(tokens);
-    const std::uint64_t check = checkHashTokens(tokens);
-    for (const Holder& holder : version->holders) {
-        if (holder.count == tokens.size() && holder.hash == hash && holder.check == check) return holder.unit;
+    std::optional<TokenHashes> hashes;  // taken only when some holder has as many tokens
+    for (Holder& holder : version->holders) {
+        if (holder.count != tokens.size()) continue;
+        if (!holder.hashes) {
+            if (!hashHolders) continue;
+            holder.hashes = hashTokens(holder.unit->tokens);
+        }
+        if (!hashes) hashes = hashTokens(tokens);
+        if (*holder.hashes == *hashes) return holder.unit;
     }
     return nullptr;
 }
 
-void PreprocessedRegistry::addHolder(model::SourceUnit& unit)
+void PreprocessedRegistry::addHolder(model::SourceUnit& unit, bool hashLater)
 {
-    m_versions[Key{unit.fileName, unit.stamp}].holders.push_back(
-        Holder{&unit, unit.tokens.size(), hashTokens(unit.tokens), checkHashTokens(unit.tokens)});
+    std::optional<TokenHashes> hashes;
+    if (!hashLater) hashes = hashTokens(unit.tokens);
+    m_versions[Key{unit.fileName, unit.stamp}].holders.push_back(Holder{&unit, unit.tokens.size(), hashes});
 }
 
 const std::vector<model::Token>* PreprocessedRegistry::directives(const std::string& path,

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -25,6 +26,14 @@
 #include <vector>
 
 namespace qm::frontend {
+
+// Two independent hashes of the codes and texts of a token sequence (lines left out).
+struct TokenHashes {
+    std::uint64_t hash = 0;
+    std::uint64_t check = 0;
+    bool operator==(const TokenHashes&) const = default;
+};
+TokenHashes hashTokens(const std::vector<model::Token>& tokens) noexcept;
 
 class PreprocessedRegistry {
 public:
@@ -54,13 +63,18 @@ public:
     bool hasRoomForOutcome(const std::string& path, const model::FileStamp& stamp) const;
 
     // The holder of this version whose tokens equal `tokens`, or null. Holders are compared by
-    // their token count and two independent hashes taken when they were registered, never by
-    // their tokens: those belong to the parser once the unit is preprocessed (which may run on
-    // another thread, and renames stray directive words).
+    // their token count and two independent hashes, never by their tokens: those belong to the
+    // parser once the unit is preprocessed (which may run on another thread, and renames stray
+    // directive words). A holder registered with `hashLater` is hashed here when `hashHolders`
+    // says its tokens are still its own, and otherwise never matches.
     model::SourceUnit* sameContent(const std::string& path, const model::FileStamp& stamp,
-                                   const std::vector<model::Token>& tokens) const;
-    // Registers `unit` (its file name, stamp and final tokens) as a holder of its version.
-    void addHolder(model::SourceUnit& unit);
+                                   const std::vector<model::Token>& tokens, bool hashHolders);
+    // Registers `unit` (its file name, stamp and final tokens) as a holder of its version. Its
+    // hashes are taken now, or with `hashLater` when sameContent first needs them. With
+    // "Preprocessing Same Name File" off, a version is preprocessed a second time only inside the
+    // project file that first holds it (an include of itself), before that file is parsed: the
+    // hashes of every other holder would never be asked for.
+    void addHolder(model::SourceUnit& unit, bool hashLater = false);
 
     // The directive lines kept for this version, or null.
     const std::vector<model::Token>* directives(const std::string& path, const model::FileStamp& stamp) const;
@@ -80,9 +94,8 @@ private:
     };
     struct Holder {
         model::SourceUnit* unit;
-        std::size_t count;    // of its tokens
-        std::uint64_t hash;   // of its tokens
-        std::uint64_t check;  // a second hash, mixed differently
+        std::size_t count;                  // of its tokens
+        std::optional<TokenHashes> hashes;  // of its tokens, once taken
     };
     struct Version {
         std::vector<Holder> holders;
@@ -102,8 +115,5 @@ private:
     std::size_t m_purgeAt = 1024;
 };
 
-// A hash of the codes and texts of `tokens` (lines left out), and a second one mixed differently.
-std::uint64_t hashTokens(const std::vector<model::Token>& tokens) noexcept;
-std::uint64_t checkHashTokens(const std::vector<model::Token>& tokens) noexcept;
 
 }  // namespace qm::frontend
