@@ -173,13 +173,14 @@ void AnalysisEngine::runBody()
 {
     m_running = true;
     m_foundIncludes.clear();  // the file system may have changed since the last run
-    // Each file's table starts as a copy of its language's seeded one.
+    // Each file's table starts layered on its language's seeded one.
     for (const SourceLanguage language : {SourceLanguage::C, SourceLanguage::Cpp}) {
-        MacroTable& seeded = m_seededTables[language == SourceLanguage::Cpp ? 1 : 0];
-        seeded = MacroTable();
+        auto seeded = std::make_shared<MacroTable>();
         for (const auto& seed : m_settings.macroSeeds) {
-            if (wordAppliesTo(seed.name, language)) seeded.defineValue(seed.name, seed.value);
+            if (wordAppliesTo(seed.name, language)) seeded->defineValue(seed.name, seed.value);
         }
+        seeded->clearJournal();
+        m_seededTables[language == SourceLanguage::Cpp ? 1 : 0] = std::move(seeded);
     }
     dropUnselectedAndChangedFiles();
     m_previous = std::move(m_files);
@@ -321,7 +322,7 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
     SourceUnit& root = *file->rootUnit;
     root.fileName = path;
     root.userFile = 1;
-    file->macros = m_seededTables[language == SourceLanguage::Cpp ? 1 : 0];
+    file->macros = MacroTable::layeredOn(m_seededTables[language == SourceLanguage::Cpp ? 1 : 0]);
     if (m_pool) {
         preprocessForPool(std::move(file));
         return;

@@ -196,7 +196,8 @@ private:
     std::vector<std::unique_ptr<SourceFile>> m_files;     // the project files of the last run
     std::vector<std::unique_ptr<SourceFile>> m_previous;  // work list during a run
     PreprocessedRegistry m_registry;
-    MacroTable m_seededTables[2];  // the run's seeds for C files and for C++ files
+    // The run's seeds for C files and for C++ files, shared by every file's table.
+    std::shared_ptr<const MacroTable> m_seededTables[2];
     std::unordered_map<std::string, std::string> m_foundIncludes;  // PreprocessEnvironment::foundIncludes
     model::SymbolEntry m_root;
     model::NamelessCounters m_counters;

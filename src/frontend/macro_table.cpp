@@ -1,5 +1,6 @@
 #include "frontend/macro_table.h"
 
+#include <cassert>
 #include <unordered_set>
 
 namespace qm::frontend {
@@ -44,11 +45,33 @@ std::uint64_t MacroDefinition::contentHash() const noexcept
 
 MacroTable::MacroTable(const MacroTable& other)
     : m_macros(other.m_macros),
+      m_base(other.m_base),
       m_filter(other.m_filter),
       m_writes(other.m_writes),
       m_replacementTokens(other.m_replacementTokens),
       m_fingerprint(other.m_fingerprint)
 {
+}
+
+MacroTable MacroTable::layeredOn(std::shared_ptr<const MacroTable> base)
+{
+    MacroTable table;
+    if (!base) return table;
+    assert(!base->m_base);
+    table.m_filter = base->m_filter;
+    table.m_writes = base->m_writes;
+    table.m_replacementTokens = base->m_replacementTokens;
+    table.m_fingerprint = base->m_fingerprint;
+    table.m_base = std::move(base);
+    return table;
+}
+
+std::size_t MacroTable::size() const noexcept
+{
+    if (!m_base) return m_macros.size();
+    std::size_t n = m_base->m_macros.size();
+    for (const auto& [name, entry] : m_macros) n += !m_base->m_macros.contains(name);
+    return n;
 }
 
 MacroTable& MacroTable::operator=(const MacroTable& other)
@@ -66,6 +89,12 @@ void MacroTable::define(MacroDefinitionPtr definition)
         m_replacementTokens -= it->second.definition->replacement.size();
         m_fingerprint -= it->second.contribution;
         it->second.definition = std::move(definition);
+    } else if (const Entry* hidden = m_base ? m_base->lookup(definition->name) : nullptr) {
+        // A name of the base: defined here, it hides the base's entry from now on.
+        m_replacementTokens -= hidden->definition->replacement.size();
+        m_fingerprint -= hidden->contribution;
+        std::string key = definition->name;
+        it = m_macros.emplace(std::move(key), Entry{std::move(definition), 0}).first;
     } else {
         std::string key = definition->name;
         const std::size_t hash = Hash{}(key);
@@ -118,15 +147,14 @@ std::vector<std::pair<std::string, std::uint64_t>> MacroTable::endReads()
     return std::move(closed.reads);
 }
 
-void MacroTable::noteRead(std::string_view name, Map::const_iterator it) const
+void MacroTable::noteRead(std::string_view name, const Entry* entry) const
 {
     ReadSet& set = m_readSets.back();
-    const bool defined = it != m_macros.end();
-    if (defined && it->second.written > set.opened) return;  // defined inside: not a read of the state
+    if (entry && entry->written > set.opened) return;  // defined inside: not a read of the state
     if (set.seen.find(name) != set.seen.end()) return;
     set.seen.emplace(name);
-    set.reads.emplace_back(std::string(name), defined ? it->second.contribution : 0);
-    set.written.push_back(defined ? it->second.written : 0);
+    set.reads.emplace_back(std::string(name), entry ? entry->contribution : 0);
+    set.written.push_back(entry ? entry->written : 0);
 }
 
 void MacroTable::noteReads(const std::vector<MacroRead>& reads) const

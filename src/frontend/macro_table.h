@@ -67,18 +67,23 @@ public:
     MacroTable(MacroTable&&) noexcept = default;
     MacroTable& operator=(MacroTable&&) noexcept = default;
 
+    // A table that starts with every definition of `base` without copying them: names it
+    // defines itself hide the base's. `base` must not change afterwards (it is shared, read-only,
+    // by every table made from it); a base made from another base is not supported.
+    static MacroTable layeredOn(std::shared_ptr<const MacroTable> base);
+
     // The definition of `name`, or null.
     const MacroDefinition* find(std::string_view name) const
     {
-        auto it = lookup(name);
-        if (m_recording && !m_readSets.empty()) noteRead(name, it);
-        return it == m_macros.end() ? nullptr : it->second.definition.get();
+        const Entry* entry = lookup(name);
+        if (m_recording && !m_readSets.empty()) noteRead(name, entry);
+        return entry ? entry->definition.get() : nullptr;
     }
     bool contains(std::string_view name) const
     {
-        auto it = lookup(name);
-        if (m_recording && !m_readSets.empty()) noteRead(name, it);
-        return it != m_macros.end();
+        const Entry* entry = lookup(name);
+        if (m_recording && !m_readSets.empty()) noteRead(name, entry);
+        return entry != nullptr;
     }
 
     // --- Reads ---------------------------------------------------------------------------------
@@ -109,8 +114,8 @@ public:
     // What identifies the current definition of `name` for reads (0 when undefined).
     std::uint64_t identity(std::string_view name) const
     {
-        auto it = lookup(name);
-        return it == m_macros.end() ? 0 : it->second.contribution;
+        const Entry* entry = lookup(name);
+        return entry ? entry->contribution : 0;
     }
 
     // Stores `definition`, replacing an older one of the same name.
@@ -129,7 +134,7 @@ public:
     // predefined words and project defines are seeded.
     void defineValue(const std::string& name, long value);
 
-    std::size_t size() const noexcept { return m_macros.size(); }
+    std::size_t size() const noexcept;
 
     // A number that two tables share when they hold the same definitions under the same names,
     // whatever the order they were made in. Kept up to date by every definition.
@@ -181,7 +186,7 @@ private:
         std::vector<std::uint64_t> written;  // per read: when its name was last defined then (0: never)
         std::unordered_set<std::string, Hash, std::equal_to<>> seen;
     };
-    void noteRead(std::string_view name, Map::const_iterator it) const;
+    void noteRead(std::string_view name, const Entry* entry) const;
 
     // Most names looked up are no macros: a filter of two bits per defined name's hash answers
     // most of those without a probe of the map (names are never removed, so bits never clear).
@@ -197,13 +202,16 @@ private:
         const std::uint64_t b = filterBit(hash, 1);
         return ((m_filter[a >> 6] >> (a & 63)) & (m_filter[b >> 6] >> (b & 63)) & 1) != 0;
     }
-    Map::const_iterator lookup(std::string_view name) const
+    const Entry* lookup(std::string_view name) const
     {
-        return mayHold(Hash{}(name)) ? m_macros.find(name) : m_macros.end();
+        if (!mayHold(Hash{}(name))) return nullptr;
+        if (auto it = m_macros.find(name); it != m_macros.end()) return &it->second;
+        return m_base ? m_base->lookup(name) : nullptr;
     }
 
-    Map m_macros;
-    std::vector<std::uint64_t> m_filter;  // kFilterBits bits once a name is defined
+    Map m_macros;  // the definitions made in this table (entries never move)
+    std::shared_ptr<const MacroTable> m_base;  // the definitions it started with, if layered
+    std::vector<std::uint64_t> m_filter;  // kFilterBits bits once a name is defined (the base's too)
     std::uint64_t m_writes = 0;  // definitions made so far; 1 is the first
     mutable std::vector<ReadSet> m_readSets;
     bool m_recording = false;

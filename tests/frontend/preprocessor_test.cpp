@@ -235,6 +235,45 @@ TEST(MacroTableTest, ReadSetsHoldWhatTheStateAnsweredOnce)
     EXPECT_TRUE(copy.changesSince(0).empty());
 }
 
+// A table layered on a shared base answers as a copy of the base would, and leaves the base as
+// it was: the engine starts every project file's table that way.
+TEST(MacroTableTest, LayeredTableActsAsACopyAndLeavesItsBaseAlone)
+{
+    auto base = std::make_shared<MacroTable>();
+    base->defineValue("SEED", 1);
+    base->defineValue("OTHER", 2);
+    MacroTable layered = MacroTable::layeredOn(base);
+    MacroTable copy(*base);
+    EXPECT_EQ(layered.fingerprint(), copy.fingerprint());
+    EXPECT_EQ(layered.size(), 2u);
+
+    layered.setRecording(true);
+    layered.beginReads();
+    EXPECT_TRUE(layered.contains("SEED"));
+    const std::size_t mark = layered.journalMark();
+    for (MacroTable* table : {&layered, &copy}) {
+        table->defineValue("SEED", 5);  // hides the base's
+        table->defineValue("NEW", 3);
+    }
+    EXPECT_EQ(layered.find("SEED")->replacement.at(0).text.view(), "5");
+    EXPECT_EQ(layered.fingerprint(), copy.fingerprint());
+    EXPECT_EQ(layered.replacementTokens(), copy.replacementTokens());
+    EXPECT_EQ(layered.size(), 3u);
+    ASSERT_EQ(layered.changesSince(mark).size(), 2u);
+    const auto reads = layered.endReads();
+    ASSERT_EQ(reads.size(), 1u);  // SEED, as the base held it
+    EXPECT_EQ(reads[0].second, MacroTable(*base).identity("SEED"));
+
+    EXPECT_EQ(base->find("SEED")->replacement.at(0).text.view(), "1");
+    EXPECT_EQ(base->find("NEW"), nullptr);
+    MacroTable second = MacroTable::layeredOn(base);
+    EXPECT_EQ(second.find("NEW"), nullptr);
+    EXPECT_EQ(second.fingerprint(), MacroTable(*base).fingerprint());
+    MacroTable copyOfLayered(layered);  // a copy stays layered on the same base
+    EXPECT_EQ(copyOfLayered.fingerprint(), layered.fingerprint());
+    EXPECT_TRUE(copyOfLayered.contains("OTHER"));
+}
+
 // --- Definitions and uses ----------------------------------------------------------------------
 
 TEST_F(PreprocessorTest, ObjectMacrosExpandWhenDefinedAndTheDefineLineStays)
