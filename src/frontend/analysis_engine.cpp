@@ -209,7 +209,7 @@ void AnalysisEngine::runBody()
         m_pool = std::make_unique<ParsePool>(jobs, m_parser, m_stopRequested, writeDiagnosticsToStderr);
         m_readAhead = std::make_unique<ReadAhead>([pool = m_pool.get()](std::function<void()> task) { pool->post(std::move(task)); },
                                                   m_stopRequested, m_settings.includeDirectories,
-                                                  !m_settings.preprocessSameFile);
+                                                  !m_settings.preprocessSameFile, &m_foundIncludes);
         m_readAhead->setAfterRead(m_afterReading);
         m_readAheadEnd = 0;
         // Files taken from the last run are not read, nor mostly the files they include: those

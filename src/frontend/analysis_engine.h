@@ -11,6 +11,7 @@
 // atomics that the desktop program polls with timers, and every message goes to a LogSink.
 #pragma once
 
+#include "frontend/include_paths.h"
 #include "frontend/log_sink.h"
 #include "frontend/macro_table.h"
 #include "frontend/option_files.h"
@@ -198,7 +199,7 @@ private:
     PreprocessedRegistry m_registry;
     // The run's seeds for C files and for C++ files, shared by every file's table.
     std::shared_ptr<const MacroTable> m_seededTables[2];
-    std::unordered_map<std::string, std::string> m_foundIncludes;  // PreprocessEnvironment::foundIncludes
+    FoundIncludes m_foundIncludes;  // shared with the reader's threads
     model::SymbolEntry m_root;
     model::NamelessCounters m_counters;
     // Builds the next result in m_root during a run from each file as soon as it is parsed, in the

@@ -59,6 +59,49 @@ std::string findQuotedInclude(const std::string& includer, const std::string& na
     return local;
 }
 
+std::string FoundIncludes::quoted(const std::string& includer, const std::string& name,
+                                  const std::vector<std::string>& directories)
+{
+    const std::size_t slash = includer.rfind('/');
+    std::string key = slash == std::string::npos ? std::string() : includer.substr(0, slash);
+    key += '\0';
+    key += name;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_found.find(key); it != m_found.end()) return it->second;
+    }
+    std::string path = findQuotedInclude(includer, name, directories);
+    std::lock_guard lock(m_mutex);
+    return m_found.try_emplace(std::move(key), std::move(path)).first->second;
+}
+
+std::optional<std::string> FoundIncludes::angle(const std::vector<std::string>& directories, const std::string& name)
+{
+    std::string key = "<" + name;
+    std::string path;
+    bool known = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_found.find(key); it != m_found.end()) {
+            path = it->second;
+            known = true;
+        }
+    }
+    if (!known) {
+        path = findAngleInclude(directories, name).value_or(std::string());
+        std::lock_guard lock(m_mutex);
+        path = m_found.try_emplace(std::move(key), std::move(path)).first->second;
+    }
+    if (path.empty()) return std::nullopt;
+    return path;
+}
+
+void FoundIncludes::clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_found.clear();
+}
+
 std::optional<std::string> findAngleInclude(const std::vector<std::string>& directories, const std::string& name)
 {
     for (const std::string& dir : directories) {

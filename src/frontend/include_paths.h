@@ -3,8 +3,10 @@
 // never changed.
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qm::frontend {
@@ -31,5 +33,28 @@ std::string findQuotedInclude(const std::string& includer, const std::string& na
 // The first `directory/name` that exists, trying `directories` in order; none when no candidate
 // exists.
 std::optional<std::string> findAngleInclude(const std::vector<std::string>& directories, const std::string& name);
+
+// What findQuotedInclude and findAngleInclude answered during one run, so that the file system
+// is asked once per includer folder and name however many files and threads ask (the run's
+// preprocessing and the threads that read files ahead share one). Answers are looked up with
+// no lock held, so two threads may both ask the file system about a name; they get the same
+// answer.
+class FoundIncludes {
+public:
+    FoundIncludes() = default;
+    FoundIncludes(const FoundIncludes&) = delete;
+    FoundIncludes& operator=(const FoundIncludes&) = delete;
+
+    std::string quoted(const std::string& includer, const std::string& name,
+                       const std::vector<std::string>& directories);
+    std::optional<std::string> angle(const std::vector<std::string>& directories, const std::string& name);
+    // Forgets every answer (the file system may have changed since).
+    void clear();
+
+private:
+    std::mutex m_mutex;
+    // "folder\0name" for a quoted include, "<name" for an angle one ("" when found nowhere).
+    std::unordered_map<std::string, std::string> m_found;
+};
 
 }  // namespace qm::frontend

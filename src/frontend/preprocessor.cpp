@@ -223,22 +223,13 @@ private:
     std::string quotedIncludePath(const std::string& name) const
     {
         if (!m_env.foundIncludes) return findQuotedInclude(m_unit.fileName, name, m_env.includeDirectories);
-        const std::size_t slash = m_unit.fileName.rfind('/');
-        std::string key = slash == std::string::npos ? std::string() : m_unit.fileName.substr(0, slash);
-        key += '\0';
-        key += name;
-        auto [it, inserted] = m_env.foundIncludes->try_emplace(std::move(key));
-        if (inserted) it->second = findQuotedInclude(m_unit.fileName, name, m_env.includeDirectories);
-        return it->second;
+        return m_env.foundIncludes->quoted(m_unit.fileName, name, m_env.includeDirectories);
     }
 
     std::optional<std::string> angleIncludePath(const std::string& name) const
     {
         if (!m_env.foundIncludes) return findAngleInclude(m_env.includeDirectories, name);
-        auto [it, inserted] = m_env.foundIncludes->try_emplace("<" + name);
-        if (inserted) it->second = findAngleInclude(m_env.includeDirectories, name).value_or(std::string());
-        if (it->second.empty()) return std::nullopt;
-        return it->second;
+        return m_env.foundIncludes->angle(m_env.includeDirectories, name);
     }
 
     void include(const std::string& path, int userFile)

@@ -12,6 +12,7 @@
 // it holds.
 #pragma once
 
+#include "frontend/include_paths.h"
 #include "frontend/log_sink.h"
 #include "frontend/macro_table.h"
 #include "model/error.h"
@@ -51,9 +52,8 @@ struct PreprocessEnvironment {
     // Creates, reads and preprocesses the unit of an included file at nesting `depth`.
     std::function<std::unique_ptr<model::SourceUnit>(const std::string& path, int userFile, int depth)> includeFile;
     // Where includes were found during this run, when the caller keeps that (the file system is
-    // then asked once per includer folder and name): key "folder\0name" for a quoted include,
-    // "<name" for an angle one; "" for an angle include found nowhere.
-    std::unordered_map<std::string, std::string>* foundIncludes = nullptr;
+    // then asked once per includer folder and name).
+    FoundIncludes* foundIncludes = nullptr;
 };
 
 // Preprocesses `unit` (at include nesting `depth`, 0 for a project file). Included units are

@@ -26,8 +26,9 @@ std::vector<std::string> quotedIncludeNames(const std::vector<model::Token>& tok
 }
 
 ReadAhead::ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector<std::string>& includeDirectories,
-                     bool directives)
-    : m_post(std::move(post)), m_stop(stop), m_includeDirectories(includeDirectories), m_directives(directives)
+                     bool directives, FoundIncludes* found)
+    : m_post(std::move(post)), m_stop(stop), m_includeDirectories(includeDirectories), m_directives(directives),
+      m_found(found)
 {
 }
 
@@ -71,7 +72,10 @@ std::size_t ReadAhead::enqueueIncludes(const std::string& includer, const std::v
 {
     std::vector<std::string> paths;
     paths.reserve(names.size());
-    for (const std::string& name : names) paths.push_back(findQuotedInclude(includer, name, m_includeDirectories));
+    for (const std::string& name : names) {
+        paths.push_back(m_found ? m_found->quoted(includer, name, m_includeDirectories)
+                                : findQuotedInclude(includer, name, m_includeDirectories));
+    }
     std::size_t added = 0;
     std::lock_guard lock(m_mutex);
     for (const std::string& path : paths) {

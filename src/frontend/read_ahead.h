@@ -13,6 +13,7 @@
 // are not read ahead (a project file refused for want of room can be asked for again later).
 #pragma once
 
+#include "frontend/include_paths.h"
 #include "frontend/log_sink.h"
 #include "model/source_unit.h"
 
@@ -56,8 +57,9 @@ public:
     // `post`, `stop` and `includeDirectories` must outlive the reader; so must the reader every
     // task it posted (destroy the pool, which drops or finishes them, first).
     // With `directives`, each file's directive lines are taken out too (directiveLines).
+    // With `found`, where includes are found is looked up there (shared with the preprocessing).
     ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector<std::string>& includeDirectories,
-              bool directives = false);
+              bool directives = false, FoundIncludes* found = nullptr);
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
@@ -119,6 +121,7 @@ private:
     const std::atomic<bool>& m_stop;
     const std::vector<std::string>& m_includeDirectories;
     const bool m_directives;
+    FoundIncludes* m_found;
     std::function<void(const std::string& path)> m_afterRead;
 
     std::mutex m_mutex;
