@@ -10,6 +10,10 @@ set(QM_INSTALL_DATADIR share)
 
 install(TARGETS quillmarsh-cli RUNTIME DESTINATION ${QM_INSTALL_BINDIR})
 if(QM_BUILD_GUI)
+    # quillmarsh-cli's font and picture module, found as ../lib/quillmarsh from the program's folder.
+    install(TARGETS quillmarsh-cli-qt LIBRARY DESTINATION lib/quillmarsh)
+endif()
+if(QM_BUILD_GUI)
     # The desktop program and its data are installed by src/app/CMakeLists.txt.
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmarsh.desktop DESTINATION ${QM_INSTALL_DATADIR}/applications)
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmarsh-mime.xml

@@ -3,7 +3,6 @@
 #include "cli/cli_command.h"
 #include "model/error.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -14,11 +13,10 @@
 #include <unistd.h>
 
 #ifdef QM_CLI_WITH_QT
-#include "draw/qt_picture_export.h"
-#include "draw/qt_text_metrics.h"
+#include "cli/picture_module.h"
+#include "draw/picture_format.h"
 
-#include <QGuiApplication>
-#include <QString>
+#include <dlfcn.h>
 #endif
 
 namespace qm::cli {
@@ -40,30 +38,60 @@ std::optional<int> metric(std::string_view text)
 }
 
 #ifdef QM_CLI_WITH_QT
-// Standard error carries the program's own lines only: Qt's notes about its environment (no
-// runtime folder, no display) are left out; its errors still get through.
-void writeQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+// The module with fonts and pictures (cli/picture_module.h), opened on first use: beside the
+// program in a build tree, in ../lib/quillmarsh from the program's folder once installed.
+// Throws model::Error naming what failed when it cannot be used.
+const PictureModule& pictureModule()
 {
-    if (type == QtCriticalMsg || type == QtFatalMsg) {
-        std::cerr << message.toStdString() << '\n';
+    static const PictureModule* loaded = nullptr;
+    if (loaded) {
+        return *loaded;
     }
-}
-
-// The application object that fonts and painting need, on the offscreen platform: the program
-// runs without a display.
-void ensureGuiApplication()
-{
-    if (QCoreApplication::instance()) {
-        return;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    const fs::path candidates[] = {folder / kPictureModuleFile, folder / ".." / "lib" / "quillmarsh" / kPictureModuleFile};
+    std::string reason = "not found";
+    for (const fs::path& candidate : candidates) {
+        if (ec || !fs::exists(candidate)) {
+            continue;
+        }
+        // Kept open for the rest of the run: its fonts and application object live there.
+        void* handle = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            const char* error = ::dlerror();
+            reason = error ? error : "cannot be opened";
+            break;
+        }
+        using Entry = const PictureModule* (*)();
+        const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kPictureModuleEntry));
+        const PictureModule* module = entry ? entry() : nullptr;
+        if (!module || module->version != kPictureModuleVersion || !module->fontMetrics || !module->writePicture) {
+            reason = candidate.string() + " belongs to another build";
+            break;
+        }
+        loaded = module;
+        return *loaded;
     }
-    qInstallMessageHandler(writeQtMessage);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "quillmarsh-cli";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
+    throw model::Error(std::string("cannot load the font and picture module ") + kPictureModuleFile + ": " + reason);
 }
 #endif
+
+// Opens the module now, before any work; writes why it cannot be used and returns false when so.
+bool pictureModuleReady(std::string_view option)
+{
+#ifdef QM_CLI_WITH_QT
+    try {
+        pictureModule();
+    } catch (const std::exception& e) {
+        std::cerr << option << ": " << e.what() << '\n';
+        return false;
+    }
+#else
+    (void)option;
+#endif
+    return true;
+}
 
 }  // namespace
 
@@ -98,9 +126,7 @@ std::optional<draw::FixedTextMetrics> parseFixedMetrics(std::string_view text)
 const draw::TextMetrics& fontMetrics()
 {
 #ifdef QM_CLI_WITH_QT
-    ensureGuiApplication();
-    static const draw::QtTextMetrics metrics;
-    return metrics;
+    return pictureModule().fontMetrics();
 #else
     throw model::Error(std::string(kNoQtMessage));
 #endif
@@ -120,9 +146,7 @@ void writePicture(const std::string& path, draw::Size size, const std::function<
                   draw::Rgb background)
 {
 #ifdef QM_CLI_WITH_QT
-    ensureGuiApplication();
-    const draw::Size picture{std::max(size.width, 1), std::max(size.height, 1)};
-    draw::exportPicture(path, picture, draw, background);
+    pictureModule().writePicture(path, size, draw, background);
 #else
     (void)path, (void)size, (void)draw, (void)background;
     throw model::Error(std::string(kNoQtMessage));
@@ -142,6 +166,9 @@ int checkOutputOption(const std::string& output)
         checkPicturePath(output);
     } catch (const std::exception& e) {
         std::cerr << e.what() << '\n';
+        return kExitUsage;
+    }
+    if (!pictureModuleReady("-o")) {
         return kExitUsage;
     }
     // The folder must take the picture; finding out after a long analysis would waste it.
@@ -182,6 +209,8 @@ int checkDrawingOptions(std::string_view metrics, const std::string& output, std
         }
     } else if (!picturesAvailable()) {
         std::cerr << "--metrics fixed:W,H is needed: this build has no font support\n";
+        return kExitUsage;
+    } else if (!pictureModuleReady("--metrics")) {
         return kExitUsage;
     }
     return checkOutputOption(output);

@@ -1,6 +1,7 @@
 // Fonts and pictures for the drawing commands. Measuring with the installed fonts and writing
-// PNG, SVG or PDF files need Qt, which runs here on its offscreen platform; a build without the
-// desktop program has neither and says so. Fixed text extents (--metrics fixed:W,H) need no Qt.
+// PNG, SVG or PDF files need Qt, which a module loaded on first use brings (picture_module.h) and
+// runs on its offscreen platform; a build without the desktop program has neither and says so.
+// Fixed text extents (--metrics fixed:W,H) need no Qt.
 #pragma once
 
 #include "draw/canvas.h"
@@ -23,7 +24,7 @@ inline constexpr int kMaxFixedMetric = 1000;
 std::optional<draw::FixedTextMetrics> parseFixedMetrics(std::string_view text);
 
 // Text extents of the installed fonts. Starts the offscreen window system on first use. Throws
-// model::Error when this build has no font support.
+// model::Error when this build has no font support or its module cannot be loaded.
 const draw::TextMetrics& fontMetrics();
 
 // Throws draw::Error when `path` does not end in .png, .svg or .pdf, and model::Error when this

@@ -16,8 +16,6 @@
 #include <QRegularExpression>
 #include <QSvgGenerator>
 
-#include <algorithm>
-#include <cctype>
 #include <sstream>
 
 namespace qm::draw {
@@ -133,17 +131,6 @@ QByteArray renderPdf(Size size, const DrawFunction& draw, Rgb background)
 }
 
 }  // namespace
-
-PictureFormat pictureFormatFor(const std::filesystem::path& path)
-{
-    std::string ending = path.extension().string();
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (ending == ".png") return PictureFormat::Png;
-    if (ending == ".svg") return PictureFormat::Svg;
-    if (ending == ".pdf") return PictureFormat::Pdf;
-    throw Error(path.string() + " : unknown picture type (use .png, .svg or .pdf)");
-}
 
 std::string renderPicture(PictureFormat format, Size size, const DrawFunction& draw, Rgb background)
 {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "draw/canvas.h"
+#include "draw/picture_format.h"
 
 #include <filesystem>
 #include <functional>
@@ -9,14 +10,8 @@
 
 namespace qm::draw {
 
-enum class PictureFormat { Png, Svg, Pdf };
-
 // Draws a picture on the canvas it is given, origin at the picture's top left corner.
 using DrawFunction = std::function<void(Canvas&)>;
-
-// The format named by the ending of `path` (".png", ".svg", ".pdf", in any letter case).
-// Throws Error "<path> : unknown picture type (use .png, .svg or .pdf)" for any other ending.
-PictureFormat pictureFormatFor(const std::filesystem::path& path);
 
 // The bytes of a picture of `size` pixels, filled with `background` and then drawn by `draw`.
 // PDF and SVG pages measure 96 pixels to the inch. Throws Error when the size is not positive

@@ -29,11 +29,12 @@ inline std::string shellQuote(const std::string& s)
     return q + "'";
 }
 
-inline CliResult runCli(const std::vector<std::string>& args)
+// Runs `program` (a copy of quillmarsh-cli) with `args`.
+inline CliResult runProgram(const std::string& program, const std::vector<std::string>& args)
 {
     namespace fs = std::filesystem;
     const fs::path errFile = fs::temp_directory_path() / ("qm-cli-err-" + std::to_string(::getpid()));
-    std::string command = shellQuote(QM_CLI_PATH);
+    std::string command = shellQuote(program);
     for (const auto& a : args) command += " " + shellQuote(a);
     command += " 2>" + shellQuote(errFile.string());
     CliResult result;
@@ -50,6 +51,11 @@ inline CliResult runCli(const std::vector<std::string>& args)
     result.err = ss.str();
     fs::remove(errFile);
     return result;
+}
+
+inline CliResult runCli(const std::vector<std::string>& args)
+{
+    return runProgram(QM_CLI_PATH, args);
 }
 
 }  // namespace qm::cli::testing

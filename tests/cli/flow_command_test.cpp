@@ -12,6 +12,7 @@ namespace qm::cli {
 namespace {
 
 using testing::runCli;
+using testing::runProgram;
 using nlohmann::json;
 namespace fs = std::filesystem;
 
@@ -202,6 +203,28 @@ TEST_F(FlowCommandTest, HostileFunctions)
     EXPECT_EQ(doc["gridWidth"], 0);
     EXPECT_EQ(doc["width"], 100);
     EXPECT_EQ(doc["height"], 160);
+}
+
+// Fonts and pictures come from a module beside the program: a copy of the program without it
+// still analyses, and refuses -o with the reason before it analyses anything.
+TEST_F(FlowCommandTest, WithoutItsPictureModuleTheProgramSaysSoBeforeTheWork)
+{
+    const fs::path folder = m_dir / "alone";
+    fs::create_directories(folder);
+    const fs::path copy = folder / "quillmarsh-cli";
+    fs::copy_file(QM_CLI_PATH, copy);
+    auto r = runProgram(copy.string(), {"flow", m_source, "--function", "pick", "-o", path("f.png")});
+    if (r.err.find("cannot write pictures") != std::string::npos) {
+        GTEST_SKIP() << "built without pictures";
+    }
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("-o: cannot load the font and picture module quillmarsh-cli-qt.so: not found"),
+              std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Parsing"), std::string::npos);
+    EXPECT_FALSE(fs::exists(path("f.png")));
+    r = runProgram(copy.string(), {"flow", m_source, "--function", "pick"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(json::parse(r.out)["function"], "pick");
 }
 
 TEST_F(FlowCommandTest, PicturesInEachFormat)

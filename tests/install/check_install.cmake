@@ -13,7 +13,8 @@ endif()
 set(root "${STAGE}/usr")
 set(expected bin/quillmarsh-cli)
 if(GUI)
-    list(APPEND expected bin/quillmarsh share/quillmarsh/Help/index.html share/applications/quillmarsh.desktop
+    list(APPEND expected bin/quillmarsh lib/quillmarsh/quillmarsh-cli-qt.so share/quillmarsh/Help/index.html
+         share/applications/quillmarsh.desktop
          share/mime/packages/quillmarsh.xml share/icons/hicolor/scalable/apps/quillmarsh.svg)
 endif()
 foreach(file IN LISTS expected)
@@ -48,5 +49,14 @@ endif()
 execute_process(COMMAND "${root}/bin/quillmarsh-cli" --version RESULT_VARIABLE status OUTPUT_VARIABLE said)
 if(NOT status EQUAL 0 OR NOT said MATCHES "^quillmarsh-cli [0-9]")
     message(FATAL_ERROR "the installed quillmarsh-cli --version said: ${said}")
+endif()
+# The installed command-line program finds its font and picture module.
+if(GUI)
+    file(WRITE "${STAGE}/one.c" "int one(int a)\n{\n    if (a) return 1;\n    return 0;\n}\n")
+    execute_process(COMMAND "${root}/bin/quillmarsh-cli" flow "${STAGE}/one.c" --function one -o "${STAGE}/one.svg"
+                    RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE said)
+    if(NOT status EQUAL 0 OR NOT EXISTS "${STAGE}/one.svg")
+        message(FATAL_ERROR "the installed quillmarsh-cli could not draw a picture: ${said}")
+    endif()
 endif()
 file(REMOVE_RECURSE "${STAGE}")
