@@ -78,8 +78,29 @@ std::size_t ReadAhead::enqueueIncludes(const std::string& includer, const std::v
     }
     std::size_t added = 0;
     std::lock_guard lock(m_mutex);
-    for (const std::string& path : paths) {
-        if (enqueue(path, owner) == Enqueued::Added) ++added;
+    for (std::string& path : paths) {
+        switch (enqueue(path, owner)) {
+        case Enqueued::Added: ++added; break;
+        case Enqueued::Known: break;
+        case Enqueued::NoRoom:
+            // Asked for again as soon as a read is taken or dropped.
+            if (owner >= m_released) m_deferred[owner].push_back(std::move(path));
+            break;
+        }
+    }
+    return added;
+}
+
+std::size_t ReadAhead::admitDeferred()
+{
+    std::size_t added = 0;
+    while (m_entries.size() < kMaxEntries && !m_deferred.empty()) {
+        auto first = m_deferred.begin();
+        if (first->first >= m_released && !first->second.empty()) {
+            if (enqueue(first->second.front(), first->first) == Enqueued::Added) ++added;
+            first->second.pop_front();
+        }
+        if (first->first < m_released || first->second.empty()) m_deferred.erase(first);
     }
     return added;
 }
@@ -103,18 +124,25 @@ void ReadAhead::erase(std::unordered_map<std::string, Entry>::iterator it)
 
 std::optional<EarlyRead> ReadAhead::take(const std::string& path)
 {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     m_known.insert(path);
     auto it = m_entries.find(path);
     if (it == m_entries.end()) return std::nullopt;
     switch (it->second.state) {
-    case State::Waiting:
+    case State::Waiting: {
         m_waiting.erase(QueueKey{it->second.owner, it->second.order});
         erase(it);
+        const std::size_t admitted = admitDeferred();
+        lock.unlock();
+        postReads(admitted);
         return std::nullopt;
+    }
     case State::Done: {
         std::optional<EarlyRead> result(std::move(*it->second.result));
         erase(it);
+        const std::size_t admitted = admitDeferred();
+        lock.unlock();
+        postReads(admitted);
         return result;
     }
     case State::Reading:
@@ -130,7 +158,7 @@ std::optional<EarlyRead> ReadAhead::take(const std::string& path)
 
 void ReadAhead::release(std::size_t owner)
 {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     m_released = std::max(m_released, owner);
     for (auto it = m_entries.begin(); it != m_entries.end();) {
         Entry& entry = it->second;
@@ -156,6 +184,9 @@ void ReadAhead::release(std::size_t owner)
         }
         ++it;
     }
+    const std::size_t admitted = admitDeferred();
+    lock.unlock();
+    postReads(admitted);
 }
 
 void ReadAhead::readOne() noexcept
@@ -224,6 +255,9 @@ void ReadAhead::read(const std::string& path, Entry& entry, std::unique_lock<std
     entry.bytes = reserved;
     if (!usable || entry.state == State::Dropped) {
         erase(m_entries.find(path));
+        const std::size_t admitted = admitDeferred();
+        lock.unlock();
+        postReads(admitted);
         return;
     }
     entry.result = std::move(result);

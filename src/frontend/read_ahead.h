@@ -10,7 +10,8 @@
 //
 // Memory stays bounded whatever the project's size: at most kMaxEntries files are asked for,
 // being read or waiting to be taken, and at most kMaxBytes of their bytes; files past either
-// are not read ahead (a project file refused for want of room can be asked for again later).
+// wait (a project file refused for want of room can be asked for again later; an include is asked
+// for again by the reader as soon as a read is taken or dropped).
 #pragma once
 
 #include "frontend/include_paths.h"
@@ -112,6 +113,9 @@ private:
     // not held. How many were added.
     std::size_t enqueueIncludes(const std::string& includer, const std::vector<std::string>& names, std::size_t owner);
     void postReads(std::size_t count);
+    // Moves includes that found no room (m_deferred) into the queue while there is room; with the
+    // lock held. How many were added.
+    std::size_t admitDeferred();
     void erase(std::unordered_map<std::string, Entry>::iterator it);
     // A worker's task: reads the waiting file of the lowest owner, if any.
     void readOne() noexcept;
@@ -128,6 +132,8 @@ private:
     std::unordered_map<std::string, Entry> m_entries;
     std::map<QueueKey, std::string> m_waiting;  // by owner, then by when asked for
     std::deque<Scan> m_scans;
+    // Includes refused for want of room, by owner, asked for again as room comes free.
+    std::map<std::size_t, std::deque<std::string>> m_deferred;
     std::unordered_set<std::string> m_known;   // asked for or taken in this run
     std::uint64_t m_nextOrder = 0;
     std::size_t m_released = 0;  // owners before this one were released

@@ -103,7 +103,7 @@ TEST_F(ReadAheadTest, FilesNotTakenAreForgottenWithTheirOwner)
     EXPECT_TRUE(m_tasks.empty());
 }
 
-TEST_F(ReadAheadTest, AtMostSoManyFilesAreHeldAndAStopReadsNothingMore)
+TEST_F(ReadAheadTest, AtMostSoManyFilesAreHeldTheRestLaterAndAStopReadsNothingMore)
 {
     std::string includes;
     for (std::size_t i = 0; i < ReadAhead::kMaxEntries + 20; ++i) {
@@ -113,11 +113,20 @@ TEST_F(ReadAheadTest, AtMostSoManyFilesAreHeldAndAStopReadsNothingMore)
     write("many.cpp", includes);
     m_reader.request(path("many.cpp"), 1);
     runAll();
+    // many.cpp and the first includes fill every place; the last 21 includes find none.
     std::size_t held = m_reader.take(path("many.cpp")) ? 1 : 0;
-    for (std::size_t i = 0; i < ReadAhead::kMaxEntries + 20; ++i) {
+    const std::size_t fitted = ReadAhead::kMaxEntries - 1;
+    for (std::size_t i = 0; i < fitted; ++i) {
         held += m_reader.take(path("h" + std::to_string(i) + ".h")) ? 1 : 0;
     }
     EXPECT_EQ(held, ReadAhead::kMaxEntries);
+    // They are asked for again as the others are taken.
+    runAll();
+    std::size_t later = 0;
+    for (std::size_t i = fitted; i < ReadAhead::kMaxEntries + 20; ++i) {
+        later += m_reader.take(path("h" + std::to_string(i) + ".h")) ? 1 : 0;
+    }
+    EXPECT_EQ(later, 21u);
 
     write("late.cpp", "int late;\n");
     m_reader.request(path("late.cpp"), 3);
