@@ -1,6 +1,7 @@
 // quillmarsh-cli: the analysis and drawing of the desktop program, without a window.
 // Results go to standard output as JSON; log lines and messages go to standard error.
 #include "cli/cli_command.h"
+#include "cli/huge_page_heap.h"
 
 #include <CLI/CLI.hpp>
 
@@ -31,6 +32,7 @@ std::string commandNames(const CLI::App& app)
 int main(int argc, char** argv)
 {
     using namespace qm::cli;
+    restartWithHugePageHeap(argv);
     CLI::App app{"Quillmarsh command-line program: analyses C and C++ sources and prints the results as JSON.\n"
                  "Start with `quillmarsh-cli list SOURCES` to see the names that flow --function and class --class take."};
     app.name("quillmarsh-cli");
