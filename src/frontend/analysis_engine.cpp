@@ -143,6 +143,8 @@ void AnalysisEngine::threadBody()
         // so that it names no destroyed node.
         m_log.writeLine(e.what());
         discardWorkList();
+        m_mergeQueue.clear();  // the pool that would have merged them is gone
+        m_mergeFailure = nullptr;
         m_building.reset();
         buildResult();
         m_running = false;
@@ -602,19 +604,52 @@ void AnalysisEngine::discardWorkList()
     }
 }
 
-// Adds to the next result the files at the front of m_files that are parsed, in order.
+// Adds to the next result the files at the front of m_files that are parsed, in order. With a
+// pool, a worker does the adding (the run's own thread is the one the run waits for): the files
+// go into a queue that a posted task empties.
 void AnalysisEngine::mergeParsedFiles()
 {
+    bool queued = false;
     while (m_merged < m_files.size() && !m_files[m_merged]->awaitingParse) {
-        m_building->add(*m_files[m_merged]->rootUnit);
+        SourceUnit& root = *m_files[m_merged]->rootUnit;
         ++m_merged;
+        if (m_pool) {
+            std::lock_guard lock(m_mergeQueueMutex);
+            m_mergeQueue.push_back(&root);
+            queued = true;
+        } else {
+            m_building->add(root);
+        }
+    }
+    if (queued) m_pool->post([this] { mergeQueued(); });
+}
+
+// Adds the queued files to the next result. Whoever merges holds m_mergeMutex from taking the
+// files to adding the last of them, so that files are added in their queue's order however many
+// workers run this at once.
+void AnalysisEngine::mergeQueued() noexcept
+{
+    std::lock_guard merging(m_mergeMutex);
+    std::vector<SourceUnit*> roots;
+    {
+        std::lock_guard lock(m_mergeQueueMutex);
+        roots.swap(m_mergeQueue);
+    }
+    if (m_mergeFailure) return;
+    try {
+        for (SourceUnit* root : roots) m_building->add(*root);
+    } catch (...) {
+        m_mergeFailure = std::current_exception();  // reported when the run ends
     }
 }
 
 void AnalysisEngine::finishResult()
 {
-    mergeParsedFiles();  // the pool is finished: every file is committed
+    // The pool is gone: what no worker got to first, then the files committed last.
+    mergeQueued();
+    mergeParsedFiles();
     assert(m_merged == m_files.size());
+    if (m_mergeFailure) std::rethrow_exception(std::exchange(m_mergeFailure, nullptr));
     m_building.reset();
 }
 

@@ -21,7 +21,9 @@
 #include "model/symbol_table_builder.h"
 
 #include <atomic>
+#include <exception>
 #include <functional>
+#include <mutex>
 #include <memory>
 #include <optional>
 #include <string>
@@ -173,6 +175,7 @@ private:
     void destroyFile(std::unique_ptr<SourceFile> file);
     void discardWorkList();
     void mergeParsedFiles();
+    void mergeQueued() noexcept;
     void finishResult();
     void buildResult();
 
@@ -205,7 +208,12 @@ private:
     // Builds the next result in m_root during a run from each file as soon as it is parsed, in the
     // order of m_files: when a run ends (or is stopped) little is left to merge.
     std::optional<model::SymbolTableBuilder> m_building;
-    std::size_t m_merged = 0;  // files of m_files added to m_building
+    std::size_t m_merged = 0;  // files of m_files added to m_building, or queued for it
+    // With a pool, the parsed files waiting for a worker to add them to m_building, in order.
+    std::mutex m_mergeQueueMutex;
+    std::vector<model::SourceUnit*> m_mergeQueue;
+    std::mutex m_mergeMutex;            // held while files are added to m_building
+    std::exception_ptr m_mergeFailure;  // of a worker's adding, rethrown at the run's end
 
     std::thread m_thread;
     std::atomic<bool> m_active{false};
