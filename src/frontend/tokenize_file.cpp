@@ -90,10 +90,15 @@ void CappedDiagnostics::finish()
 bool tokenizeBytes(std::string& bytes, std::vector<Token>& tokens, const DiagnosticsWriter& diagnostics,
                    std::size_t maxTokens)
 {
+    // A UTF-8 byte order mark at the start says how the file is encoded, as compilers read it: it
+    // is no token (three unknown characters before the first declaration would fuse with it).
+    std::string_view text(bytes);
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     // Folding CR LF into LF would change what the scanner sees only where a backslash stands right
     // before the line end inside a literal (blanks, comments and line ends treat CR alike). The
     // scanner reads that case as folded itself, which saves a pass over the bytes.
-    return scanTokens(bytes, CrLf::AsLineFeed, tokens, diagnostics, ScanMode::Fastest, maxTokens);
+    return scanTokens(text, CrLf::AsLineFeed, tokens, diagnostics, ScanMode::Fastest, maxTokens);
 }
 
 namespace {

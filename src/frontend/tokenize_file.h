@@ -60,8 +60,9 @@ private:
 // Turns every CR LF pair of `bytes` into LF, in place.
 void foldCrLf(std::string& bytes);
 
-// Scans the bytes of a whole file as tokenizeFile does: CR LF line ends are read as LF. Returns
-// false when the tokens were cut at `maxTokens`.
+// Scans the bytes of a whole file as tokenizeFile does: CR LF line ends are read as LF, and a
+// UTF-8 byte order mark at the start is left out. Returns false when the tokens were cut at
+// `maxTokens`.
 bool tokenizeBytes(std::string& bytes, std::vector<model::Token>& tokens, const DiagnosticsWriter& diagnostics,
                    std::size_t maxTokens = SIZE_MAX);
 

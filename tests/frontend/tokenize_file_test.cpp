@@ -58,6 +58,18 @@ TEST_F(TokenizeFileTest, ReadsTokensSizeAndTime)
     EXPECT_NE(second, m_stamp);
 }
 
+// Editors on Windows start UTF-8 files with a byte order mark; compilers read past it. Only at the
+// start of the file: elsewhere its bytes are unknown characters as before.
+TEST_F(TokenizeFileTest, AByteOrderMarkAtTheStartIsNoToken)
+{
+    ASSERT_TRUE(tokenizeFile(write("bom.hpp", "\xEF\xBB\xBFnamespace a { }\n"), m_tokens, m_stamp, m_log));
+    EXPECT_EQ(testing::describe(m_tokens), "331 265:a 123 125 10");
+    EXPECT_EQ(m_stamp.size, 19);
+    ASSERT_TRUE(tokenizeFile(write("late.hpp", "int a;\xEF\xBB\xBF\n"), m_tokens, m_stamp, m_log));
+    EXPECT_EQ(testing::describe(m_tokens).substr(0, 13), "328 265:a 59 ");
+    EXPECT_GT(m_tokens.size(), 5u);  // the three bytes stay unknown characters
+}
+
 TEST_F(TokenizeFileTest, UnreadableInputsAreLoggedAndGiveNoTokens)
 {
     m_tokens.resize(3);
