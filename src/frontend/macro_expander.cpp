@@ -77,6 +77,23 @@ namespace {
 
 bool isPaste(const Token& t) { return t.code == tok::HashHash; }
 
+bool isFeatureQuery(const Token& t)
+{
+    return t.code == tok::Identifier && (t.text.view() == "__has_include" || t.text.view() == "__has_include_next");
+}
+
+// Where the operand of the `defined` or `__has_include` at `at` ends: after its closing `)`, or
+// after the name that follows it without parentheses.
+std::size_t operandEnd(TokenSpan tokens, std::size_t at)
+{
+    std::size_t next = at + 1;
+    if (next < tokens.size() && tokens[next].code == '(') {
+        const std::size_t close = closingParen(tokens, next);
+        return close == std::string_view::npos ? tokens.size() : close + 1;
+    }
+    return next < tokens.size() && tokens[next].code == tok::Identifier ? next + 1 : next;
+}
+
 }  // namespace
 
 void MacroExpander::charge(std::size_t count)
@@ -132,17 +149,21 @@ void MacroExpander::call(const MacroDefinition& macro, const std::vector<TokenSp
     const auto& r = macro.replacement;
 
     if (!macro.rescan) {
-        // Substituted as written; the result is not scanned again.
+        // Substituted as written, as the preprocessor substitutes it elsewhere; here the result is
+        // scanned again, as compilers do, since the macros that paste or stringise call others
+        // that way (`IIF(c)` pastes the answer of `CHECK(...)`, whose result calls `CHECK_N`).
+        std::vector<Token> result;
         for (const Token& t : r) {
             const int index = t.code == tok::Identifier ? macro.parameterIndex(t.text.view()) : -1;
             if (index < 0) {
-                append(out, t);
+                append(result, t);
                 continue;
             }
             const TokenSpan arg = argument(index);
             charge(arg.size());
-            out.insert(out.end(), arg.begin(), arg.end());
+            result.insert(result.end(), arg.begin(), arg.end());
         }
+        rescan(macro, result, out, depth);
         return;
     }
 
@@ -200,6 +221,12 @@ void MacroExpander::call(const MacroDefinition& macro, const std::vector<TokenSp
         lastWasEmpty = producedNothing;
     }
 
+    rescan(macro, result, out, depth);
+}
+
+void MacroExpander::rescan(const MacroDefinition& macro, const std::vector<Token>& result, std::vector<Token>& out,
+                           int depth)
+{
     m_disabled.push_back(macro.name);
     try {
         list(result, out, depth + 1);
@@ -213,28 +240,67 @@ void MacroExpander::call(const MacroDefinition& macro, const std::vector<TokenSp
 void MacroExpander::list(TokenSpan tokens, std::vector<Token>& out, int depth)
 {
     if (depth > kMaxExpansionDepth) throw ExpansionTooLarge();
+    // Expands the call of `macro` whose `(` is tokens[open]; returns the position of its `)`, or
+    // npos (nothing appended) when the call does not close.
+    auto callAt = [&](const MacroDefinition& macro, std::size_t open) {
+        const std::size_t close = closingParen(tokens, open);
+        if (close == std::string_view::npos) return close;
+        call(macro, splitArguments(tokens.subspan(open + 1, close - open - 1), macro), out, depth + 1);
+        return close;
+    };
     for (std::size_t q = 0; q < tokens.size(); ++q) {
         const Token& t = tokens[q];
+        if (t.code == tok::Defined || isFeatureQuery(t)) {
+            // The operand of `defined` and `__has_include` names a macro or a header: it is
+            // copied as written (a condition's `HAS(X)` that gives `defined(X)` asks about X).
+            const std::size_t end = operandEnd(tokens, q);
+            charge(end - q);
+            out.insert(out.end(), tokens.begin() + static_cast<std::ptrdiff_t>(q), tokens.begin() + static_cast<std::ptrdiff_t>(end));
+            q = end - 1;
+            continue;
+        }
         const MacroDefinition* macro = t.code == tok::Identifier ? m_macros.find(t.text.view()) : nullptr;
         if (!macro || disabled(macro->name)) {
             append(out, t);
             continue;
         }
-        if (!macro->functionLike) {
+        const std::size_t before = out.size();
+        if (macro->functionLike) {
+            const std::size_t close = q + 1 < tokens.size() && tokens[q + 1].code == '(' ? callAt(*macro, q + 1)
+                                                                                       : std::string_view::npos;
+            if (close == std::string_view::npos) {
+                append(out, t);
+                continue;
+            }
+            q = close;
+        } else {
             charge(macro->replacement.size());
             out.insert(out.end(), macro->replacement.begin(), macro->replacement.end());
-            continue;
         }
-        const std::size_t close = q + 1 < tokens.size() && tokens[q + 1].code == '(' ? closingParen(tokens, q + 1)
-                                                                                   : std::string_view::npos;
-        if (close == std::string_view::npos) {
-            append(out, t);
-            continue;
+        // Compilers scan an expansion again together with what follows it: an expansion that ends
+        // in the name of a function-like macro calls it with the arguments written after the
+        // expansion (`IIF(c)(then, else)`). The macro's own name stays switched off there.
+        const std::string_view expanded = macro->name;
+        while (q + 1 < tokens.size() && tokens[q + 1].code == '(' && out.size() > before) {
+            const MacroDefinition* next = trailingCall(out);
+            if (!next || next->name == expanded) break;
+            const Token name = std::move(out.back());
+            out.pop_back();
+            const std::size_t close = callAt(*next, q + 1);
+            if (close == std::string_view::npos) {
+                out.push_back(name);
+                break;
+            }
+            q = close;
         }
-        const std::vector<TokenSpan> args = splitArguments(tokens.subspan(q + 2, close - q - 2), *macro);
-        call(*macro, args, out, depth + 1);
-        q = close;
     }
+}
+
+const MacroDefinition* MacroExpander::trailingCall(const std::vector<Token>& out) const
+{
+    if (out.empty() || out.back().code != tok::Identifier) return nullptr;
+    const MacroDefinition* macro = m_macros.find(out.back().text.view());
+    return macro && macro->functionLike && !disabled(macro->name) ? macro : nullptr;
 }
 
 std::vector<Token> MacroExpander::pasteReplacement(const std::vector<Token>& replacement, std::string_view self)

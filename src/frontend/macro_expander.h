@@ -4,8 +4,12 @@
 // they are operands of `#` or `##`), substituted, `#` and `##` are applied, and the result is
 // scanned again for further macros, with the macro itself switched off inside its own result.
 //
-// Every other macro keeps the simple rules of the preprocessor: arguments are substituted as
-// written and the result is not scanned again. All work is bounded: a budget of tokens for
+// Every other macro keeps the simple rules of the preprocessor where the preprocessor meets it:
+// arguments are substituted as written and the result is not scanned again. Met inside an
+// expansion made here, its result is scanned again too, and an expansion that ends in the name of
+// a function-like macro calls it with the arguments written after it (`IIF(c)(then, else)`), as
+// compilers do: that is how the macros that paste are used. The operands of `defined` and
+// `__has_include` are copied as written. All work is bounded: a budget of tokens for
 // everything one expansion produces on the way, a nesting limit, and a limit on the length of a
 // pasted token, so that a chain of macros that doubles its result with every step ends with
 // ExpansionTooLarge instead of exhausting memory or the stack.
@@ -76,6 +80,12 @@ public:
 private:
     void call(const MacroDefinition& macro, const std::vector<TokenSpan>& args, std::vector<model::Token>& out, int depth);
     void list(TokenSpan tokens, std::vector<model::Token>& out, int depth);
+    // Scans `result`, the substituted replacement of `macro`, again into `out`, with `macro`
+    // switched off inside it.
+    void rescan(const MacroDefinition& macro, const std::vector<model::Token>& result, std::vector<model::Token>& out,
+                int depth);
+    // The function-like macro (not switched off) that the last token of `out` names, or null.
+    const MacroDefinition* trailingCall(const std::vector<model::Token>& out) const;
     // Appends the result of pasting `right` onto the last token of `out`.
     void paste(std::vector<model::Token>& out, const model::Token& right);
     void append(std::vector<model::Token>& out, const model::Token& token);

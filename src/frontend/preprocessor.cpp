@@ -817,9 +817,22 @@ private:
             return;
         }
         std::vector<Token> result;
+        std::size_t end = close + 1;  // of the input the expansion replaces
         try {
             MacroExpander expander(m_env.macros, m_outputLimit - std::min(m_outputLimit, m_out.size()));
             expander.expandCall(*macro, args, result);
+            // Compilers scan the expansion again with what follows it: one that ends in the name
+            // of a function-like macro (other than its own) calls it with the arguments written
+            // after it, `IIF(c)(then, else)`.
+            while (!result.empty() && isAt(end, '(') && result.back().code == tok::Identifier) {
+                const MacroDefinition* next = m_env.macros.find(result.back().text.view());
+                if (!next || !next->functionLike || next->name == macro->name) break;
+                const std::size_t nextClose = matchingParen(end);
+                if (nextClose == SIZE_MAX) break;
+                result.pop_back();
+                expander.expandCall(*next, splitArguments(input(end + 1, nextClose), *next), result);
+                end = nextClose + 1;
+            }
         } catch (const ExpansionTooLarge&) {
             // This macro is not tried again in this unit: each try could cost the whole budget.
             m_failedMacros.insert(macro->name);
@@ -830,8 +843,8 @@ private:
         if (!fits(result.size())) return;
         const std::size_t before = m_out.size();
         m_out.insert(m_out.end(), std::make_move_iterator(result.begin()), std::make_move_iterator(result.end()));
-        record(m_p, close + 1, before);
-        m_p = close + 1;
+        record(m_p, end, before);
+        m_p = end;
     }
 
     // Whether `count` more tokens stay within the unit's output limit. When they do not, every

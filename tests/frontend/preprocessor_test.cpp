@@ -365,6 +365,29 @@ TEST_F(PreprocessorTest, PastingAndStringising)
     EXPECT_TRUE(m_error.empty());
 }
 
+// Libraries choose between expansions with macros that paste a computed answer onto a name and
+// call the result with arguments written after it (the "probe" idiom: a version namespace that is
+// inline only for the chosen version). Inside such an expansion every result is scanned again,
+// together with what follows it.
+TEST_F(PreprocessorTest, ExpansionsOfPastingMacrosAreScannedAgainWithWhatFollows)
+{
+    const std::string probes =
+        "#define CHECK(...) CHECK_N(__VA_ARGS__, 0, 0)\n#define CHECK_N(x, n, ...) n\n"
+        "#define CAT(a, ...) a ## __VA_ARGS__\n#define IIF(c) CAT(IIF_, c)\n"
+        "#define IIF_0(t, ...) __VA_ARGS__\n#define IIF_1(t, ...) t\n"
+        "#define PROBE(ns) CHECK(CAT(ENABLED_, ns))\n#define ENABLED_v2 ~, 1\n"
+        "#define VERSION_NS(ns) IIF(PROBE(ns))(inline namespace ns, namespace ns)\n";
+    auto lastLine = [](const std::string& out) {
+        const std::size_t end = out.find_last_not_of('\n');
+        return out.substr(out.rfind('\n', end) + 1, end - out.rfind('\n', end));
+    };
+    EXPECT_EQ(lastLine(run(probes + "VERSION_NS(v1) { int a; }\n")), "namespace v1 { int a ; }");
+    EXPECT_EQ(lastLine(run(probes + "IIF(1)(yes, no) IIF(0)(yes, no) IIF(PROBE(v3))(a, b)\n")), "yes no b");
+    // A macro's own name at the end of its result stays switched off.
+    EXPECT_EQ(lastLine(run("#define J(a, b) a ## b\n#define SELF(x) J(x, 1) SELF\nSELF(a)(b)\n")), "a1 SELF ( b )");
+    EXPECT_TRUE(m_log.takeLines().empty());
+}
+
 TEST_F(PreprocessorTest, MisplacedPasteAndStringiseOperatorsAreReported)
 {
     // `##` at either end of a body is dropped with a line; the macro is still defined.
