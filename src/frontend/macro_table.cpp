@@ -33,6 +33,7 @@ std::uint64_t hashText(std::string_view text) noexcept
 std::uint64_t MacroDefinition::contentHash() const noexcept
 {
     std::uint64_t h = combine(functionLike ? 1 : 2, variadic ? 3 : 4);
+    if (undefined) h = combine(h, 5);
     h = combine(h, parameters.size());
     for (const std::string& p : parameters) h = combine(h, hashText(p));
     h = combine(h, replacement.size());
@@ -68,9 +69,12 @@ MacroTable MacroTable::layeredOn(std::shared_ptr<const MacroTable> base)
 
 std::size_t MacroTable::size() const noexcept
 {
-    if (!m_base) return m_macros.size();
-    std::size_t n = m_base->m_macros.size();
-    for (const auto& [name, entry] : m_macros) n += !m_base->m_macros.contains(name);
+    std::size_t n = 0;
+    for (const auto& [name, entry] : m_macros) n += !entry.definition->undefined;
+    if (!m_base) return n;
+    for (const auto& [name, entry] : m_base->m_macros) {
+        n += !entry.definition->undefined && !m_macros.contains(name);
+    }
     return n;
 }
 

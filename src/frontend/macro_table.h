@@ -34,6 +34,9 @@ struct MacroDefinition {
     std::vector<std::string> parameters;
     std::vector<model::Token> replacement;
     std::uint64_t hash = 0;  // contentHash(), worked out once when the table stores it
+    // Made by `#undef`: the name is not defined from here on. Stored like a definition, so that
+    // what a header undefines is replayed into other tables like what it defines.
+    bool undefined = false;
 
     // Index of `name` among the parameters, or -1.
     int parameterIndex(std::string_view word) const noexcept
@@ -72,18 +75,18 @@ public:
     // by every table made from it); a base made from another base is not supported.
     static MacroTable layeredOn(std::shared_ptr<const MacroTable> base);
 
-    // The definition of `name`, or null.
+    // The definition of `name`, or null (also after `#undef`).
     const MacroDefinition* find(std::string_view name) const
     {
         const Entry* entry = lookup(name);
         if (m_recording && !m_readSets.empty()) noteRead(name, entry);
-        return entry ? entry->definition.get() : nullptr;
+        return entry && !entry->definition->undefined ? entry->definition.get() : nullptr;
     }
     bool contains(std::string_view name) const
     {
         const Entry* entry = lookup(name);
         if (m_recording && !m_readSets.empty()) noteRead(name, entry);
-        return entry != nullptr;
+        return entry && !entry->definition->undefined;
     }
 
     // --- Reads ---------------------------------------------------------------------------------
@@ -118,7 +121,8 @@ public:
         return entry ? entry->contribution : 0;
     }
 
-    // Stores `definition`, replacing an older one of the same name.
+    // Stores `definition`, replacing an older one of the same name (an `undefined` one takes the
+    // name out of use).
     void define(MacroDefinition definition)
     {
         definition.hash = definition.contentHash();
@@ -134,6 +138,7 @@ public:
     // predefined words and project defines are seeded.
     void defineValue(const std::string& name, long value);
 
+    // The names defined (not counting those taken out of use by `#undef`).
     std::size_t size() const noexcept;
 
     // A number that two tables share when they hold the same definitions under the same names,

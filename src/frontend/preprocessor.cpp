@@ -245,13 +245,22 @@ private:
         }
     }
 
-    // # define NAME [( params )] body \n   (and # undef, which is read the same way)
+    // # define NAME [( params )] body \n   and   # undef NAME \n
     void define()
     {
         try {
             MacroDefinition definition;
             const Token& nameToken = at(m_p + 2);
             definition.name = nameToken.code == tok::Identifier ? nameToken.text.str() : model::spellToken(nameToken);
+            if (at(m_p + 1).code == tok::Undef) {
+                // The name is out of use from here on, as compilers read it: `#ifdef` fails, uses
+                // stay as written. The line stays for the parser to show.
+                const std::size_t newline = newlineFrom(m_p + 3);
+                definition.undefined = true;
+                m_env.macros.define(std::move(definition));
+                keep(newline + 1 - m_p);
+                return;
+            }
             std::size_t body = m_p + 3;
             if (at(m_p + 3).code == '(') {
                 body = readParameters(definition);

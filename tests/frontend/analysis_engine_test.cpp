@@ -281,6 +281,24 @@ TEST_F(AnalysisEngineTest, HeaderMacrosReachEveryIncluderInAnyOrder)
     EXPECT_THAT(log(), Not(Contains(::testing::HasSubstr("Error"))));
 }
 
+// A header's #undef reaches every file that includes it, also those that only replay it.
+TEST_F(AnalysisEngineTest, HeaderUndefinesReachEveryIncluder)
+{
+    write("off.h", "#undef FEATURE\n");
+    for (const char* n : {"a.cpp", "b.cpp"}) {
+        write(n, std::string("#define FEATURE 1\n#include \"off.h\"\n#ifdef FEATURE\nint on_") + n[0]
+                     + ";\n#else\nint off_" + n[0] + ";\n#endif\n");
+    }
+    for (const bool sameFile : {false, true}) {
+        m_engine.clearAll();
+        RunSettings s;
+        s.files = {{path("a.cpp"), true}, {path("b.cpp"), true}};
+        s.preprocessSameFile = sameFile;
+        m_engine.runSynchronously(std::move(s));
+        EXPECT_THAT(result(), ElementsAre("off_a@a.cpp", "off_b@b.cpp")) << sameFile;
+    }
+}
+
 // What a header did in one file is reused in another only where the names its directive lines
 // looked up (those of the headers it includes among them) say the same: here the configuration
 // word, and whether the header it includes with `#pragma once` was included before.

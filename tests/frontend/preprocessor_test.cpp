@@ -279,8 +279,11 @@ TEST(MacroTableTest, LayeredTableActsAsACopyAndLeavesItsBaseAlone)
 TEST_F(PreprocessorTest, ObjectMacrosExpandWhenDefinedAndTheDefineLineStays)
 {
     EXPECT_EQ(run("#define N 10\nint a[N];\n"), "# define N 10\nint a [ 10 ] ;\n");
-    // #undef stores an empty macro: #ifdef holds and uses vanish.
-    EXPECT_EQ(run("#define X 1\n#undef X\n#ifdef X\nin X out\n#endif\n"), "# define X 1\n# undef X\nin out\n\n");
+    // #undef takes the name out of use: #ifdef fails, #ifndef holds, uses stay as written, and a
+    // new definition counts again.
+    EXPECT_EQ(run("#define X 1\n#undef X\n#ifdef X\nin\n#endif\n#ifndef X\nX out\n#endif\n#define X 2\nX\n"),
+              "# define X 1\n# undef X\n\nX out\n\n# define X 2\n2\n");
+    EXPECT_EQ(run("#undef NEVER\n#if defined(NEVER) || NEVER\nno\n#endif\n"), "# undef NEVER\n\n");
 
     // The replacement is expanded once, at definition: B holds 1 only when A came first.
     EXPECT_EQ(run("#define A 1\n#define B A\nB\n"), "# define A 1\n# define B A\n1\n");
@@ -511,11 +514,11 @@ TEST_F(PreprocessorTest, ConditionsThatCannotBeEvaluatedCountAsFalse)
                                      "/p/src/x.cpp:1: #if cannot be evaluated (Unknown Operator), taken as false"}));
     EXPECT_TRUE(m_error.empty());
 
-    // Malformed `defined`, a call that does not close on the line, an empty condition (as after
-    // #undef), a missing newline, and an #elif.
+    // Malformed `defined`, a call that does not close on the line, an empty condition (a macro
+    // defined empty), a missing newline, and an #elif.
     for (const char* text : {"N\n#if defined\nx\n#endif\nN\n", "N\n#if defined(N\nx\n#endif\nN\n",
                              "N\n#if defined 1\nx\n#endif\nN\n", "N\n#if (N\nx\n#endif\nN\n",
-                             "N\n#if F(1\nx\n#endif\nN\n", "N\n#undef E\n#if E\nx\n#endif\nN\n"}) {
+                             "N\n#if F(1\nx\n#endif\nN\n", "N\n#define E\n#if E\nx\n#endif\nN\n"}) {
         m_macros = MacroTable();
         m_macros.defineValue("N", 1);
         m_macros.define(MacroDefinition{"F", true, false, false, {"a"}, {}});
