@@ -11,6 +11,7 @@
 #include "parser/declaration_prefix.h"
 #include "parser/expression_analyzer.h"
 #include "parser/function_analyzer.h"
+#include "parser/group_tokens.h"
 #include "parser/keyword_declaration_analyzer.h"
 #include "parser/preprocessing_analyzer.h"
 #include "parser/statement_analyzer.h"
@@ -59,6 +60,7 @@ void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const
             return;
         }
         AnalysisNode& node = nodes[i];
+        if (isObjectiveCBlock(node)) continue;  // not C++: it stays Unknown
         PreprocessingAnalyzer(node).analyze();
         switch (context) {
         case ParseContext::Declarations:

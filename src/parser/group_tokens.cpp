@@ -15,6 +15,17 @@ namespace tok = model::tok;
 
 enum class GroupState { Normal, BlockClosed, Directive };
 
+bool isWord(const Token& token, std::string_view word)
+{
+    return token.code == tok::Identifier && token.text.view() == word;
+}
+
+// The word after the `@` that opens an Objective-C block.
+bool opensObjectiveCBlock(const Token& token)
+{
+    return isWord(token, "interface") || isWord(token, "implementation") || isWord(token, "protocol");
+}
+
 class Grouper {
 public:
     explicit Grouper(std::span<Token> tokens) : m_tokens(tokens) {}
@@ -198,6 +209,24 @@ public:
             case '}':
                 state = GroupState::BlockClosed;
                 break;
+            case tok::Error:
+                if (current.tokens.empty() && current.children.empty()) {
+                    if (const std::size_t end = objectiveCBlockEnd(i); end != 0) {
+                        // @interface ... @end   Objective-C in a C++ file (an Apple platform's
+                        // native code): one node of its own, so that the C++ after it is read
+                        // as C++ again.
+                        for (std::size_t j = i; j <= end; ++j) {
+                            if (m_tokens[j].code != tok::Newline) current.tokens.push_back(&m_tokens[j]);
+                        }
+                        target.push_back(std::move(current));
+                        current = AnalysisNode();
+                        i = end;
+                        previous = m_tokens[end].code;
+                        break;
+                    }
+                }
+                current.tokens.push_back(&token);
+                break;
             default:
                 current.tokens.push_back(&token);
                 break;
@@ -212,6 +241,18 @@ public:
     }
 
 private:
+    // When the unknown character at `at` is the `@` of `@interface`, `@implementation` or
+    // `@protocol` (the scanner keeps no text for unknown characters, so the word after it
+    // decides), the position of the word `end` of the `@end` that closes the block; else 0.
+    std::size_t objectiveCBlockEnd(std::size_t at) const
+    {
+        if (at + 1 >= m_tokens.size() || !opensObjectiveCBlock(m_tokens[at + 1])) return 0;
+        for (std::size_t i = at + 2; i + 1 < m_tokens.size(); ++i) {
+            if (m_tokens[i].code == tok::Error && isWord(m_tokens[i + 1], "end")) return i + 1;
+        }
+        return 0;
+    }
+
     // The scanner reads `line`, `error`, `include`, `defined` and the other directive words as
     // directive tokens wherever they stand. They are directive words only as the word after a
     // `#` that starts a line, and `defined` only inside a directive line; everywhere else they
@@ -289,6 +330,13 @@ private:
 };
 
 }  // namespace
+
+bool isObjectiveCBlock(const AnalysisNode& node)
+{
+    const auto& tokens = node.tokens;
+    return tokens.size() >= 4 && tokens[0]->code == tok::Error && opensObjectiveCBlock(*tokens[1])
+        && tokens[tokens.size() - 2]->code == tok::Error && isWord(*tokens.back(), "end");
+}
 
 GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target)
 {

@@ -1,6 +1,7 @@
 // Grouping: cutting a unit's token stream into nodes before anything is understood. A node ends
 // at `;`, at the end of a directive line, after an access label's `:`, or at a brace block,
-// whose contents become the node's children.
+// whose contents become the node's children. An Objective-C block in a C++ file (Apple
+// platforms' native code) is one node of plain tokens.
 #pragma once
 
 #include "model/analysis_node.h"
@@ -26,6 +27,10 @@ struct GroupingResult {
 // lines (`void line();`) are turned into identifiers on the way.
 // The nodes hold no spare capacity afterwards (see trimToSize).
 GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target);
+
+// Whether `node` is an Objective-C block (`@interface` / `@implementation` / `@protocol` ...
+// `@end`) that grouping made one node of: it stays Unknown.
+bool isObjectiveCBlock(const model::AnalysisNode& node);
 
 // Gives back the room that growing left in the node vectors and token arrays of a tree: a tree
 // is kept as long as its unit, and vectors grown by doubling hold a quarter more on average.
