@@ -244,9 +244,21 @@ private:
     // When the unknown character at `at` is the `@` of `@interface`, `@implementation` or
     // `@protocol` (the scanner keeps no text for unknown characters, so the word after it
     // decides), the position of the word `end` of the `@end` that closes the block; else 0.
-    std::size_t objectiveCBlockEnd(std::size_t at) const
+    std::size_t objectiveCBlockEnd(std::size_t at)
     {
         if (at + 1 >= m_tokens.size() || !opensObjectiveCBlock(m_tokens[at + 1])) return 0;
+        // The last `@end` of the unit, found once: a unit of many `@interface` without an `@end`
+        // after them costs one pass, not one per `@interface`.
+        if (!m_lastObjectiveCEnd) {
+            m_lastObjectiveCEnd = 0;
+            for (std::size_t i = m_tokens.size(); i-- > 1;) {
+                if (m_tokens[i - 1].code == tok::Error && isWord(m_tokens[i], "end")) {
+                    m_lastObjectiveCEnd = i;
+                    break;
+                }
+            }
+        }
+        if (*m_lastObjectiveCEnd < at + 3) return 0;
         for (std::size_t i = at + 2; i + 1 < m_tokens.size(); ++i) {
             if (m_tokens[i].code == tok::Error && isWord(m_tokens[i + 1], "end")) return i + 1;
         }
@@ -322,6 +334,7 @@ private:
         }
     }
 
+    std::optional<std::size_t> m_lastObjectiveCEnd;  // see objectiveCBlockEnd
     std::span<Token> m_tokens;
     bool m_tooDeep = false;
     // Braces before this index open blocks even inside parentheses: parentheses there were

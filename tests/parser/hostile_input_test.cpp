@@ -118,6 +118,19 @@ TEST(HostileInput, ComparisonsAndNestedNamesThatLookLikeTemplatesStayLinear)
     EXPECT_EQ("\"c\"", describeDetail(nested.unit.nodes.back()));
 }
 
+TEST(HostileInput, ObjectiveCOpeningsWithoutAnEndStayLinear)
+{
+    // 100,000 `@interface` lines and no `@end`: no block, each line its own declaration, and one
+    // look for an `@end` in all.
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += "@interface I" + std::to_string(i) + ";\n";
+    text += "int last;\n";
+    ParsedText parsed;
+    parseText(parsed, text);
+    ASSERT_EQ(100001U, parsed.unit.nodes.size());
+    EXPECT_EQ(NodeKind::Variable, parsed.unit.nodes.back().kind);
+}
+
 TEST(HostileInput, LongDeclaratorListsAndNestedCallsStayLinear)
 {
     // 100,000 declarators: the further declarators of one declaration lie side by side.
