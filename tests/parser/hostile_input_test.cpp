@@ -128,7 +128,7 @@ TEST(HostileInput, ObjectiveCOpeningsWithoutAnEndStayLinear)
     ParsedText parsed;
     parseText(parsed, text);
     ASSERT_EQ(100001U, parsed.unit.nodes.size());
-    EXPECT_EQ(NodeKind::Variable, parsed.unit.nodes.back().kind);
+    EXPECT_EQ(NodeKind::ShortDeclare, parsed.unit.nodes.back().kind);
 }
 
 TEST(HostileInput, LongDeclaratorListsAndNestedCallsStayLinear)
