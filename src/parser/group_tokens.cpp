@@ -26,6 +26,12 @@ bool opensObjectiveCBlock(const Token& token)
     return isWord(token, "interface") || isWord(token, "implementation") || isWord(token, "protocol");
 }
 
+// `@end`: the scanner keeps no text for the unknown `@`, so the word after it decides.
+bool isObjectiveCEnd(const Token& at, const Token& word)
+{
+    return at.code == tok::Error && isWord(word, "end");
+}
+
 class Grouper {
 public:
     explicit Grouper(std::span<Token> tokens) : m_tokens(tokens) {}
@@ -252,7 +258,7 @@ private:
         if (!m_lastObjectiveCEnd) {
             m_lastObjectiveCEnd = 0;
             for (std::size_t i = m_tokens.size(); i-- > 1;) {
-                if (m_tokens[i - 1].code == tok::Error && isWord(m_tokens[i], "end")) {
+                if (isObjectiveCEnd(m_tokens[i - 1], m_tokens[i])) {
                     m_lastObjectiveCEnd = i;
                     break;
                 }
@@ -260,7 +266,7 @@ private:
         }
         if (*m_lastObjectiveCEnd < at + 3) return 0;
         for (std::size_t i = at + 2; i + 1 < m_tokens.size(); ++i) {
-            if (m_tokens[i].code == tok::Error && isWord(m_tokens[i + 1], "end")) return i + 1;
+            if (isObjectiveCEnd(m_tokens[i], m_tokens[i + 1])) return i + 1;
         }
         return 0;
     }
@@ -348,7 +354,7 @@ bool isObjectiveCBlock(const AnalysisNode& node)
 {
     const auto& tokens = node.tokens;
     return tokens.size() >= 4 && tokens[0]->code == tok::Error && opensObjectiveCBlock(*tokens[1])
-        && tokens[tokens.size() - 2]->code == tok::Error && isWord(*tokens.back(), "end");
+        && isObjectiveCEnd(*tokens[tokens.size() - 2], *tokens.back());
 }
 
 GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target)
