@@ -203,9 +203,9 @@ RunFacts describeRun(const AnalysisEngine& engine, LogSink& log)
     std::vector<const AnalysisNode*> nodes;
     forEachUnit(engine, [&](const SourceUnit& unit) {
         facts.units += 1;
-        facts.tokens += unit.tokens.size();
-        facts.tokenBytesUsed += unit.tokens.size() * sizeof(qm::model::Token);
-        facts.tokenBytes += unit.tokens.capacity() * sizeof(qm::model::Token);
+        facts.tokens += unit.tokens.size() + unit.lineBreaks.size();
+        facts.tokenBytesUsed += unit.tokens.size() * sizeof(qm::model::Token) + unit.lineBreaks.heapBytes();
+        facts.tokenBytes += unit.tokens.capacity() * sizeof(qm::model::Token) + unit.lineBreaks.heapBytes();
         facts.nodeBytes += unit.nodes.capacity() * sizeof(AnalysisNode);
         // A file that could not be opened keeps the empty stamp.
         if (unit.stamp != qm::model::FileStamp{}) read.emplace(unit.fileName, unit.stamp.size);

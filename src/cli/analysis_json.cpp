@@ -4,6 +4,7 @@
 #include "cli/node_detail_json.h"
 #include "model/token_text.h"
 
+#include <utility>
 #include <vector>
 
 namespace qm::cli {
@@ -44,14 +45,15 @@ void writeUnitJson(JsonStreamWriter& out, const model::SourceUnit& unit, const U
     b.append(", \"userFile\": ");
     b.append(std::to_string(unit.userFile));
     b.append(", \"tokenCount\": ");
-    b.append(std::to_string(unit.tokens.size()));
+    b.append(std::to_string(unit.tokens.size() + unit.lineBreaks.size()));
     if (options.tokens) {
         b.append(", \"tokens\": [");
-        for (std::size_t i = 0; i < unit.tokens.size(); ++i) {
-            if (i) b.append(", ");
-            appendTokenJson(b, unit.tokens[i]);
+        bool first = true;
+        unit.lineBreaks.forEachToken(unit.tokens, [&](const model::Token& token) {
+            if (!std::exchange(first, false)) b.append(", ");
+            appendTokenJson(b, token);
             out.maybeFlush();
-        }
+        });
         b.push_back(']');
     }
     if (options.tree) {

@@ -449,7 +449,7 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     if (m_stopRequested) return;  // cut short: nothing of it is kept for other units
     if (!sameFile && seen) {
         // Read only for its macros: its declarations are shown by the unit that holds it.
-        std::vector<model::Token>().swap(unit.tokens);
+        unit.dropTokens();
         m_registry.setDirectives(unit.fileName, unit.stamp, std::move(lines));
         if (depth > 0 && m_registry.hasRoomForOutcome(unit.fileName, unit.stamp)) {
             m_registry.recordOutcome(unit.fileName, unit.stamp, state, {nullptr, file.macros.changesSince(mark), {}},
@@ -458,10 +458,10 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
         return;
     }
     unit.tokens.shrink_to_fit();
-    SourceUnit* holder = m_registry.sameContent(unit.fileName, unit.stamp, unit.tokens, !sameFile);
+    SourceUnit* holder = m_registry.sameContent(unit, !sameFile);
     if (holder) {
         unit.canonical = holder;
-        std::vector<model::Token>().swap(unit.tokens);
+        unit.dropTokens();
     } else {
         m_registry.addHolder(unit, !sameFile);
         holder = &unit;
@@ -534,9 +534,9 @@ void AnalysisEngine::replayDirectives(SourceUnit& unit, SourceFile& file, int de
     file.includedTokens += directives.size();
     unit.tokens = directives;
     preprocessFramed(unit, file, depth);
-    std::vector<model::Token>().swap(unit.tokens);
+    unit.dropTokens();
     std::erase_if(unit.includedUnits, [this](const std::unique_ptr<SourceUnit>& nested) {
-        if (!nested->tokens.empty() || !nested->includedUnits.empty() || nested->canonical) return false;
+        if (nested->hasTokens() || !nested->includedUnits.empty() || nested->canonical) return false;
         m_registry.eraseUnit(*nested);  // an empty file may hold its version: it goes with it
         return true;
     });

@@ -5,12 +5,29 @@
 
 namespace qm::frontend {
 
-TokenHashes hashTokens(const std::vector<model::Token>& tokens) noexcept
+namespace {
+
+// The length of a unit's preprocessed sequence, newlines taken out included.
+std::size_t fullCount(const model::SourceUnit& unit)
+{
+    return unit.tokens.size() + unit.lineBreaks.size();
+}
+
+}  // namespace
+
+TokenHashes hashTokens(const std::vector<model::Token>& tokens, const model::LineBreaks& breaks) noexcept
 {
     // An FNV-style hash and a multiply-rotate mix over (code, text), seeded apart, so that two
     // contents that collide in one hardly collide in both. Each text is hashed once for both.
+    // Where newlines were left out, and how many, is mixed in first.
     std::uint64_t h = 0xcbf29ce484222325ULL ^ tokens.size();
     std::uint64_t c = 0x9e3779b97f4a7c15ULL + tokens.size();
+    breaks.forEachPlace([&](std::size_t position, std::uint32_t count) {
+        h = (h ^ position) * 0x100000001b3ULL;
+        h = (h ^ count) * 0x100000001b3ULL;
+        c = (c ^ (position * 0xff51afd7ed558ccdULL + count)) * 0xc4ceb9fe1a85ec53ULL;
+        c = (c << 29) | (c >> 35);
+    });
     for (const model::Token& t : tokens) {
         const auto code = static_cast<std::uint32_t>(t.code);
         h = (h ^ code) * 0x100000001b3ULL;
@@ -107,19 +124,18 @@ bool PreprocessedRegistry::hasRoomForOutcome(const std::string& path, const mode
     return version && version->outcomes.size() < kMaxOutcomes;
 }
 
-model::SourceUnit* PreprocessedRegistry::sameContent(const std::string& path, const model::FileStamp& stamp,
-                                                     const std::vector<model::Token>& tokens, bool hashHolders)
+model::SourceUnit* PreprocessedRegistry::sameContent(const model::SourceUnit& unit, bool hashHolders)
 {
-    Version* version = find(path, stamp);
+    Version* version = find(unit.fileName, unit.stamp);
     if (!version) return nullptr;
     std::optional<TokenHashes> hashes;  // taken only when some holder has as many tokens
     for (Holder& holder : version->holders) {
-        if (holder.count != tokens.size()) continue;
+        if (holder.count != fullCount(unit)) continue;
         if (!holder.hashes) {
             if (!hashHolders) continue;
-            holder.hashes = hashTokens(holder.unit->tokens);
+            holder.hashes = hashTokens(holder.unit->tokens, holder.unit->lineBreaks);
         }
-        if (!hashes) hashes = hashTokens(tokens);
+        if (!hashes) hashes = hashTokens(unit.tokens, unit.lineBreaks);
         if (*holder.hashes == *hashes) return holder.unit;
     }
     return nullptr;
@@ -128,8 +144,8 @@ model::SourceUnit* PreprocessedRegistry::sameContent(const std::string& path, co
 void PreprocessedRegistry::addHolder(model::SourceUnit& unit, bool hashLater)
 {
     std::optional<TokenHashes> hashes;
-    if (!hashLater) hashes = hashTokens(unit.tokens);
-    m_versions[Key{unit.fileName, unit.stamp}].holders.push_back(Holder{&unit, unit.tokens.size(), hashes});
+    if (!hashLater) hashes = hashTokens(unit.tokens, unit.lineBreaks);
+    m_versions[Key{unit.fileName, unit.stamp}].holders.push_back(Holder{&unit, fullCount(unit), hashes});
 }
 
 const std::vector<model::Token>* PreprocessedRegistry::directives(const std::string& path,

@@ -27,13 +27,14 @@
 
 namespace qm::frontend {
 
-// Two independent hashes of the codes and texts of a token sequence (lines left out).
+// Two independent hashes of the codes and texts of a token sequence (lines left out), and of
+// where newlines were left out of it.
 struct TokenHashes {
     std::uint64_t hash = 0;
     std::uint64_t check = 0;
     bool operator==(const TokenHashes&) const = default;
 };
-TokenHashes hashTokens(const std::vector<model::Token>& tokens) noexcept;
+TokenHashes hashTokens(const std::vector<model::Token>& tokens, const model::LineBreaks& breaks) noexcept;
 
 class PreprocessedRegistry {
 public:
@@ -62,13 +63,13 @@ public:
     // Whether recordOutcome would keep a new outcome of this version.
     bool hasRoomForOutcome(const std::string& path, const model::FileStamp& stamp) const;
 
-    // The holder of this version whose tokens equal `tokens`, or null. Holders are compared by
-    // their token count and two independent hashes, never by their tokens: those belong to the
-    // parser once the unit is preprocessed (which may run on another thread, and renames stray
-    // directive words). A holder registered with `hashLater` is hashed here when `hashHolders`
-    // says its tokens are still its own, and otherwise never matches.
-    model::SourceUnit* sameContent(const std::string& path, const model::FileStamp& stamp,
-                                   const std::vector<model::Token>& tokens, bool hashHolders);
+    // The holder of the version of `unit` (its file name and stamp) whose preprocessed sequence
+    // equals the unit's, or null. Holders are compared by their token count and two independent
+    // hashes, never by their tokens: those belong to the parser once the unit is preprocessed
+    // (which may run on another thread, and renames stray directive words). A holder registered
+    // with `hashLater` is hashed here when `hashHolders` says its tokens are still its own, and
+    // otherwise never matches.
+    model::SourceUnit* sameContent(const model::SourceUnit& unit, bool hashHolders);
     // Registers `unit` (its file name, stamp and final tokens) as a holder of its version. Its
     // hashes are taken now, or with `hashLater` when sameContent first needs them. With
     // "Preprocessing Same Name File" off, a version is preprocessed a second time only inside the

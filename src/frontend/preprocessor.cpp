@@ -4,6 +4,7 @@
 #include "frontend/feature_queries.h"
 #include "frontend/include_paths.h"
 #include "frontend/macro_expander.h"
+#include "model/line_breaks.h"
 #include "model/token_text.h"
 
 #include <algorithm>
@@ -55,7 +56,8 @@ const Token& falseToken()
 class Preprocessor {
 public:
     Preprocessor(model::SourceUnit& unit, PreprocessEnvironment& env, int depth)
-        : m_unit(unit), m_env(env), m_depth(depth), m_in(std::move(unit.tokens)), m_n(m_in.size())
+        : m_unit(unit), m_env(env), m_depth(depth), m_in(std::move(unit.tokens)), m_n(m_in.size()),
+          m_writer(m_out, unit.lineBreaks)
     {
         m_out.reserve(m_n);
         m_outputLimit = m_n * kOutputFactor + kOutputAllowance;
@@ -95,7 +97,7 @@ private:
     void keep(std::size_t count)
     {
         for (std::size_t i = 0; i < count && m_p < m_n; ++i) {
-            m_out.push_back(std::move(m_in[m_p++]));
+            m_writer.put(std::move(m_in[m_p++]));
         }
     }
 
@@ -103,6 +105,7 @@ private:
     void finish()
     {
         keep(m_n - m_p);
+        m_writer.finish();
         m_unit.tokens = std::move(m_out);
     }
 
@@ -796,8 +799,8 @@ private:
         }
         if (!macro->functionLike) {
             if (!fits(macro->replacement.size())) return;
-            const std::size_t before = m_out.size();
-            m_out.insert(m_out.end(), macro->replacement.begin(), macro->replacement.end());
+            const std::size_t before = m_writer.fullSize();
+            m_writer.putWithoutNewlines(macro->replacement.begin(), macro->replacement.end());
             record(m_p, m_p + 1, before);
             ++m_p;
             return;
@@ -819,8 +822,8 @@ private:
                 size += index < 0 ? 1 : argument(args, index).size();
             }
             if (!fits(size)) return;
-            const std::size_t before = m_out.size();
-            substitute(*macro, args, [this](const Token& token) { m_out.push_back(token); });
+            const std::size_t before = m_writer.fullSize();
+            substitute(*macro, args, [this](const Token& token) { m_writer.put(token); });
             record(m_p, close + 1, before);
             m_p = close + 1;
             return;
@@ -828,7 +831,7 @@ private:
         std::vector<Token> result;
         std::size_t end = close + 1;  // of the input the expansion replaces
         try {
-            MacroExpander expander(m_env.macros, m_outputLimit - std::min(m_outputLimit, m_out.size()));
+            MacroExpander expander(m_env.macros, m_outputLimit - std::min(m_outputLimit, m_writer.fullSize()));
             expander.expandCall(*macro, args, result);
             // Compilers scan the expansion again with what follows it: one that ends in the name
             // of a function-like macro (other than its own) calls it with the arguments written
@@ -850,8 +853,8 @@ private:
             return;
         }
         if (!fits(result.size())) return;
-        const std::size_t before = m_out.size();
-        m_out.insert(m_out.end(), std::make_move_iterator(result.begin()), std::make_move_iterator(result.end()));
+        const std::size_t before = m_writer.fullSize();
+        for (Token& token : result) m_writer.put(std::move(token));
         record(m_p, end, before);
         m_p = end;
     }
@@ -862,7 +865,7 @@ private:
     // than its own tokens afterwards. The line saying so is written once.
     bool fits(std::size_t count)
     {
-        if (m_out.size() + count <= m_outputLimit) return true;
+        if (m_writer.fullSize() + count <= m_outputLimit) return true;
         logAt(m_p, std::string(kTooLarge) + "; macros are not expanded in this file");
         m_expansionStopped = true;
         undoExpansions();
@@ -872,26 +875,29 @@ private:
 
     // Notes that the output tokens from `outBegin` to the end replace the input tokens
     // [begin, end). The input tokens of a macro use are never moved away, so they are there to put
-    // back.
+    // back. Output positions count the newlines the writer leaves out.
     void record(std::size_t begin, std::size_t end, std::size_t outBegin)
     {
         m_expansions.push_back({static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end),
-                                outBegin, m_out.size()});
+                                outBegin, m_writer.fullSize()});
     }
 
-    // Puts every recorded replacement back to the macro use it came from.
+    // Puts every recorded replacement back to the macro use it came from. This happens at most
+    // once per unit: the output is taken back whole, newlines included, and written again.
     void undoExpansions()
     {
+        std::vector<Token> written = m_writer.takeFullSequence();
         std::vector<Token> out;
         std::size_t from = 0;
         for (const Expansion& x : m_expansions) {
-            std::move(m_out.begin() + static_cast<std::ptrdiff_t>(from),
-                      m_out.begin() + static_cast<std::ptrdiff_t>(x.outBegin), std::back_inserter(out));
+            std::move(written.begin() + static_cast<std::ptrdiff_t>(from),
+                      written.begin() + static_cast<std::ptrdiff_t>(x.outBegin), std::back_inserter(out));
             out.insert(out.end(), m_in.begin() + x.inBegin, m_in.begin() + x.inEnd);
             from = x.outEnd;
         }
-        std::move(m_out.begin() + static_cast<std::ptrdiff_t>(from), m_out.end(), std::back_inserter(out));
-        m_out = std::move(out);
+        std::move(written.begin() + static_cast<std::ptrdiff_t>(from), written.end(), std::back_inserter(out));
+        std::vector<Token>().swap(written);
+        for (Token& token : out) m_writer.put(std::move(token));
         std::vector<Expansion>().swap(m_expansions);
     }
 
@@ -1000,6 +1006,7 @@ private:
     std::vector<Token> m_in;
     const std::size_t m_n;
     std::vector<Token> m_out;
+    model::ThinTokenWriter m_writer;  // writes m_out, leaving out the newlines the tree does without
     std::size_t m_outputLimit = 0;
     std::size_t m_p = 0;
     std::vector<std::uint8_t> m_groupTaken;

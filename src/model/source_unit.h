@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/analysis_node.h"
+#include "model/line_breaks.h"
 #include "model/token.h"
 
 #include <cstdint>
@@ -33,7 +34,10 @@ struct FileStamp {
 };
 
 struct SourceUnit {
-    std::vector<Token> tokens;  // after preprocessing, newline tokens included
+    // After preprocessing, without the newline tokens that `lineBreaks` holds (written so by
+    // the preprocessor; LineBreaks::forEachToken walks the whole sequence).
+    std::vector<Token> tokens;
+    LineBreaks lineBreaks;
     std::vector<AnalysisNode> nodes;  // top-level nodes in source order
     // The path by which the file was opened: as the project lists it for a project file, as
     // resolved for an included one. Recorded in the symbol table for each definition.
@@ -47,6 +51,15 @@ struct SourceUnit {
     FileStamp stamp;  // when the file was read
     // An earlier unit with the same preprocessed content; such a unit keeps no tokens.
     const SourceUnit* canonical = nullptr;
+
+    // Whether the preprocessed sequence holds anything, newlines taken out included.
+    bool hasTokens() const noexcept { return !tokens.empty() || !lineBreaks.empty(); }
+    // Gives up the preprocessed sequence and its memory.
+    void dropTokens() noexcept
+    {
+        std::vector<Token>().swap(tokens);
+        lineBreaks = LineBreaks();
+    }
 };
 
 }  // namespace qm::model

@@ -34,7 +34,10 @@ bool isObjectiveCEnd(const Token& at, const Token& word)
 
 class Grouper {
 public:
-    explicit Grouper(std::span<Token> tokens) : m_tokens(tokens) {}
+    Grouper(std::span<Token> tokens, const std::vector<bool>& newlineBefore)
+        : m_tokens(tokens), m_newlineBefore(newlineBefore)
+    {
+    }
 
     bool tooDeep() const noexcept { return m_tooDeep; }
 
@@ -81,6 +84,7 @@ public:
                 nameStrayDirectiveWord(token, state == GroupState::Directive && (i == directiveWordAt || token.code == tok::Defined));
             }
             const model::TokenCode code = token.code;
+            if (newlineTakenOutBefore(i)) previous = tok::Newline;  // a newline counts as a previous token
             const model::TokenCode before = std::exchange(previous, code);
 
             if (code == tok::Newline && state != GroupState::Directive) {
@@ -258,7 +262,7 @@ private:
         if (!m_lastObjectiveCEnd) {
             m_lastObjectiveCEnd = 0;
             for (std::size_t i = m_tokens.size(); i-- > 1;) {
-                if (isObjectiveCEnd(m_tokens[i - 1], m_tokens[i])) {
+                if (objectiveCEndAt(i - 1)) {
                     m_lastObjectiveCEnd = i;
                     break;
                 }
@@ -266,10 +270,19 @@ private:
         }
         if (*m_lastObjectiveCEnd < at + 3) return 0;
         for (std::size_t i = at + 2; i + 1 < m_tokens.size(); ++i) {
-            if (isObjectiveCEnd(m_tokens[i], m_tokens[i + 1])) return i + 1;
+            if (objectiveCEndAt(i)) return i + 1;
         }
         return 0;
     }
+
+    // Whether `@end` stands at `at`, its two tokens on one line.
+    bool objectiveCEndAt(std::size_t at) const
+    {
+        return isObjectiveCEnd(m_tokens[at], m_tokens[at + 1]) && !newlineTakenOutBefore(at + 1);
+    }
+
+    // Whether the unit's newline tokens were taken out of the sequence right before `i`.
+    bool newlineTakenOutBefore(std::size_t i) const { return i < m_newlineBefore.size() && m_newlineBefore[i]; }
 
     // The scanner reads `line`, `error`, `include`, `defined` and the other directive words as
     // directive tokens wherever they stand. They are directive words only as the word after a
@@ -342,6 +355,7 @@ private:
 
     std::optional<std::size_t> m_lastObjectiveCEnd;  // see objectiveCBlockEnd
     std::span<Token> m_tokens;
+    const std::vector<bool>& m_newlineBefore;  // see groupTokens
     bool m_tooDeep = false;
     // Braces before this index open blocks even inside parentheses: parentheses there were
     // found never to close.
@@ -357,9 +371,10 @@ bool isObjectiveCBlock(const AnalysisNode& node)
         && isObjectiveCEnd(*tokens[tokens.size() - 2], *tokens.back());
 }
 
-GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target)
+GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target,
+                           const std::vector<bool>& newlineBefore)
 {
-    Grouper grouper(tokens);
+    Grouper grouper(tokens, newlineBefore);
     GroupingResult result;
     result.end = grouper.group(0, target, 0);
     result.tooDeep = grouper.tooDeep();

@@ -25,8 +25,11 @@ struct GroupingResult {
 // Groups `tokens` into `target`. A stray `}` at the outer level ends grouping at the next token,
 // so that `int a; } int b;` gives the single node `int a ;`. Directive words outside directive
 // lines (`void line();`) are turned into identifiers on the way.
-// The nodes hold no spare capacity afterwards (see trimToSize).
-GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target);
+// The nodes hold no spare capacity afterwards (see trimToSize). `newlineBefore`, when given,
+// says where newline tokens were taken out of `tokens` (model::LineBreaks): they count as the
+// token before as if they were still there.
+GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target,
+                           const std::vector<bool>& newlineBefore = {});
 
 // Whether `node` is an Objective-C block (`@interface` / `@implementation` / `@protocol` ...
 // `@end`) that grouping made one node of: it stays Unknown.

@@ -9,7 +9,10 @@ namespace qm::parser {
 
 void parseUnit(model::SourceUnit& unit, const std::atomic<bool>& stop, frontend::LogSink& log)
 {
-    if (groupTokens(unit.tokens, unit.nodes).tooDeep) {
+    // The preprocessor writes its output thin already; a text parsed as it is is thinned here.
+    unit.lineBreaks.takeOutOf(unit.tokens);
+    const std::vector<bool> newlineBefore = unit.lineBreaks.newlineFlags(unit.tokens.size());
+    if (groupTokens(unit.tokens, unit.nodes, newlineBefore).tooDeep) {
         log.writeLine(unit.fileName + ": nesting too deep");
     }
     const ClassifyResult classified = classifyNodes(unit.nodes, model::ParseContext::Declarations, stop);

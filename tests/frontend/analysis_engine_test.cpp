@@ -299,6 +299,24 @@ TEST_F(AnalysisEngineTest, HeaderUndefinesReachEveryIncluder)
     }
 }
 
+// A header of comments and blank lines only, first reached while another header is replayed,
+// still shows as a unit of its own with its line ends (its sequence holds newlines only).
+TEST_F(AnalysisEngineTest, AHeaderOfLineEndsOnlyIsKeptWhenReachedInAReplay)
+{
+    write("blank.h", "// nothing to declare\n\n/* over\n   lines */\n");
+    write("x.h", "#ifdef WANT_BLANK\n#include \"blank.h\"\n#endif\nint x;\n");
+    write("a.cpp", "#include \"x.h\"\n");
+    write("b.cpp", "#define WANT_BLANK\n#include \"x.h\"\n");
+    RunSettings s;
+    s.files = {{path("a.cpp"), true}, {path("b.cpp"), true}};
+    m_engine.runSynchronously(std::move(s));
+    const SourceUnit& replayed = *m_engine.files().at(1)->rootUnit->includedUnits.at(0);
+    ASSERT_EQ(replayed.includedUnits.size(), 1u);
+    const SourceUnit& blank = *replayed.includedUnits.front();
+    EXPECT_TRUE(blank.tokens.empty());
+    EXPECT_EQ(blank.lineBreaks.size(), 3u);
+}
+
 // What a header did in one file is reused in another only where the names its directive lines
 // looked up (those of the headers it includes among them) say the same: here the configuration
 // word, and whether the header it includes with `#pragma once` was included before.
@@ -352,6 +370,8 @@ TEST_F(AnalysisEngineTest, ManyIncludersOfOneHeaderKeepOneCopyOfItsTokens)
                 held += unit->tokens.capacity();
                 ++units;
                 canonical += unit->canonical != nullptr;
+                // A unit that shows another's content keeps nothing of its own sequence.
+                if (unit->canonical) EXPECT_TRUE(unit->tokens.empty() && unit->lineBreaks.empty());
             }
         }
         EXPECT_EQ(units, 20u);
