@@ -1198,14 +1198,14 @@ bool TokenScanner::run()
         const TokenCode single = static_cast<unsigned char>(p[at]);
         const auto pair = static_cast<TokenCode>((m.pair >> at) & 1);
         Token& token = out[bitsBelow(all, at)];
-        token.line = tokens.line + bitsBelow(m.lineFeed, at);
+        token.line = Token::clampLine(tokens.line + bitsBelow(m.lineFeed, at));
         token.code = single ^ ((single ^ kPairs.codeAt(p + at)) & -pair);
     }
 }
 
 // emitOthers eight tokens at a time: their positions compressed into the lanes of a vector, their
 // places and lines counted in each lane, their codes looked up there, and line and code written
-// to each token as one scattered 8-byte store.
+// to each token as one scattered 4-byte store (the word that holds both, see Token).
 [[QM_AVX512_TARGET, gnu::always_inline]] inline void TokenScanner::emitOthersAvx512(const char* p, const blocks::BlockMasks& m,
                                                                                 const BlockTokens& tokens, Token* out)
 {
@@ -1213,7 +1213,7 @@ bool TokenScanner::run()
     if (others == 0) {
         return;
     }
-    static_assert(offsetof(Token, line) == 0 && offsetof(Token, code) == 4 && sizeof(Token) == 16);
+    static_assert(sizeof(Token) == 12, "a token's first 4 bytes hold its line (bits 0 to 22) and code (23 to 31)");
     const __m512i bytes = _mm512_loadu_si512(p);
     const __m512i nextBytes = _mm512_loadu_si512(p + 1);
     const __m512i all = _mm512_set1_epi64(static_cast<long long>(tokens.masks | tokens.byteLoop));
@@ -1227,8 +1227,9 @@ bool TokenScanner::run()
         const auto lanes = static_cast<__mmask8>(_bzhi_u32(0xFF, static_cast<unsigned>(_mm_popcnt_u64(others))));
         const __m512i below = _mm512_sub_epi64(_mm512_sllv_epi64(one, at), one);
         const __m512i places = _mm512_popcnt_epi64(_mm512_and_si512(below, all));
-        const __m512i lines = _mm512_add_epi64(_mm512_popcnt_epi64(_mm512_and_si512(below, lineFeeds)),
-                                               _mm512_set1_epi64(tokens.line));
+        const __m512i lines = _mm512_min_epi64(
+            _mm512_add_epi64(_mm512_popcnt_epi64(_mm512_and_si512(below, lineFeeds)), _mm512_set1_epi64(tokens.line)),
+            _mm512_set1_epi64(Token::kMaxLine));
         const __m512i first = _mm512_and_si512(_mm512_permutexvar_epi8(at, bytes), lowByte);
         const __m512i second = _mm512_and_si512(_mm512_permutexvar_epi8(at, nextBytes), lowByte);
         const __m512i slots = _mm512_srli_epi32(
@@ -1241,8 +1242,9 @@ bool TokenScanner::run()
             _mm512_set1_epi64(256));
         const __mmask8 isPair = _mm512_test_epi64_mask(_mm512_srlv_epi64(pairs, at), one);
         const __m512i codes = _mm512_mask_blend_epi64(isPair, first, pairCodes);
-        _mm512_mask_i64scatter_epi64(out, lanes, _mm512_slli_epi64(places, 1),
-                                     _mm512_or_si512(lines, _mm512_slli_epi64(codes, 32)), 8);
+        const __m256i words = _mm512_cvtepi64_epi32(_mm512_or_si512(lines, _mm512_slli_epi64(codes, 23)));
+        _mm512_mask_i64scatter_epi32(out, lanes, _mm512_add_epi64(_mm512_slli_epi64(places, 1), places),
+                                     words, 4);
         others &= ~_pdep_u64(0xFF, others);
     } while (others != 0);
 }

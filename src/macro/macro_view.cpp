@@ -35,7 +35,7 @@ int lastLineOf(const model::AnalysisNode& node)
     while (!pending.empty()) {
         const model::AnalysisNode* next = pending.back();
         pending.pop_back();
-        if (!next->tokens.empty()) last = std::max(last, next->tokens.back()->line);
+        if (!next->tokens.empty()) last = std::max(last, static_cast<int>(next->tokens.back()->line));
         for (const model::AnalysisNode& child : next->children) pending.push_back(&child);
     }
     return last;

@@ -160,7 +160,7 @@ std::size_t leadingMacroCount(const TokenRefs& tokens)
     std::size_t i = 0;
     bool call = false;
     while (i < tokens.size() && looksLikeMacroName(*tokens[i])) {
-        const model::TokenCode next = i + 1 < tokens.size() ? tokens[i + 1]->code : tok::EndOfInput;
+        const model::TokenCode next = i + 1 < tokens.size() ? static_cast<model::TokenCode>(tokens[i + 1]->code) : tok::EndOfInput;
         if (next == '(') {
             const std::size_t end = groupEnd(tokens, i + 1);
             if (end >= tokens.size()) return 0;

@@ -371,7 +371,9 @@ TEST_F(AnalysisEngineTest, ManyIncludersOfOneHeaderKeepOneCopyOfItsTokens)
                 ++units;
                 canonical += unit->canonical != nullptr;
                 // A unit that shows another's content keeps nothing of its own sequence.
-                if (unit->canonical) EXPECT_TRUE(unit->tokens.empty() && unit->lineBreaks.empty());
+                if (unit->canonical) {
+                    EXPECT_TRUE(unit->tokens.empty() && unit->lineBreaks.empty());
+                }
             }
         }
         EXPECT_EQ(units, 20u);

@@ -156,5 +156,26 @@ TEST(TokenScanner, LongTokensAndLongLinesStayLinear)
     EXPECT_EQ(inc.tokens[0].code, 369);
 }
 
+// A token keeps its line in 23 bits: past line 4,194,303 every token carries that line, in the
+// block loop (long runs of ordinary text) and the byte loop (the end of the input) alike.
+TEST(TokenScanner, LinesPastTheHighestRecordedLineKeepIt)
+{
+    const std::int32_t top = model::Token::kMaxLine;
+    std::string text(static_cast<std::size_t>(top) - 2, '\n');
+    text += "a=b;\nfirst_long_name+c;\n";  // lines top - 1 and top
+    for (int i = 0; i < 40; ++i) text += "after_the_top[i]=x+y;\n";
+    text += "z";
+    auto r = scan(text);
+    std::vector<std::int32_t> found;
+    for (const model::Token& t : r.tokens) {
+        if (t.code != model::tok::Newline) found.push_back(static_cast<std::int32_t>(t.line));
+    }
+    ASSERT_GT(found.size(), 8u);
+    EXPECT_EQ(found[0], top - 1);  // a
+    EXPECT_EQ(found[4], top);      // first_long_name
+    EXPECT_TRUE(std::all_of(found.begin() + 4, found.end(), [&](std::int32_t line) { return line == top; }));
+    EXPECT_EQ(r.tokens.back().text.view(), "z");
+}
+
 }  // namespace
 }  // namespace qm::frontend

@@ -64,7 +64,7 @@ TEST(Token, OnlyLiteralsIdentifiersAndHeaderNamesCarryText)
     for (TokenCode code = 0; code <= 400; ++code) {
         EXPECT_EQ(carriesText(code), code >= 259 && code <= 268 && code != 266) << code;
     }
-    EXPECT_EQ(sizeof(Token), 16u);
+    EXPECT_EQ(sizeof(Token), 12u);
     const Token a{3, tok::Identifier, "name"};
     EXPECT_EQ(a, (Token{3, tok::Identifier, "name"}));
     EXPECT_NE(a, (Token{4, tok::Identifier, "name"}));
