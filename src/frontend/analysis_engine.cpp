@@ -211,7 +211,8 @@ void AnalysisEngine::runBody()
         m_pool = std::make_unique<ParsePool>(jobs, m_parser, m_stopRequested, writeDiagnosticsToStderr);
         m_readAhead = std::make_unique<ReadAhead>([pool = m_pool.get()](std::function<void()> task) { pool->post(std::move(task)); },
                                                   m_stopRequested, m_settings.includeDirectories,
-                                                  !m_settings.preprocessSameFile, &m_foundIncludes);
+                                                  !m_settings.preprocessSameFile, &m_foundIncludes,
+                                                  m_settings.followAngleIncludes);
         m_readAhead->setAfterRead(m_afterReading);
         m_readAheadEnd = 0;
         // Files taken from the last run are not read, nor mostly the files they include: those
@@ -442,7 +443,7 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     }
     if (depth > 0) file.includedTokens += unit.tokens.size();
     say();
-    if (!sameFile && !haveLines) lines = directiveLines(unit.tokens);
+    if (!sameFile && !haveLines) lines = directiveLines(unit.tokens, m_settings.followAngleIncludes);
     const std::size_t mark = file.macros.journalMark();
     ReadSet reads(file.macros, depth);
     preprocessFramed(unit, file, depth);

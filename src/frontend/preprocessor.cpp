@@ -1042,13 +1042,17 @@ std::int32_t evaluateIfCondition(std::vector<Token> tokens, PreprocessEnvironmen
     return Preprocessor(unit, env, 0).evaluateAt(0).first;
 }
 
-std::vector<Token> directiveLines(const std::vector<Token>& tokens)
+std::vector<Token> directiveLines(const std::vector<Token>& tokens, bool angleIncludes)
 {
     std::vector<Token> lines;
     bool lineStart = true;
     bool inDirective = false;
-    for (const Token& t : tokens) {
-        if (lineStart) inDirective = t.code == '#';
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const Token& t = tokens[i];
+        if (lineStart) {
+            inDirective = t.code == '#'
+                && (angleIncludes || i + 1 == tokens.size() || tokens[i + 1].code != tok::AngleInclude);
+        }
         if (inDirective) lines.push_back(t);
         lineStart = t.code == tok::Newline;
     }

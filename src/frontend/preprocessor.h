@@ -69,6 +69,8 @@ std::int32_t evaluateIfCondition(std::vector<model::Token> tokens, PreprocessEnv
 
 // The lines of `tokens` that start with `#` (directive lines), with their newlines: all that
 // decides what preprocessing a file does to the macro table, without the text between them.
-std::vector<model::Token> directiveLines(const std::vector<model::Token>& tokens);
+// Without `angleIncludes`, `#include <...>` lines are left out: a run that does not follow such
+// includes replays them to no effect.
+std::vector<model::Token> directiveLines(const std::vector<model::Token>& tokens, bool angleIncludes = true);
 
 }  // namespace qm::frontend

@@ -26,9 +26,9 @@ std::vector<std::string> quotedIncludeNames(const std::vector<model::Token>& tok
 }
 
 ReadAhead::ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector<std::string>& includeDirectories,
-                     bool directives, FoundIncludes* found)
+                     bool directives, FoundIncludes* found, bool angleIncludes)
     : m_post(std::move(post)), m_stop(stop), m_includeDirectories(includeDirectories), m_directives(directives),
-      m_found(found)
+      m_angleIncludes(angleIncludes), m_found(found)
 {
 }
 
@@ -243,7 +243,7 @@ void ReadAhead::read(const std::string& path, Entry& entry, std::unique_lock<std
         if (usable && result->read && !m_stop) {
             includes = quotedIncludeNames(result->tokens);
             if (m_directives) {
-                result->directives = directiveLines(result->tokens);
+                result->directives = directiveLines(result->tokens, m_angleIncludes);
                 result->hasDirectives = true;
             }
         }

@@ -57,10 +57,11 @@ public:
 
     // `post`, `stop` and `includeDirectories` must outlive the reader; so must the reader every
     // task it posted (destroy the pool, which drops or finishes them, first).
-    // With `directives`, each file's directive lines are taken out too (directiveLines).
-    // With `found`, where includes are found is looked up there (shared with the preprocessing).
+    // With `directives`, each file's directive lines are taken out too (directiveLines, with
+    // `angleIncludes` passed on). With `found`, where includes are found is looked up there
+    // (shared with the preprocessing).
     ReadAhead(Post post, const std::atomic<bool>& stop, const std::vector<std::string>& includeDirectories,
-              bool directives = false, FoundIncludes* found = nullptr);
+              bool directives = false, FoundIncludes* found = nullptr, bool angleIncludes = true);
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
@@ -125,6 +126,7 @@ private:
     const std::atomic<bool>& m_stop;
     const std::vector<std::string>& m_includeDirectories;
     const bool m_directives;
+    const bool m_angleIncludes;  // see the constructor
     FoundIncludes* m_found;
     std::function<void(const std::string& path)> m_afterRead;
 

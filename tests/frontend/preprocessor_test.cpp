@@ -832,5 +832,17 @@ TEST_F(PreprocessorTest, CallsInDefinitionsAndConditionsAreCappedToo)
     EXPECT_EQ(m_log.takeLines(), std::vector<std::string>{"/p/src/x.cpp:3: #if cannot be evaluated (macro expansion too large), taken as false"});
 }
 
+// The directive lines kept to replay a file: every line that starts with `#`, with its newline;
+// `#include <...>` lines only when the run follows such includes. A `#` inside a line starts none.
+TEST(DirectiveLines, KeepLinesThatStartWithAHash)
+{
+    std::vector<model::Token> tokens;
+    tokenizeText("#include <a.h>\nint x = 1; # stray\n#define A 1\n#include \"b.h\"\n# include <c.h>\nA;\n#endif",
+                 tokens, [](std::string_view) {});
+    EXPECT_EQ(render(directiveLines(tokens)),
+              "# include<a.h>\n# define A 1\n# include \"b.h\"\n# include<c.h>\n# endif");
+    EXPECT_EQ(render(directiveLines(tokens, false)), "# define A 1\n# include \"b.h\"\n# endif");
+}
+
 }  // namespace
 }  // namespace qm::frontend
