@@ -73,13 +73,13 @@ std::size_t SymbolEntry::childCount() const noexcept
     return children ? children->size() : 0;
 }
 
-SymbolEntry* SymbolTable::find(const std::string& name, std::int32_t parameterCount)
+SymbolEntry* SymbolTable::find(std::string_view name, std::int32_t parameterCount)
 {
     auto it = m_entries.find(SymbolKey{name, parameterCount});
     return it == m_entries.end() ? nullptr : &it->second;
 }
 
-const SymbolEntry* SymbolTable::find(const std::string& name, std::int32_t parameterCount) const
+const SymbolEntry* SymbolTable::find(std::string_view name, std::int32_t parameterCount) const
 {
     auto it = m_entries.find(SymbolKey{name, parameterCount});
     return it == m_entries.end() ? nullptr : &it->second;
@@ -87,12 +87,15 @@ const SymbolEntry* SymbolTable::find(const std::string& name, std::int32_t param
 
 SymbolEntry& SymbolTable::findOrInsert(const std::string& name, std::int32_t parameterCount, NodeKind kind)
 {
-    SymbolKey key{name, parameterCount};
+    const SymbolKey key{name, parameterCount};
     auto it = m_entries.lower_bound(key);
     if (it != m_entries.end() && it->first == key) {
         return it->second;
     }
-    it = m_entries.emplace_hint(it, std::move(key), SymbolEntry(name, kind, parameterCount));
+    it = m_entries.emplace_hint(it, key, SymbolEntry(name, kind, parameterCount));
+    // Until here the key viewed the caller's string; from now on it views the entry's own name,
+    // which stays where it is (map nodes do not move, and an entry's name is never changed).
+    it->first.name = it->second.name;
     it->second.parent = m_owner;
     return it->second;
 }

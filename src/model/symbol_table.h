@@ -16,8 +16,10 @@ namespace qm::model {
 
 class SymbolTable;
 
+// A table's keys view the names of their own entries (each name is kept once); a key made for a
+// lookup views the name looked for.
 struct SymbolKey {
-    std::string name;
+    mutable std::string_view name;  // set to the entry's own name once the entry is in its table
     std::int32_t parameterCount = 0;
 
     // Names compare as byte strings (std::string compares chars as unsigned); ties go to the
@@ -69,8 +71,8 @@ public:
     using Map = std::map<SymbolKey, SymbolEntry>;
 
     // The entry with this key, or null.
-    SymbolEntry* find(const std::string& name, std::int32_t parameterCount);
-    const SymbolEntry* find(const std::string& name, std::int32_t parameterCount) const;
+    SymbolEntry* find(std::string_view name, std::int32_t parameterCount);
+    const SymbolEntry* find(std::string_view name, std::int32_t parameterCount) const;
 
     // The entry with the key of `name`/`parameterCount`; inserted with `kind` (and this table's
     // entry as its parent) when absent. A found entry keeps its kind.

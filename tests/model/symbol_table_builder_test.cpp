@@ -60,7 +60,7 @@ protected:
         std::vector<std::string> out;
         if (const SymbolEntry* entry = at(path); entry && entry->children) {
             for (const auto& [key, child] : *entry->children) {
-                out.push_back(key.name + "/" + std::to_string(key.parameterCount));
+                out.push_back(std::string(key.name) + "/" + std::to_string(key.parameterCount));
             }
         }
         return out;
@@ -97,6 +97,31 @@ TEST_F(SymbolTableBuild, KeysSortByNameBytesThenCountAndIgnoreTheKind)
         EXPECT_EQ(shared->declarations.size(), 1u);
         EXPECT_EQ(shared->definitions.size(), 1u);
     }
+}
+
+// A table keeps each name once, in its entry: the strings it was given can go, and a table that
+// grew and rebalanced around its entries still finds every one and lists them in byte order.
+TEST(SymbolTable, KeysOutliveTheNamesTheyWereMadeFrom)
+{
+    SymbolTable table;
+    for (int i = 999; i >= 0; --i) {
+        std::string name = "a_rather_long_name_that_is_kept_on_the_heap_" + std::to_string(i);
+        table.findOrInsert(name, i % 3, NodeKind::Function);
+        name.assign(name.size(), 'x');  // what the key was made from is overwritten
+    }
+    ASSERT_EQ(table.size(), 1000u);
+    std::string previous;
+    for (const auto& [key, entry] : table) {
+        EXPECT_EQ(key.name, entry.name);
+        EXPECT_EQ(key.name.data(), entry.name.data());
+        EXPECT_LT(previous, entry.name);
+        previous = entry.name;
+    }
+    const std::string wanted = "a_rather_long_name_that_is_kept_on_the_heap_500";
+    const SymbolEntry* found = table.find(wanted, 500 % 3);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->name, wanted);
+    EXPECT_EQ(&table.findOrInsert(wanted, 500 % 3, NodeKind::Variable), found);
 }
 
 TEST_F(SymbolTableBuild, UnitsMergeInOrderWithIncludesDepthFirstAndNumberNamelessOnes)
