@@ -1,5 +1,6 @@
 #include "frontend/macro_expander.h"
 
+#include "frontend/feature_queries.h"
 #include "frontend/tokenize_file.h"
 #include "model/token_text.h"
 
@@ -77,9 +78,9 @@ namespace {
 
 bool isPaste(const Token& t) { return t.code == tok::HashHash; }
 
-bool isFeatureQuery(const Token& t)
+bool isIncludeQuery(const Token& t)
 {
-    return t.code == tok::Identifier && (t.text.view() == "__has_include" || t.text.view() == "__has_include_next");
+    return t.code == tok::Identifier && featureQueryOf(t.text.view()) == FeatureQuery::HasInclude;
 }
 
 // Where the operand of the `defined` or `__has_include` at `at` ends: after its closing `)`, or
@@ -250,7 +251,7 @@ void MacroExpander::list(TokenSpan tokens, std::vector<Token>& out, int depth)
     };
     for (std::size_t q = 0; q < tokens.size(); ++q) {
         const Token& t = tokens[q];
-        if (t.code == tok::Defined || isFeatureQuery(t)) {
+        if (t.code == tok::Defined || isIncludeQuery(t)) {
             // The operand of `defined` and `__has_include` names a macro or a header: it is
             // copied as written (a condition's `HAS(X)` that gives `defined(X)` asks about X).
             const std::size_t end = operandEnd(tokens, q);
