@@ -14,7 +14,21 @@ std::string toSlashes(std::string name)
     return name;
 }
 
-std::string resolveQuotedInclude(const std::string& includer, const std::string& name)
+namespace {
+
+// What resolveQuotedInclude asks of a folder: none when it is no folder, "" when it is one whose
+// absolute form cannot be worked out, else that absolute, normalised form.
+std::optional<std::string> askFolder(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_directory(path, ec)) return std::nullopt;
+    fs::path absolute = fs::canonical(path, ec);
+    if (ec) return std::string();
+    return absolute.string();
+}
+
+template <typename Folder>
+std::string resolveQuoted(const std::string& includer, const std::string& name, Folder&& folderFacts)
 {
     const auto slash = includer.rfind('/');
     if (slash == std::string::npos) {
@@ -29,26 +43,21 @@ std::string resolveQuotedInclude(const std::string& includer, const std::string&
     if (nameSlash == std::string::npos) {
         return join(folder, name);
     }
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
+    if (!folderFacts(folder)) {
         return folder;
     }
     const std::string dirPart = nameSlash == 0 ? std::string("/") : name.substr(0, nameSlash);
-    const fs::path target = fs::path(folder) / dirPart;
-    if (!fs::is_directory(target, ec)) {
+    const std::optional<std::string> absolute = folderFacts((fs::path(folder) / dirPart).string());
+    if (!absolute || absolute->empty()) {
         return join(folder, name);
     }
-    const fs::path absolute = fs::canonical(target, ec);
-    if (ec) {
-        return join(folder, name);
-    }
-    return join(absolute.string(), name.substr(nameSlash + 1));
+    return join(*absolute, name.substr(nameSlash + 1));
 }
 
-std::string findQuotedInclude(const std::string& includer, const std::string& name,
-                              const std::vector<std::string>& directories)
+// The quoted include's own place `local` when that file exists, else the first include directory
+// that holds `name`, else `local`.
+std::string findQuoted(std::string local, const std::string& name, const std::vector<std::string>& directories)
 {
-    std::string local = resolveQuotedInclude(includer, name);
     std::error_code ec;
     if (fs::is_regular_file(local, ec) || directories.empty()) {
         return local;
@@ -57,6 +66,19 @@ std::string findQuotedInclude(const std::string& includer, const std::string& na
         return *found;
     }
     return local;
+}
+
+}  // namespace
+
+std::string resolveQuotedInclude(const std::string& includer, const std::string& name)
+{
+    return resolveQuoted(includer, name, askFolder);
+}
+
+std::string findQuotedInclude(const std::string& includer, const std::string& name,
+                              const std::vector<std::string>& directories)
+{
+    return findQuoted(resolveQuotedInclude(includer, name), name, directories);
 }
 
 std::string FoundIncludes::quoted(const std::string& includer, const std::string& name,
@@ -70,7 +92,8 @@ std::string FoundIncludes::quoted(const std::string& includer, const std::string
         std::lock_guard lock(m_mutex);
         if (auto it = m_found.find(key); it != m_found.end()) return it->second;
     }
-    std::string path = findQuotedInclude(includer, name, directories);
+    const auto folderFacts = [this](const std::string& folder) { return this->folder(folder); };
+    std::string path = findQuoted(resolveQuoted(includer, name, folderFacts), name, directories);
     std::lock_guard lock(m_mutex);
     return m_found.try_emplace(std::move(key), std::move(path)).first->second;
 }
@@ -96,10 +119,22 @@ std::optional<std::string> FoundIncludes::angle(const std::vector<std::string>& 
     return path;
 }
 
+std::optional<std::string> FoundIncludes::folder(const std::string& path)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_folders.find(path); it != m_folders.end()) return it->second;
+    }
+    std::optional<std::string> facts = askFolder(path);
+    std::lock_guard lock(m_mutex);
+    return m_folders.try_emplace(path, std::move(facts)).first->second;
+}
+
 void FoundIncludes::clear()
 {
     std::lock_guard lock(m_mutex);
     m_found.clear();
+    m_folders.clear();
 }
 
 std::optional<std::string> findAngleInclude(const std::vector<std::string>& directories, const std::string& name)

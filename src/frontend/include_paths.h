@@ -52,9 +52,15 @@ public:
     void clear();
 
 private:
+    // Whether `path` is a folder and its absolute form, as resolveQuotedInclude asks: many
+    // includer folders and names lead to the same few folders.
+    std::optional<std::string> folder(const std::string& path);
+
     std::mutex m_mutex;
     // "folder\0name" for a quoted include, "<name" for an angle one ("" when found nowhere).
     std::unordered_map<std::string, std::string> m_found;
+    // Folder path -> none (no folder), "" (a folder without an absolute form) or its absolute form.
+    std::unordered_map<std::string, std::optional<std::string>> m_folders;
 };
 
 }  // namespace qm::frontend

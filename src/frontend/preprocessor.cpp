@@ -196,7 +196,25 @@ private:
 
     static std::string onceMarker(const std::string& path)
     {
-        return "#pragma once " + std::filesystem::path(path).lexically_normal().string();
+        const std::string_view prefix = "#pragma once ";
+        if (!plainlyNormal(path)) return std::string(prefix) + std::filesystem::path(path).lexically_normal().string();
+        std::string marker;
+        marker.reserve(prefix.size() + path.size());
+        return marker.append(prefix).append(path);
+    }
+
+    // Whether an absolute path is already in its normal form (no empty, `.` or `..` part), as
+    // nearly every include path is: normalising it is then not worth its allocations.
+    static bool plainlyNormal(std::string_view path)
+    {
+        if (path.empty() || path.front() != '/') return false;
+        const std::size_t n = path.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            if (path[i] != '/' || i + 1 == n) continue;
+            const std::string_view rest = path.substr(i + 1, 3);
+            if (rest[0] == '/' || rest == "." || rest.starts_with("./") || rest == ".." || rest == "../") return false;
+        }
+        return true;
     }
 
     // # include <name>

@@ -616,13 +616,13 @@ TEST_F(PreprocessorTest, PragmaOnceKeepsAFileFromBeingIncludedTwice)
                                  {"b.h", "#pragma once\n#include \"a.h\"\nint b;\n"},
                                  {"c.h", "#pragma   once  \nint c;\n"},
                                  {"d.h", "#pragma once extra\nint d;\n"}});
-    EXPECT_EQ(run("#include \"a.h\"\n#include \"./a.h\"\n#include \"b.h\"\n#include \"c.h\"\n#include \"c.h\"\n"
-                  "#include \"d.h\"\n#include \"d.h\"\n",
+    EXPECT_EQ(run("#include \"a.h\"\n#include \"./a.h\"\n#include \"none/../a.h\"\n#include \"b.h\"\n#include \"c.h\"\n"
+                  "#include \"c.h\"\n#include \"d.h\"\n#include \"d.h\"\n",
                   (dir / "x.cpp").string()),
-              "# include \"a.h\"\n# include \"./a.h\"\n# include \"b.h\"\n# include \"c.h\"\n# include \"c.h\"\n"
-              "# include \"d.h\"\n# include \"d.h\"\n");
-    // a.h, b.h from a.h (which a.h is not included from again), c.h once, d.h twice: the
-    // pragma is `once` alone on its line or nothing.
+              "# include \"a.h\"\n# include \"./a.h\"\n# include \"none/../a.h\"\n# include \"b.h\"\n# include \"c.h\"\n"
+              "# include \"c.h\"\n# include \"d.h\"\n# include \"d.h\"\n");
+    // a.h (also when named through a folder that does not exist), b.h from a.h (which a.h is not
+    // included from again), c.h once, d.h twice: the pragma is `once` alone on its line or nothing.
     std::vector<std::string> opened;
     for (const Request& r : m_requests) opened.push_back(fs::path(r.path).filename().string());
     EXPECT_EQ(opened, (std::vector<std::string>{"a.h", "b.h", "c.h", "d.h", "d.h"}));
