@@ -11,7 +11,7 @@ AnalysisNode::~AnalysisNode()
     if (children.empty()) {
         return;
     }
-    std::vector<AnalysisNode> pending = std::move(children);
+    NodeList pending = std::move(children);
     while (!pending.empty()) {
         AnalysisNode node = std::move(pending.back());
         pending.pop_back();

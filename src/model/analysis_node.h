@@ -3,6 +3,7 @@
 // token text, except for the names that detail records store.
 #pragma once
 
+#include "model/compact_vector.h"
 #include "model/node_kind.h"
 #include "model/token.h"
 
@@ -42,11 +43,15 @@ struct NodeDetail {
     virtual ~NodeDetail() = default;
 };
 
+struct AnalysisNode;
+// The nodes of one level of a tree. A large analysis holds millions of nodes, and each has one.
+using NodeList = CompactVector<AnalysisNode>;
+
 struct AnalysisNode {
     NodeKind kind = NodeKind::Unknown;
     bool classified = false;
     bool hasBody = false;
-    std::vector<AnalysisNode> children;
+    NodeList children;
     TokenRefs tokens;
     std::unique_ptr<NodeDetail> detail;
 

@@ -38,7 +38,7 @@ struct SourceUnit {
     // the preprocessor; LineBreaks::forEachToken walks the whole sequence).
     std::vector<Token> tokens;
     LineBreaks lineBreaks;
-    std::vector<AnalysisNode> nodes;  // top-level nodes in source order
+    NodeList nodes;  // top-level nodes in source order
     // The path by which the file was opened: as the project lists it for a project file, as
     // resolved for an included one. Recorded in the symbol table for each definition.
     std::string fileName;

@@ -35,7 +35,7 @@ public:
 
 private:
     struct Frame {
-        const std::vector<AnalysisNode>* nodes;
+        const NodeList* nodes;
         std::size_t next;
         SymbolTable* table;
         ParseContext context;

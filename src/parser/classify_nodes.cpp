@@ -21,6 +21,7 @@ namespace qm::parser {
 
 using model::Access;
 using model::AnalysisNode;
+using model::NodeList;
 using model::NodeKind;
 using model::ParseContext;
 
@@ -47,7 +48,7 @@ void prepareDeclaration(AnalysisNode& node, ClassifyResult& result)
     }
 }
 
-void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const std::atomic<bool>& stop, int depth,
+void classifyLevel(NodeList& nodes, ParseContext context, const std::atomic<bool>& stop, int depth,
                    ClassifyResult& result)
 {
     if (depth > kMaxClassifyDepth) {
@@ -101,7 +102,7 @@ void classifyLevel(std::vector<AnalysisNode>& nodes, ParseContext context, const
 
 }  // namespace
 
-ClassifyResult classifyNodes(std::vector<AnalysisNode>& nodes, ParseContext context, const std::atomic<bool>& stop)
+ClassifyResult classifyNodes(NodeList& nodes, ParseContext context, const std::atomic<bool>& stop)
 {
     ClassifyResult result;
     classifyLevel(nodes, context, stop, 0, result);

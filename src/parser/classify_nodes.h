@@ -24,7 +24,7 @@ struct ClassifyResult {
 // Classifies `nodes` in `context` and their children in the context that each node's final kind
 // gives them. Returns at once, leaving the rest unclassified, when `stop` is set; it is read
 // before every node.
-ClassifyResult classifyNodes(std::vector<model::AnalysisNode>& nodes, model::ParseContext context,
+ClassifyResult classifyNodes(model::NodeList& nodes, model::ParseContext context,
                              const std::atomic<bool>& stop);
 
 }  // namespace qm::parser

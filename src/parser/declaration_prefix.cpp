@@ -6,6 +6,7 @@ namespace qm::parser {
 
 namespace tok = model::tok;
 using model::AnalysisNode;
+using model::NodeList;
 using model::Token;
 using model::TokenRefs;
 
@@ -247,7 +248,7 @@ PrefixCleanup removeDeclarationNoise(AnalysisNode& node)
     return result;
 }
 
-bool joinOldStyleDefinition(std::vector<AnalysisNode>& nodes, std::size_t at)
+bool joinOldStyleDefinition(NodeList& nodes, std::size_t at)
 {
     AnalysisNode& head = nodes[at];
     const TokenRefs& tokens = head.tokens;

@@ -44,6 +44,6 @@ PrefixCleanup removeDeclarationNoise(model::AnalysisNode& node);
 // `int main(argc, argv) int argc; char **argv; { ... }`: in an old-style definition the
 // parameter declarations are nodes of their own and the body a node without tokens. Joins them
 // into the node at `at`; returns true when it did.
-bool joinOldStyleDefinition(std::vector<model::AnalysisNode>& nodes, std::size_t at);
+bool joinOldStyleDefinition(model::NodeList& nodes, std::size_t at);
 
 }  // namespace qm::parser

@@ -9,6 +9,7 @@ namespace qm::parser {
 
 namespace tok = model::tok;
 using model::AnalysisNode;
+using model::NodeList;
 using model::NodeKind;
 
 namespace {
@@ -443,7 +444,7 @@ bool FunctionAnalyzer::tryAggregateDeclarators()
     std::size_t end = tokenCount();
     if (end > 0 && codeAt(end - 1) == ';') --end;
 
-    std::vector<AnalysisNode> declarators;
+    NodeList declarators;
     std::size_t at = 0;
     while (at < end) {
         // One declarator runs to the next comma outside brackets.

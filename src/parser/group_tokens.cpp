@@ -10,6 +10,7 @@ namespace qm::parser {
 namespace {
 
 using model::AnalysisNode;
+using model::NodeList;
 using model::Token;
 namespace tok = model::tok;
 
@@ -44,7 +45,7 @@ public:
     // Groups from `start` into `target` for a block at brace level `depth` (0 for the file).
     // Returns the index of the last token it consumed: the `;` after a closing `}`, or the token
     // before the one that follows the `}`, so that the caller sees that token again.
-    std::size_t group(std::size_t start, std::vector<AnalysisNode>& target, int depth)
+    std::size_t group(std::size_t start, NodeList& target, int depth)
     {
         AnalysisNode current;
         GroupState state = GroupState::Normal;
@@ -346,7 +347,7 @@ private:
         return !node.hasBody && !node.tokens.empty() && node.tokens.front()->code == tok::Typedef;
     }
 
-    static void pushIfNotEmpty(AnalysisNode& node, std::vector<AnalysisNode>& target)
+    static void pushIfNotEmpty(AnalysisNode& node, NodeList& target)
     {
         if (!node.tokens.empty() || !node.children.empty()) {
             target.push_back(std::move(node));
@@ -371,7 +372,7 @@ bool isObjectiveCBlock(const AnalysisNode& node)
         && isObjectiveCEnd(*tokens[tokens.size() - 2], *tokens.back());
 }
 
-GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target,
+GroupingResult groupTokens(std::span<model::Token> tokens, model::NodeList& target,
                            const std::vector<bool>& newlineBefore)
 {
     Grouper grouper(tokens, newlineBefore);
@@ -382,7 +383,7 @@ GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::An
     return result;
 }
 
-void trimToSize(std::vector<model::AnalysisNode>& nodes)
+void trimToSize(model::NodeList& nodes)
 {
     // Each level is trimmed before pointers to its nodes are taken: trimming moves them.
     nodes.shrink_to_fit();

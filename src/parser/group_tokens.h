@@ -28,7 +28,7 @@ struct GroupingResult {
 // The nodes hold no spare capacity afterwards (see trimToSize). `newlineBefore`, when given,
 // says where newline tokens were taken out of `tokens` (model::LineBreaks): they count as the
 // token before as if they were still there.
-GroupingResult groupTokens(std::span<model::Token> tokens, std::vector<model::AnalysisNode>& target,
+GroupingResult groupTokens(std::span<model::Token> tokens, model::NodeList& target,
                            const std::vector<bool>& newlineBefore = {});
 
 // Whether `node` is an Objective-C block (`@interface` / `@implementation` / `@protocol` ...
@@ -37,6 +37,6 @@ bool isObjectiveCBlock(const model::AnalysisNode& node);
 
 // Gives back the room that growing left in the node vectors and token arrays of a tree: a tree
 // is kept as long as its unit, and vectors grown by doubling hold a quarter more on average.
-void trimToSize(std::vector<model::AnalysisNode>& nodes);
+void trimToSize(model::NodeList& nodes);
 
 }  // namespace qm::parser

@@ -11,10 +11,10 @@
 namespace qm::parser::testing {
 namespace {
 
-int treeDepth(const std::vector<AnalysisNode>& nodes)
+int treeDepth(const NodeList& nodes)
 {
     int deepest = 0;
-    const std::vector<AnalysisNode>* level = &nodes;
+    const NodeList* level = &nodes;
     // Follows the last node with children, which is where a nested block sits.
     while (!level->empty()) {
         const AnalysisNode* withChildren = nullptr;

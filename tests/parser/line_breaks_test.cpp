@@ -33,7 +33,7 @@ std::vector<Token> fullSequence(const std::vector<Token>& thinned, const LineBre
 }
 
 // Every node as its kind and its tokens, children indented: what grouping and classifying made.
-void describe(const std::vector<AnalysisNode>& nodes, int depth, std::string& out)
+void describe(const NodeList& nodes, int depth, std::string& out)
 {
     for (const auto& node : nodes) {
         out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + std::string(model::nodeKindName(node.kind));
@@ -47,14 +47,14 @@ std::pair<std::string, std::string> treesBothWays(std::string_view text)
 {
     std::atomic<bool> stop{false};
     std::vector<Token> full = tokensOf(text);
-    std::vector<AnalysisNode> fromFull;
+    NodeList fromFull;
     groupTokens(full, fromFull);
     classifyNodes(fromFull, model::ParseContext::Declarations, stop);
 
     std::vector<Token> thinned = tokensOf(text);
     LineBreaks breaks;
     breaks.takeOutOf(thinned);
-    std::vector<AnalysisNode> fromThinned;
+    NodeList fromThinned;
     const std::vector<bool> newlineBefore = breaks.newlineFlags(thinned.size());
     groupTokens(thinned, fromThinned, newlineBefore);
     classifyNodes(fromThinned, model::ParseContext::Declarations, stop);

@@ -20,6 +20,7 @@
 namespace qm::parser::testing {
 
 using model::AnalysisNode;
+using model::NodeList;
 using model::NodeKind;
 
 struct ParsedText {
@@ -177,7 +178,7 @@ inline std::pair<int, int> lineRange(const AnalysisNode& node)
     return {first, last};
 }
 
-inline void describeNodes(const std::vector<AnalysisNode>& nodes, int depth, std::string& out)
+inline void describeNodes(const NodeList& nodes, int depth, std::string& out)
 {
     for (const auto& node : nodes) {
         out += std::string(static_cast<std::size_t>(depth) * 2, ' ');

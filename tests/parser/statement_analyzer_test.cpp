@@ -12,7 +12,7 @@ namespace {
 
 struct Statements {
     TokenList list;
-    std::vector<AnalysisNode> nodes;
+    NodeList nodes;
 
     explicit Statements(std::string_view text) : list(text)
     {
