@@ -1173,7 +1173,7 @@ bool TokenScanner::run()
         const std::int32_t tokenLine = tokens.line + bitsBelow(m.lineFeed, at);
         if (keyword == 0) [[likely]] {
             ::new (token) Token{tokenLine, tok::Identifier,
-                                model::TokenString(m_longTexts.add({start, length}, static_cast<std::size_t>(m_end - start) / 8))};
+                                model::TokenString(m_longTexts.add({start, length}, (static_cast<std::size_t>(m_end - start) - length) / 8))};
         } else {
             ::new (token) Token{tokenLine, keyword, model::TokenString(model::PaddedText{start, 0})};
         }

@@ -279,7 +279,8 @@ public:
     // from; it counts as a reference to its block from here on, so a TokenString has to be made
     // from it. `comingBytes` is a guess at the bytes of long texts still to come after this one:
     // it sets the size of a new block (between 256 bytes and 64 KiB), so that a short input does
-    // not leave most of a large block unused.
+    // not leave most of a large block unused. With none to come, as when the text of two pasted
+    // tokens is scanned, the block holds this text alone.
     SharedText add(std::string_view text, std::size_t comingBytes)
     {
         const std::size_t recordSize = TokenString::kSharedRecordHeader + text.size();
@@ -309,7 +310,8 @@ private:
     void openBlock(std::size_t recordSize, std::size_t comingBytes)
     {
         closeBlock();
-        const std::size_t size = kHeader + std::max(recordSize, std::clamp(comingBytes, kMinBlock, kMaxBlock));
+        const std::size_t room = comingBytes == 0 ? 0 : std::clamp(comingBytes, kMinBlock, kMaxBlock);
+        const std::size_t size = kHeader + std::max(recordSize, room);
         m_block = static_cast<char*>(::operator new(size));
         new (m_block) std::atomic<std::uint32_t>(kWriterReferences);
         m_next = m_block + kHeader;
