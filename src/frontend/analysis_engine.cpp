@@ -268,7 +268,7 @@ void AnalysisEngine::readAheadFrom(std::size_t position, const std::vector<std::
         const ProjectEntry& entry = list[order[j]];
         if (!entry.selected || m_cachedPaths.count(entry.path)) continue;
         if (isHeaderPath(entry.path)) {
-            const auto stamp = statSourceFile(entry.path);
+            const auto stamp = m_foundIncludes.stamp(entry.path);
             if (stamp && m_registry.contains(entry.path, *stamp)) continue;
         }
         if (!m_readAhead->request(entry.path, j)) {
@@ -316,7 +316,7 @@ void AnalysisEngine::getOrCreateFile(const std::string& path)
     if (isHeaderPath(path)) {
         // A header that a source of the project includes was analysed as part of that source,
         // with the macros the source defines before it; it is not analysed a second time alone.
-        const auto stamp = statSourceFile(path);
+        const auto stamp = m_foundIncludes.stamp(path);
         if (stamp && m_registry.contains(path, *stamp)) return;
     }
     auto file = std::make_unique<SourceFile>();
@@ -407,7 +407,7 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
     auto say = [&] {
         if (!announce.empty()) m_fileLog->writeLine(announce);
     };
-    const auto stamp = statSourceFile(unit.fileName);
+    const auto stamp = m_foundIncludes.stamp(unit.fileName);
     if (!stamp) {
         readUnit(unit, nullptr, nullptr);  // writes why it cannot be read
         say();

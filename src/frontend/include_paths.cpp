@@ -1,5 +1,7 @@
 #include "frontend/include_paths.h"
 
+#include "frontend/tokenize_file.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -54,12 +56,13 @@ std::string resolveQuoted(const std::string& includer, const std::string& name, 
     return join(*absolute, name.substr(nameSlash + 1));
 }
 
-// The quoted include's own place `local` when that file exists, else the first include directory
-// that holds `name`, else `local`.
-std::string findQuoted(std::string local, const std::string& name, const std::vector<std::string>& directories)
+// The quoted include's own place `local` when that file exists (`isFile`), else the first include
+// directory that holds `name`, else `local`.
+template <typename IsFile>
+std::string findQuoted(std::string local, const std::string& name, const std::vector<std::string>& directories,
+                       IsFile&& isFile)
 {
-    std::error_code ec;
-    if (fs::is_regular_file(local, ec) || directories.empty()) {
+    if (isFile(local) || directories.empty()) {
         return local;
     }
     if (auto found = findAngleInclude(directories, name)) {
@@ -78,7 +81,11 @@ std::string resolveQuotedInclude(const std::string& includer, const std::string&
 std::string findQuotedInclude(const std::string& includer, const std::string& name,
                               const std::vector<std::string>& directories)
 {
-    return findQuoted(resolveQuotedInclude(includer, name), name, directories);
+    const auto isFile = [](const std::string& path) {
+        std::error_code ec;
+        return fs::is_regular_file(path, ec);
+    };
+    return findQuoted(resolveQuotedInclude(includer, name), name, directories, isFile);
 }
 
 std::string FoundIncludes::quoted(const std::string& includer, const std::string& name,
@@ -93,7 +100,8 @@ std::string FoundIncludes::quoted(const std::string& includer, const std::string
         if (auto it = m_found.find(key); it != m_found.end()) return it->second;
     }
     const auto folderFacts = [this](const std::string& folder) { return this->folder(folder); };
-    std::string path = findQuoted(resolveQuoted(includer, name, folderFacts), name, directories);
+    const auto isFile = [this](const std::string& path) { return stamp(path).has_value(); };
+    std::string path = findQuoted(resolveQuoted(includer, name, folderFacts), name, directories, isFile);
     std::lock_guard lock(m_mutex);
     return m_found.try_emplace(std::move(key), std::move(path)).first->second;
 }
@@ -130,11 +138,23 @@ std::optional<std::string> FoundIncludes::folder(const std::string& path)
     return m_folders.try_emplace(path, std::move(facts)).first->second;
 }
 
+std::optional<model::FileStamp> FoundIncludes::stamp(const std::string& path)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_stamps.find(path); it != m_stamps.end()) return it->second;
+    }
+    const std::optional<model::FileStamp> now = statSourceFile(path);
+    std::lock_guard lock(m_mutex);
+    return m_stamps.try_emplace(path, now).first->second;
+}
+
 void FoundIncludes::clear()
 {
     std::lock_guard lock(m_mutex);
     m_found.clear();
     m_folders.clear();
+    m_stamps.clear();
 }
 
 std::optional<std::string> findAngleInclude(const std::vector<std::string>& directories, const std::string& name)

@@ -3,6 +3,8 @@
 // never changed.
 #pragma once
 
+#include "model/source_unit.h"
+
 #include <mutex>
 #include <optional>
 #include <string>
@@ -36,9 +38,9 @@ std::optional<std::string> findAngleInclude(const std::vector<std::string>& dire
 
 // What findQuotedInclude and findAngleInclude answered during one run, so that the file system
 // is asked once per includer folder and name however many files and threads ask (the run's
-// preprocessing and the threads that read files ahead share one). Answers are looked up with
-// no lock held, so two threads may both ask the file system about a name; they get the same
-// answer.
+// preprocessing and the threads that read files ahead share one), and each file's change key as
+// first seen in the run. Answers are looked up with no lock held, so two threads may both ask the
+// file system about a name; they get the same answer.
 class FoundIncludes {
 public:
     FoundIncludes() = default;
@@ -48,6 +50,9 @@ public:
     std::string quoted(const std::string& includer, const std::string& name,
                        const std::vector<std::string>& directories);
     std::optional<std::string> angle(const std::vector<std::string>& directories, const std::string& name);
+    // The change key of the regular file at `path` (statSourceFile) when first asked in this run:
+    // a header is met once per file that includes it, and all of them read the same version.
+    std::optional<model::FileStamp> stamp(const std::string& path);
     // Forgets every answer (the file system may have changed since).
     void clear();
 
@@ -61,6 +66,7 @@ private:
     std::unordered_map<std::string, std::string> m_found;
     // Folder path -> none (no folder), "" (a folder without an absolute form) or its absolute form.
     std::unordered_map<std::string, std::optional<std::string>> m_folders;
+    std::unordered_map<std::string, std::optional<model::FileStamp>> m_stamps;  // none: no regular file
 };
 
 }  // namespace qm::frontend

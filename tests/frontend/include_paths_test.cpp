@@ -1,6 +1,8 @@
 // Where includes are found: the answers a run remembers are the ones the file system gives.
 #include "frontend/include_paths.h"
 
+#include "frontend/tokenize_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -58,6 +60,25 @@ TEST_F(IncludePathsTest, RememberedAnswersAreTheFileSystemsAndAreForgottenOnClea
     EXPECT_EQ(found.quoted(path("p/src/x.cpp"), "../none/a.h", directories), path("p/src/../none/a.h"));
     found.clear();
     EXPECT_EQ(found.quoted(path("p/src/x.cpp"), "../none/a.h", directories), path("p/none/a.h"));
+}
+
+TEST_F(IncludePathsTest, AFilesChangeKeyIsTheOneFirstSeenUntilTheAnswersAreForgotten)
+{
+    FoundIncludes found;
+    const auto first = found.stamp(path("lib/x.h"));
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first, statSourceFile(path("lib/x.h")));
+    EXPECT_FALSE(found.stamp(path("lib")).has_value());  // a folder is no source file
+    EXPECT_FALSE(found.stamp(path("lib/none.h")).has_value());
+
+    std::ofstream(path("lib/x.h")) << "int grown;\n";
+    std::ofstream(path("lib/none.h")) << "\n";
+    EXPECT_EQ(found.stamp(path("lib/x.h")), first);  // every includer of the run reads one version
+    EXPECT_FALSE(found.stamp(path("lib/none.h")).has_value());
+    found.clear();
+    EXPECT_EQ(found.stamp(path("lib/x.h")), statSourceFile(path("lib/x.h")));
+    EXPECT_NE(found.stamp(path("lib/x.h")), first);
+    EXPECT_TRUE(found.stamp(path("lib/none.h")).has_value());
 }
 
 }  // namespace
