@@ -441,6 +441,7 @@ void AnalysisEngine::processUnit(SourceUnit& unit, SourceFile& file, int depth, 
         say();
         return;
     }
+    if (unit.stamp != *stamp) m_foundIncludes.noteRead(unit.fileName, unit.stamp);
     if (depth > 0) file.includedTokens += unit.tokens.size();
     say();
     if (!sameFile && !haveLines) lines = directiveLines(unit.tokens, m_settings.followAngleIncludes);

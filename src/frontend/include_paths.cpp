@@ -149,6 +149,12 @@ std::optional<model::FileStamp> FoundIncludes::stamp(const std::string& path)
     return m_stamps.try_emplace(path, now).first->second;
 }
 
+void FoundIncludes::noteRead(const std::string& path, const model::FileStamp& read)
+{
+    std::lock_guard lock(m_mutex);
+    m_stamps.insert_or_assign(path, read);
+}
+
 void FoundIncludes::clear()
 {
     std::lock_guard lock(m_mutex);

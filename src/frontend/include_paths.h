@@ -53,6 +53,9 @@ public:
     // The change key of the regular file at `path` (statSourceFile) when first asked in this run:
     // a header is met once per file that includes it, and all of them read the same version.
     std::optional<model::FileStamp> stamp(const std::string& path);
+    // The file at `path` was read as `read`: later questions get that key, so that a file that
+    // changed between the first question and the read is met as the version that was read.
+    void noteRead(const std::string& path, const model::FileStamp& read);
     // Forgets every answer (the file system may have changed since).
     void clear();
 

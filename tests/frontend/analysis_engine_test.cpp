@@ -710,6 +710,36 @@ TEST_F(EngineJobs, AFileChangedOrDeletedAfterItWasReadAheadIsReadAgain)
     EXPECT_EQ(result(), singleResult);
 }
 
+TEST_F(EngineJobs, AHeaderThatChangesBeforeItIsFirstReadIsMetAsTheVersionRead)
+{
+    const std::vector<std::string> names{"a.cpp", "b.cpp", "c.cpp"};
+    write("h.h", "int h1;\n");
+    for (const auto& n : names) write(n, "#include \"h.h\"\nint " + n.substr(0, 1) + "1;\n");
+    bool changed = false;
+    m_engine.setReadAheadSeams(
+        [this, &changed](const std::string& p) {
+            if (p == path("h.h") && !changed) {
+                changed = true;
+                write("h.h", "int h1; int h2;\n");  // another size: another change key
+            }
+        },
+        noteReadAhead());
+    m_engine.runSynchronously(withJobs(settings(names), 2));
+    ASSERT_TRUE(changed);
+    EXPECT_THAT(result(), IsSupersetOf({"h1@h.h", "h2@h.h"}));
+    // a.cpp holds the header; b.cpp and c.cpp meet the version a.cpp read and only replay it.
+    const auto& files = m_engine.files();
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_TRUE(files[0]->rootUnit->includedUnits.at(0)->hasTokens());
+    for (std::size_t i = 1; i < files.size(); ++i) {
+        const SourceUnit& h = *files[i]->rootUnit->includedUnits.at(0);
+        EXPECT_FALSE(h.hasTokens()) << i;
+        EXPECT_EQ(h.canonical, nullptr) << i;  // not read again and matched by its content
+    }
+    const auto [singleLog, singleResult] = freshRun(names, 1);
+    EXPECT_EQ(result(), singleResult);
+}
+
 TEST_F(EngineJobs, AStopWhileFilesAreReadAheadEndsTheRunAndTheNextRunCompletesIt)
 {
     std::vector<std::string> names;
