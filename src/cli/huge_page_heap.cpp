@@ -1,8 +1,11 @@
 #include "cli/huge_page_heap.h"
 
+#include "project/source_count.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -51,7 +54,14 @@ void restoreTunables(const char* former)
 
 }  // namespace
 
-void restartWithHugePageHeap(char** argv)
+bool namesManySources(int argc, char** argv)
+{
+    // The command word and the options go along: they name no file.
+    const std::vector<std::string> arguments(argv + (argc > 1 ? 2 : argc), argv + argc);
+    return project::countSourceFiles(arguments, kHugePageFiles) >= kHugePageFiles;
+}
+
+void restartWithHugePageHeap(char** argv, const std::function<bool()>& worthIt)
 {
     if (const char* former = std::getenv(kFormer)) {
         const std::string copy = former;  // restoreTunables changes the environment it points into
@@ -67,6 +77,7 @@ void restartWithHugePageHeap(char** argv)
     if (tunables.find("glibc.malloc.hugetlb") != std::string::npos) {
         return;  // the user's own choice
     }
+    if (!worthIt()) return;
     const std::string former = current ? "1" + tunables : std::string("0");
     ::setenv(kFormer, former.c_str(), 1);
     ::setenv(kTunables, (tunables.empty() ? std::string(kSetting) : tunables + ":" + kSetting).c_str(), 1);

@@ -41,7 +41,7 @@ extern "C" const char* __lsan_default_options()
 int main(int argc, char** argv)
 {
     using namespace qm::cli;
-    restartWithHugePageHeap(argv);
+    restartWithHugePageHeap(argv, [argc, argv] { return namesManySources(argc, argv); });
     CLI::App app{"Quillmarsh command-line program: analyses C and C++ sources and prints the results as JSON.\n"
                  "Start with `quillmarsh-cli list SOURCES` to see the names that flow --function and class --class take."};
     app.name("quillmarsh-cli");
