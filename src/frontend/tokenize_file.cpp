@@ -103,10 +103,11 @@ bool tokenizeBytes(std::string& bytes, std::vector<Token>& tokens, const Diagnos
 
 namespace {
 
-// Reads the whole regular file behind `fd` into `bytes`.
+// Reads the whole regular file behind `fd` into `bytes`. One byte more than `expected` is asked
+// for at first, so that a file that did not grow is read without moving what was read.
 bool readAll(int fd, std::string& bytes, std::size_t expected)
 {
-    bytes.resize(expected);
+    bytes.resize(expected + 1);
     std::size_t done = 0;
     for (;;) {
         if (done == bytes.size()) {
