@@ -104,7 +104,8 @@ bool tokenizeBytes(std::string& bytes, std::vector<Token>& tokens, const Diagnos
 namespace {
 
 // Reads the whole regular file behind `fd` into `bytes`. One byte more than `expected` is asked
-// for at first, so that a file that did not grow is read without moving what was read.
+// for at first, so that a file that did not grow is read without moving what was read, and in
+// one call: a read that gives all `expected` bytes and not the one after them has met the end.
 bool readAll(int fd, std::string& bytes, std::size_t expected)
 {
     bytes.resize(expected + 1);
@@ -113,13 +114,15 @@ bool readAll(int fd, std::string& bytes, std::size_t expected)
         if (done == bytes.size()) {
             bytes.resize(bytes.size() + 4096);  // the file may have grown since fstat
         }
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        const std::size_t asked = bytes.size() - done;
+        const ssize_t n = ::read(fd, bytes.data() + done, asked);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
         }
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
+        if (done == expected && static_cast<std::size_t>(n) < asked) break;
         if (done > static_cast<std::size_t>(kMaxSourceFileBytes)) return false;
     }
     bytes.resize(done);
