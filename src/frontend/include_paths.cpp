@@ -71,6 +71,20 @@ std::string findQuoted(std::string local, const std::string& name, const std::ve
     return local;
 }
 
+// The answer `map` holds for `key`, else the one `ask` gives (asked with no lock held, so that
+// other threads go on; should two ask at once, the first answer stored is kept).
+template <typename Map, typename Ask>
+typename Map::mapped_type remembered(std::mutex& mutex, Map& map, std::string key, Ask&& ask)
+{
+    {
+        std::lock_guard lock(mutex);
+        if (auto it = map.find(key); it != map.end()) return it->second;
+    }
+    typename Map::mapped_type answer = ask();
+    std::lock_guard lock(mutex);
+    return map.try_emplace(std::move(key), std::move(answer)).first->second;
+}
+
 }  // namespace
 
 std::string resolveQuotedInclude(const std::string& includer, const std::string& name)
@@ -95,58 +109,29 @@ std::string FoundIncludes::quoted(const std::string& includer, const std::string
     std::string key = slash == std::string::npos ? std::string() : includer.substr(0, slash);
     key += '\0';
     key += name;
-    {
-        std::lock_guard lock(m_mutex);
-        if (auto it = m_found.find(key); it != m_found.end()) return it->second;
-    }
-    const auto folderFacts = [this](const std::string& folder) { return this->folder(folder); };
-    const auto isFile = [this](const std::string& path) { return stamp(path).has_value(); };
-    std::string path = findQuoted(resolveQuoted(includer, name, folderFacts), name, directories, isFile);
-    std::lock_guard lock(m_mutex);
-    return m_found.try_emplace(std::move(key), std::move(path)).first->second;
+    return remembered(m_mutex, m_found, std::move(key), [&] {
+        const auto folderFacts = [this](const std::string& folder) { return this->folder(folder); };
+        const auto isFile = [this](const std::string& path) { return stamp(path).has_value(); };
+        return findQuoted(resolveQuoted(includer, name, folderFacts), name, directories, isFile);
+    });
 }
 
 std::optional<std::string> FoundIncludes::angle(const std::vector<std::string>& directories, const std::string& name)
 {
-    std::string key = "<" + name;
-    std::string path;
-    bool known = false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (auto it = m_found.find(key); it != m_found.end()) {
-            path = it->second;
-            known = true;
-        }
-    }
-    if (!known) {
-        path = findAngleInclude(directories, name).value_or(std::string());
-        std::lock_guard lock(m_mutex);
-        path = m_found.try_emplace(std::move(key), std::move(path)).first->second;
-    }
+    std::string path = remembered(m_mutex, m_found, "<" + name,
+                                  [&] { return findAngleInclude(directories, name).value_or(std::string()); });
     if (path.empty()) return std::nullopt;
     return path;
 }
 
 std::optional<std::string> FoundIncludes::folder(const std::string& path)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        if (auto it = m_folders.find(path); it != m_folders.end()) return it->second;
-    }
-    std::optional<std::string> facts = askFolder(path);
-    std::lock_guard lock(m_mutex);
-    return m_folders.try_emplace(path, std::move(facts)).first->second;
+    return remembered(m_mutex, m_folders, path, [&] { return askFolder(path); });
 }
 
 std::optional<model::FileStamp> FoundIncludes::stamp(const std::string& path)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        if (auto it = m_stamps.find(path); it != m_stamps.end()) return it->second;
-    }
-    const std::optional<model::FileStamp> now = statSourceFile(path);
-    std::lock_guard lock(m_mutex);
-    return m_stamps.try_emplace(path, now).first->second;
+    return remembered(m_mutex, m_stamps, path, [&] { return statSourceFile(path); });
 }
 
 void FoundIncludes::noteRead(const std::string& path, const model::FileStamp& read)
